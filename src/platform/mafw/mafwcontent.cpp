@@ -1,0 +1,3 @@
+#include "mafwcontent.h"
+
+MafwContent::MafwContent(const QString& uuid) : m_uuid(uuid) {}

@@ -1,0 +1,57 @@
+#ifndef MAFWERROR_H
+#define MAFWERROR_H
+
+#include "mafwglobal.h"
+
+#include <QMetaType>
+#include <QString>
+
+// An error of the media framework: a code and a readable message.
+class MAFW_EXPORT MafwError
+{
+public:
+    enum Code : int {
+        NoError = 0,
+
+        // Raised by renderers.
+        ResourceNotFound = 301,    // the URI names nothing that exists
+        ResourceNotReadable = 302, // it exists but cannot be opened or read
+        NotAMediaFile = 303,       // its type could not be recognised
+        MissingDecoder = 304,      // recognised, but no decoder is installed for it
+        CorruptStream = 305,       // the data cannot be decoded
+        ServerUnreachable = 306,   // the server refused the connection or could not be reached
+        ConnectionLost = 307,      // a network stream broke off while playing
+        StreamEnded = 308,         // a live stream of unknown length ended by itself
+        PlaylistUnreadable = 309,  // a playlist URL could not be read or holds no entry
+        NoPlayableEntry = 310,     // no entry of a playlist URL could be played
+        RendererFailure = 311,     // any other failure inside the renderer
+
+        // Raised by the playback engine.
+        PlaylistNotInUse = 319,       // a playlist could not be put in use
+        CannotPlayDuringCall = 322,   // playback refused while a phone call is under way
+        TransientError = 326,         // a passing problem that does not end playback
+        CannotResumeDuringCall = 329, // resume refused while a phone call is under way
+    };
+
+    MafwError() = default;
+    MafwError(Code code, const QString& message);
+
+    Code code() const { return m_code; }
+    void setCode(Code code) { m_code = code; }
+    QString message() const { return m_message; }
+    void setMessage(const QString& message) { m_message = message; }
+
+    bool operator==(const MafwError& other) const
+    {
+        return m_code == other.m_code && m_message == other.m_message;
+    }
+    bool operator!=(const MafwError& other) const { return !(*this == other); }
+
+private:
+    Code m_code = NoError;
+    QString m_message;
+};
+
+Q_DECLARE_METATYPE(MafwError)
+
+#endif

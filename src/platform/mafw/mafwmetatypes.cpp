@@ -1,0 +1,19 @@
+#include "mafwcontent.h"
+#include "mafwerror.h"
+#include "mafwplaylist.h"
+#include "mafwrenderer.h"
+
+#include "mafwlogging_p.h"
+
+Q_LOGGING_CATEGORY(lcMafw, "kelmora.platform")
+
+// Registered at load so that connections by signature work, queued ones included.
+static void registerMafwMetaTypes()
+{
+    qRegisterMetaType<MafwRenderer::State>("MafwRenderer::State");
+    qRegisterMetaType<MafwError>("MafwError");
+    qRegisterMetaType<MafwContent>("MafwContent");
+    qRegisterMetaType<MafwPlaylist*>("MafwPlaylist*");
+    qRegisterMetaType<QList<QVariant>>("QList<QVariant>");
+}
+Q_CONSTRUCTOR_FUNCTION(registerMafwMetaTypes)

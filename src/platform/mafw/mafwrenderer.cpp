@@ -1,0 +1,48 @@
+#include "mafwrenderer.h"
+
+#include "mafwlogging_p.h"
+
+#include <QMetaMethod>
+
+const QString MafwRenderer::MAFW_RENDERER_PROPERTY_POLICY_OVERRIDE =
+    QStringLiteral("policy-override");
+
+MafwRenderer::MafwRenderer(const QString& uuid, const QString& name, QObject* parent)
+    : QObject(parent), m_uuid(uuid), m_name(name)
+{
+}
+
+MafwRenderer::~MafwRenderer() = default;
+
+bool MafwRenderer::play() { return false; }
+bool MafwRenderer::playUri(const QUrl&, const MafwContent*) { return false; }
+bool MafwRenderer::playPlaylistUri(const QUrl&, const QString&) { return false; }
+bool MafwRenderer::stop() { return false; }
+bool MafwRenderer::pause() { return false; }
+bool MafwRenderer::pauseAt(uint) { return false; }
+bool MafwRenderer::resume() { return false; }
+bool MafwRenderer::next() { return false; }
+bool MafwRenderer::previous() { return false; }
+bool MafwRenderer::gotoIndex(uint) { return false; }
+bool MafwRenderer::seekTo(int, SeekMode) { return false; }
+bool MafwRenderer::assignPlaylist(MafwPlaylist*) { return false; }
+bool MafwRenderer::requestPosition(QObject*, const char*) { return false; }
+
+bool MafwRenderer::deliverPosition(QObject* receiver, const QByteArray& member, uint seconds)
+{
+    if (!receiver || member.size() < 2) {
+        return false;
+    }
+    // The first character is the SLOT()/SIGNAL() code digit.
+    const QByteArray signature = QMetaObject::normalizedSignature(member.constData() + 1);
+    const int index = receiver->metaObject()->indexOfMethod(signature.constData());
+    if (index < 0) {
+        qCWarning(lcMafw).noquote() << QStringLiteral("no member %1 on %2 for a position reply")
+                                           .arg(QString::fromLatin1(signature),
+                                                QString::fromLatin1(
+                                                    receiver->metaObject()->className()));
+        return false;
+    }
+    return receiver->metaObject()->method(index).invoke(receiver, Qt::DirectConnection,
+                                                        Q_ARG(uint, seconds));
+}

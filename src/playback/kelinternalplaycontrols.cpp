@@ -1,0 +1,235 @@
+#include "kelinternalplaycontrols.h"
+
+#include "kelmetadatahandler.h"
+#include "kelmoralogging_p.h"
+
+#include <contextproperty.h>
+#include <mafwplaylist.h>
+#include <mafwplugincontrol.h>
+#include <mafwregistry.h>
+#include <mafwshared.h>
+#include <mapplication.h>
+#include <mapplicationwindow.h>
+
+#include <QSet>
+
+using Type = KelPlayControls::ContentType;
+
+KelInternalPlayControls::KelInternalPlayControls(QObject* parent)
+    : QObject(parent), gstRendererId(QStringLiteral("mafw_gst_renderer")),
+      seekableKey(QStringLiteral("is-seekable")), durationKey(QStringLiteral("duration")),
+      positionTimer(new QTimer(this)), positionStopTimer(new QTimer(this)),
+      callStateKey(QStringLiteral("Phone.Call"))
+{
+}
+
+KelInternalPlayControls::~KelInternalPlayControls()
+{
+    // One handler may stand under two types; delete each once.
+    QSet<KelMetadataHandler*> owned;
+    for (KelMetadataHandler* handler : qAsConst(metadataHandlers)) {
+        if (handler) {
+            owned.insert(handler);
+        }
+    }
+    metadataHandlers.clear();
+    qDeleteAll(owned);
+}
+
+void KelInternalPlayControls::init()
+{
+    if (initialised) {
+        return;
+    }
+    if (!MafwShared::instance()->initialize(MafwShared::TrackFlags(0x3F))) {
+        qCWarning(lcPlayback).noquote()
+            << QStringLiteral("void KelInternalPlayControls::init() initTracking failed!");
+    }
+    MafwRegistry* registry = MafwRegistry::instance();
+    const QString pluginName = QStringLiteral("libqmafw_gst_renderer_plugin");
+    MafwPluginControl* control = registry ? registry->pluginControlInterface(pluginName) : nullptr;
+    if (!control) {
+        qCWarning(lcPlayback).noquote()
+            << QStringLiteral("void KelInternalPlayControls::init() could get "
+                              "pluginControlInterface for \"%1\" from MafwRegistry")
+                   .arg(pluginName);
+    } else {
+        control->loadPlugin();
+    }
+    getRenderers();
+
+    positionTimer->setInterval(positionInterval);
+    connect(positionTimer, &QTimer::timeout, this, &KelInternalPlayControls::getPosition);
+    positionStopTimer->setSingleShot(true);
+    connect(positionStopTimer, &QTimer::timeout, this,
+            &KelInternalPlayControls::stopPositionTimer);
+
+    if (MApplicationWindow* window = MApplication::activeWindow()) {
+        connect(window, &MApplicationWindow::switcherEntered, this,
+                &KelInternalPlayControls::handleSwitcherEntered);
+        connect(window, &MApplicationWindow::switcherExited, this,
+                &KelInternalPlayControls::handleSwitcherExited);
+    }
+
+    callStateProperty = new ContextProperty(callStateKey, this);
+    connect(callStateProperty, &ContextProperty::valueChanged, this,
+            &KelInternalPlayControls::callStatePropertyChecker);
+
+    allowErrorsTimer.setSingleShot(true);
+    connect(&allowErrorsTimer, &QTimer::timeout, this, &KelInternalPlayControls::allowErrors);
+
+    initialised = true;
+    callStatePropertyChecker();
+}
+
+bool KelInternalPlayControls::getRenderers()
+{
+    MafwRegistry* registry = MafwRegistry::instance();
+    if (!registry) {
+        return false;
+    }
+    MafwRenderer* renderer = registry->findRenderer(gstRendererId);
+    if (renderer) {
+        renderers.insert(KelPlayControls::PlaylistContent, renderer);
+        renderers.insert(KelPlayControls::UriContent, renderer);
+        connectRendererSignals(renderer);
+    }
+    const bool added = connect(registry, &MafwRegistry::rendererAdded, this,
+                               &KelInternalPlayControls::addRenderer, Qt::UniqueConnection);
+    const bool removed = connect(registry, &MafwRegistry::rendererRemoved, this,
+                                 &KelInternalPlayControls::removeRenderer, Qt::UniqueConnection);
+    return renderer || (added && removed);
+}
+
+void KelInternalPlayControls::addRenderer(const QString& id, const QString& name)
+{
+    Q_UNUSED(name)
+    if (id != gstRendererId || renderers.contains(KelPlayControls::PlaylistContent)) {
+        return;
+    }
+    MafwRegistry* registry = MafwRegistry::instance();
+    MafwRenderer* renderer = registry->findRenderer(id);
+    if (!renderer) {
+        return;
+    }
+    renderers.insert(KelPlayControls::PlaylistContent, renderer);
+    connectRendererSignals(renderer);
+    connectMetadataHandlerSignals(KelPlayControls::PlaylistContent);
+    renderers.insert(KelPlayControls::UriContent, registry->findRenderer(id));
+    connectMetadataHandlerSignals(KelPlayControls::UriContent);
+
+    if (pendingUri.isEmpty()) {
+        handlePendingPlaylist();
+    } else if (!pendingUriIsPlaylist) {
+        playUriWithGstRenderer(pendingUri);
+    } else {
+        playPlaylistWithGstRenderer(pendingUri, QStringLiteral("audio/x-scpls"));
+    }
+}
+
+void KelInternalPlayControls::removeRenderer(const QString& id, const QString& name)
+{
+    Q_UNUSED(name)
+    if (id != gstRendererId || !renderers.contains(KelPlayControls::PlaylistContent)) {
+        return;
+    }
+    for (Type type : {KelPlayControls::PlaylistContent, KelPlayControls::UriContent}) {
+        // Only our own connections go: others may still listen to the renderer.
+        if (MafwRenderer* renderer = renderers.value(type)) {
+            disconnect(renderer, nullptr, this, nullptr);
+            for (KelMetadataHandler* handler : qAsConst(metadataHandlers)) {
+                if (handler) {
+                    disconnect(renderer, nullptr, handler, nullptr);
+                }
+            }
+        }
+        renderers.remove(type);
+    }
+    // Requests sent to the lost renderer will not be answered.
+    pendingPositionRequests = 0;
+    positionRepliesToSkip = 0;
+    if (rendererState != MafwRenderer::Stopped) {
+        applyRendererState(MafwRenderer::Stopped);
+    }
+    Q_EMIT rendererLost();
+}
+
+MafwRenderer* KelInternalPlayControls::currentRendererInUse(KelPlayControls::ContentType type)
+{
+    if (!renderers.contains(type)) {
+        getRenderers();
+        if (!renderers.contains(type)) {
+            return nullptr;
+        }
+    }
+    return renderers.value(type);
+}
+
+void KelInternalPlayControls::changeContentType(KelPlayControls::ContentType type)
+{
+    switch (type) {
+    case KelPlayControls::PlaylistContent:
+        disconnectMetadataHandlerSignals(KelPlayControls::UriContent);
+        connectMetadataHandlerSignals(KelPlayControls::PlaylistContent);
+        break;
+    case KelPlayControls::UriContent:
+        disconnectMetadataHandlerSignals(KelPlayControls::PlaylistContent);
+        connectMetadataHandlerSignals(KelPlayControls::UriContent);
+        break;
+    case KelPlayControls::NoContent:
+        disconnectMetadataHandlerSignals(KelPlayControls::PlaylistContent);
+        disconnectMetadataHandlerSignals(KelPlayControls::UriContent);
+        break;
+    }
+    if (contentType != type) {
+        contentType = type;
+        Q_EMIT contentTypeChanged();
+    }
+}
+
+KelPlayControls::ContentType KelInternalPlayControls::playlistContent(MafwPlaylist* list)
+{
+    Q_UNUSED(list)
+    return KelPlayControls::PlaylistContent;
+}
+
+void KelInternalPlayControls::connectRendererSignals(MafwRenderer* renderer)
+{
+    if (!renderer) {
+        return;
+    }
+    using E = KelInternalPlayControls;
+    const auto unique = Qt::UniqueConnection;
+    connect(renderer, &MafwRenderer::playlistChanged, this, &E::handlePlaylistChange, unique);
+    connect(renderer, &MafwRenderer::stateChanged, this, &E::handleRendererStateChange, unique);
+    connect(renderer, &MafwRenderer::mafwPropertyChanged, this, &E::handleMafwPropertyChange,
+            unique);
+    connect(renderer, &MafwRenderer::metadataChanged, this, &E::handleMetadataChange, unique);
+    connect(renderer, &MafwRenderer::bufferingInfo, this, &E::bufferingChanged, unique);
+    connect(renderer, &MafwRenderer::playbackCompleted, this, &E::clearPlaylist, unique);
+    connect(renderer, &MafwRenderer::error, this, &E::handleMafwError, unique);
+}
+
+void KelInternalPlayControls::handleRendererStateChange(MafwRenderer::State newState)
+{
+    if (newState == MafwRenderer::Playing && shuffleState == 1 && playlist) {
+        playlist->shuffle();
+        shuffleState = 2;
+    }
+    if (qobject_cast<MafwRenderer*>(sender()) != currentRendererInUse(contentType) &&
+        !completionPending) {
+        return;
+    }
+    applyRendererState(newState);
+}
+
+void KelInternalPlayControls::applyRendererState(MafwRenderer::State newState)
+{
+    rendererState = newState;
+    startPositionTimer();
+    if (newState == MafwRenderer::Stopped && completionPending) {
+        completionPending = false;
+        Q_EMIT playbackCompleted();
+    }
+    Q_EMIT stateChanged(newState);
+}

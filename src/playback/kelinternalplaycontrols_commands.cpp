@@ -1,0 +1,347 @@
+// Playback commands, playlists and the two waiting mechanisms (pending playlist, pending URI).
+#include "kelinternalplaycontrols.h"
+
+#include "kelmoralogging_p.h"
+
+#include <mafwplaylist.h>
+#include <mafwregistry.h>
+#include <mafwshared.h>
+
+#include <limits>
+
+namespace {
+MafwError playDuringCallError()
+{
+    return MafwError(MafwError::CannotPlayDuringCall,
+                     QStringLiteral("Playback is not possible during a call"));
+}
+} // namespace
+
+bool KelInternalPlayControls::setPlaylist(const QString& playlistId, bool deleteOnComplete)
+{
+    if (!initialised) {
+        return false;
+    }
+    deletePlaylistOnComplete = deleteOnComplete;
+    MafwRegistry* registry = MafwRegistry::instance();
+    MafwPlaylist* found = registry ? registry->findPlaylist(playlistId) : nullptr;
+    if (!found) {
+        return false;
+    }
+    setPlaylistToRenderer(found);
+    if (contentType != KelPlayControls::NoContent) {
+        return true;
+    }
+    if (errorsAllowed) {
+        Q_EMIT error(MafwError(MafwError::PlaylistNotInUse, QString()));
+    }
+    return false;
+}
+
+void KelInternalPlayControls::setPlaylistToRenderer(MafwPlaylist* newPlaylist)
+{
+    if (MafwRenderer* renderer = currentRendererInUse(contentType)) {
+        renderer->stop();
+        changeContentType(KelPlayControls::NoContent);
+    }
+    disconnectPlaylistContents();
+    playlist = nullptr;
+    pendingUri.clear();
+    if (!newPlaylist) {
+        return;
+    }
+    const KelPlayControls::ContentType type = playlistContent(newPlaylist);
+    if (type == KelPlayControls::NoContent) {
+        return;
+    }
+    MafwRenderer* target = renderers.value(type);
+    if (!target) {
+        pendingPlaylistType = type;
+        pendingPlaylist = newPlaylist;
+        return;
+    }
+    assignedPlaylistName = newPlaylist->name();
+    changeContentType(type);
+    target->assignPlaylist(newPlaylist);
+    playlist = newPlaylist;
+}
+
+void KelInternalPlayControls::handlePendingPlaylist()
+{
+    if (pendingPlaylistType == KelPlayControls::NoContent) {
+        return;
+    }
+    MafwRenderer* renderer = currentRendererInUse(pendingPlaylistType);
+    if (!renderer) {
+        return;
+    }
+    MafwPlaylist* waiting = pendingPlaylist;
+    clearPendingPlaylist();
+    if (!waiting) {
+        return;
+    }
+    setPlaylistToRenderer(waiting);
+    if (callActive) {
+        Q_EMIT error(playDuringCallError());
+        return;
+    }
+    renderer->play();
+}
+
+void KelInternalPlayControls::clearPendingPlaylist()
+{
+    pendingPlaylistType = KelPlayControls::NoContent;
+    pendingPlaylist = nullptr;
+}
+
+void KelInternalPlayControls::handlePlaylistChange(MafwPlaylist* newPlaylist)
+{
+    MafwRenderer* inUse = currentRendererInUse(contentType);
+    if (!inUse || sender() != inUse || !newPlaylist ||
+        newPlaylist->name() != assignedPlaylistName) {
+        return;
+    }
+    disconnectPlaylistContents();
+    playlist = newPlaylist;
+    connect(newPlaylist, &MafwPlaylist::contentsChanged, this,
+            &KelInternalPlayControls::handlePlaylistContentsChanged, Qt::UniqueConnection);
+    Q_EMIT playlistChanged(newPlaylist);
+    if (shuffleState == 0) {
+        shufflePlay(shuffleStartIndex);
+    }
+}
+
+void KelInternalPlayControls::handlePlaylistContentsChanged(uint from, uint remove, uint get)
+{
+    Q_UNUSED(from)
+    Q_UNUSED(remove)
+    Q_UNUSED(get)
+    Q_EMIT playlistContentsChanged(playlist);
+}
+
+void KelInternalPlayControls::disconnectPlaylistContents()
+{
+    if (playlist) {
+        disconnect(playlist, &MafwPlaylist::contentsChanged, this,
+                   &KelInternalPlayControls::handlePlaylistContentsChanged);
+    }
+}
+
+void KelInternalPlayControls::play(uint index)
+{
+    Q_EMIT playbackAboutToStart();
+    startingIndex = int(index);
+    awaitingStartingIndex = true;
+    changeContentType(KelPlayControls::PlaylistContent);
+    startPlay();
+}
+
+void KelInternalPlayControls::startPlay()
+{
+    allowErrors();
+    if (callActive) {
+        Q_EMIT error(playDuringCallError());
+        return;
+    }
+    MafwRenderer* renderer = currentRendererInUse(contentType);
+    if (!renderer) {
+        return;
+    }
+    renderer->assignPlaylist(playlist);
+    renderer->gotoIndex(uint(startingIndex));
+    if (startingIndex == 0) {
+        onMediaChanged(0, MafwContent());
+    }
+    renderer->play();
+}
+
+void KelInternalPlayControls::shufflePlay(int index)
+{
+    if (index < 0) {
+        qCWarning(lcPlayback).noquote()
+            << QStringLiteral("void KelInternalPlayControls::shufflePlay(int) "
+                              "negative index %1 ignored")
+                   .arg(index);
+        return;
+    }
+    shuffleStartIndex = index;
+    if (!playlist) {
+        shuffleState = 0;
+        return;
+    }
+    shuffleState = 1;
+    playlist->unshuffle();
+    play(uint(index));
+}
+
+void KelInternalPlayControls::stop()
+{
+    if (MafwRenderer* renderer = currentRendererInUse(contentType)) {
+        renderer->stop();
+    }
+}
+
+void KelInternalPlayControls::pause()
+{
+    if (MafwRenderer* renderer = currentRendererInUse(contentType)) {
+        renderer->pause();
+    }
+}
+
+void KelInternalPlayControls::pauseAt(uint seconds)
+{
+    if (MafwRenderer* renderer = currentRendererInUse(contentType)) {
+        renderer->pauseAt(seconds);
+    }
+}
+
+void KelInternalPlayControls::resume()
+{
+    MafwRenderer* renderer = currentRendererInUse(contentType);
+    if (!renderer) {
+        return;
+    }
+    if (callActive) {
+        Q_EMIT error(MafwError(MafwError::CannotResumeDuringCall,
+                               QStringLiteral("Playback cannot resume during a call")));
+        return;
+    }
+    allowErrors();
+    renderer->resume();
+}
+
+void KelInternalPlayControls::next()
+{
+    if (MafwRenderer* renderer = currentRendererInUse(contentType)) {
+        allowErrors();
+        renderer->next();
+    }
+}
+
+void KelInternalPlayControls::previous()
+{
+    if (MafwRenderer* renderer = currentRendererInUse(contentType)) {
+        allowErrors();
+        // Reported at once without touching the request counts: no request was made.
+        Q_EMIT positionChanged(0, duration);
+        renderer->previous();
+    }
+}
+
+void KelInternalPlayControls::setPosition(uint seconds)
+{
+    MafwRenderer* renderer = currentRendererInUse(contentType);
+    if (!renderer) {
+        return;
+    }
+    allowErrorsAfterTimeout(3);
+    if (rendererState != MafwRenderer::Stopped) {
+        positionRepliesToSkip = pendingPositionRequests;
+        const uint limit = uint(std::numeric_limits<int>::max());
+        renderer->seekTo(int(qMin(seconds, limit)), MafwRenderer::SeekAbsolute);
+    } else {
+        renderer->pauseAt(seconds);
+    }
+    if (pendingPositionRequests != 0) {
+        startPositionTimer();
+    } else {
+        getPosition();
+    }
+}
+
+void KelInternalPlayControls::setPlaylistIndex(int index)
+{
+    MafwRenderer* renderer = currentRendererInUse(contentType);
+    if (!renderer) {
+        return;
+    }
+    if (index < 0) {
+        qCWarning(lcPlayback).noquote()
+            << QStringLiteral("void KelInternalPlayControls::setPlaylistIndex(int) "
+                              "negative index %1 ignored")
+                   .arg(index);
+        return;
+    }
+    allowErrors();
+    startingIndex = index;
+    awaitingStartingIndex = true;
+    renderer->gotoIndex(uint(index));
+}
+
+void KelInternalPlayControls::playUri(const QUrl& uri)
+{
+    Q_EMIT playbackAboutToStart();
+    clearPlaylist();
+    clearPendingPlaylist();
+    if (renderers.contains(KelPlayControls::UriContent)) {
+        pendingUri.clear();
+        playUriWithGstRenderer(uri);
+    } else {
+        pendingUriIsPlaylist = false;
+        pendingUri = uri;
+    }
+}
+
+void KelInternalPlayControls::playUriWithGstRenderer(const QUrl& uri)
+{
+    changeContentType(KelPlayControls::UriContent);
+    MafwRenderer* renderer = currentRendererInUse(contentType);
+    if (!renderer) {
+        return;
+    }
+    mimeType = QString();
+    allowErrors();
+    renderer->playUri(uri, nullptr);
+}
+
+void KelInternalPlayControls::playPlaylist(const QUrl& url, const QString& type)
+{
+    duration = -1;
+    Q_EMIT playbackAboutToStart();
+    if (url.toString() != playlistUrl.toString()) {
+        clearPlaylist();
+    }
+    clearPendingPlaylist();
+    if (renderers.contains(KelPlayControls::UriContent)) {
+        pendingUri.clear();
+        playPlaylistWithGstRenderer(url, type);
+    } else {
+        pendingUriIsPlaylist = true;
+        pendingUri = url;
+    }
+}
+
+void KelInternalPlayControls::playPlaylistWithGstRenderer(const QUrl& url, const QString& type)
+{
+    changeContentType(KelPlayControls::UriContent);
+    MafwRenderer* renderer = currentRendererInUse(contentType);
+    if (!renderer) {
+        return;
+    }
+    playlistUrl = url;
+    mimeType = type;
+    allowErrors();
+    renderer->playPlaylistUri(url, type);
+}
+
+void KelInternalPlayControls::clearPlaylist()
+{
+    if (MafwRenderer* renderer = currentRendererInUse(contentType)) {
+        renderer->stop();
+    }
+    clearMetadataHandler(contentType);
+    startingIndex = -1;
+    if (playlist && !playlist->isPermanent() && deletePlaylistOnComplete) {
+        changeContentType(KelPlayControls::NoContent);
+        disconnectPlaylistContents();
+        const QString name = playlist->name();
+        playlist = nullptr;
+        MafwShared::instance()->unPublishPlaylist(name);
+    }
+    pendingUri.clear();
+    if (rendererState == MafwRenderer::Stopped) {
+        Q_EMIT playbackCompleted();
+    } else {
+        completionPending = true;
+    }
+}

@@ -1,0 +1,113 @@
+// Metadata handlers: registration, ownership, wiring per content type and item changes.
+#include "kelinternalplaycontrols.h"
+
+#include "kelmetadatahandler.h"
+
+void KelInternalPlayControls::setMetadataHandler(KelMetadataHandler* handler,
+                                                 KelPlayControls::ContentType type)
+{
+    auto it = metadataHandlers.find(type);
+    if (it != metadataHandlers.end()) {
+        if (it.value() == handler) {
+            return; // registered already; deleting it now would leave a dead entry
+        }
+        KelMetadataHandler* old = it.value();
+        metadataHandlers.erase(it);
+        // A handler that still stands under another type stays alive.
+        if (old && !metadataHandlers.values().contains(old)) {
+            delete old;
+        }
+    }
+    metadataHandlers.insert(type, handler);
+    if (handler) {
+        connect(handler, &QObject::destroyed, this,
+                &KelInternalPlayControls::forgetMetadataHandler, Qt::UniqueConnection);
+    }
+}
+
+void KelInternalPlayControls::forgetMetadataHandler(QObject* handler)
+{
+    for (auto it = metadataHandlers.begin(); it != metadataHandlers.end(); ++it) {
+        if (static_cast<QObject*>(it.value()) == handler) {
+            it.value() = nullptr;
+        }
+    }
+}
+
+void KelInternalPlayControls::clearMetadataHandler(KelPlayControls::ContentType type)
+{
+    if (KelMetadataHandler* handler = metadataHandlers.value(type)) {
+        handler->clear();
+    }
+}
+
+const KelMetadataHandler* KelInternalPlayControls::metadataHandler() const
+{
+    return metadataHandlers.value(contentType);
+}
+
+KelMetadataHandler* KelInternalPlayControls::mutableMetadataHandler() const
+{
+    return metadataHandlers.value(contentType);
+}
+
+bool KelInternalPlayControls::connectMetadataHandlerSignals(KelPlayControls::ContentType type)
+{
+    if (type == KelPlayControls::NoContent || !renderers.contains(type)) {
+        return false;
+    }
+    MafwRenderer* renderer = renderers.value(type);
+    KelMetadataHandler* handler = metadataHandlers.value(type);
+    if (!renderer || !handler) {
+        return false;
+    }
+    using E = KelInternalPlayControls;
+    const auto unique = Qt::UniqueConnection;
+    connect(renderer, &MafwRenderer::mediaChanged, this, &E::onMediaChanged, unique);
+    connect(handler, &KelMetadataHandler::mediaChanged, this, &E::mediaChanged, unique);
+    connect(renderer, &MafwRenderer::metadataChanged, handler,
+            &KelMetadataHandler::onMetadataChange, unique);
+    connect(handler, &KelMetadataHandler::metadataChanged, this, &E::metadataChanged, unique);
+    return true;
+}
+
+void KelInternalPlayControls::disconnectMetadataHandlerSignals(KelPlayControls::ContentType type)
+{
+    if (type == KelPlayControls::NoContent) {
+        return;
+    }
+    MafwRenderer* renderer = renderers.value(type);
+    KelMetadataHandler* handler = metadataHandlers.value(type);
+    using E = KelInternalPlayControls;
+    if (renderer) {
+        disconnect(renderer, &MafwRenderer::mediaChanged, this, &E::onMediaChanged);
+    }
+    if (handler) {
+        disconnect(handler, &KelMetadataHandler::mediaChanged, this, &E::mediaChanged);
+        disconnect(handler, &KelMetadataHandler::metadataChanged, this, &E::metadataChanged);
+    }
+    if (renderer && handler) {
+        disconnect(renderer, &MafwRenderer::metadataChanged, handler,
+                   &KelMetadataHandler::onMetadataChange);
+    }
+}
+
+void KelInternalPlayControls::onMediaChanged(int index, const MafwContent& content)
+{
+    if (index == -1) {
+        return;
+    }
+    if (rendererState != MafwRenderer::Playing && index != startingIndex) {
+        return;
+    }
+    if (awaitingStartingIndex && index != startingIndex) {
+        return;
+    }
+    awaitingStartingIndex = false;
+    KelMetadataHandler* handler = metadataHandlers[contentType];
+    if (!handler) {
+        return;
+    }
+    handler->setDataFromIndex(index, content);
+    Q_EMIT mediaChanged(handler);
+}

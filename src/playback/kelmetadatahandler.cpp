@@ -1,0 +1,5 @@
+#include "kelmetadatahandler.h"
+
+KelMetadataHandler::KelMetadataHandler(QObject* parent) : QObject(parent) {}
+
+KelMetadataHandler::~KelMetadataHandler() = default;

@@ -1,0 +1,3 @@
+#include "kelmoralogging_p.h"
+
+Q_LOGGING_CATEGORY(lcPlayback, "kelmora.playback")
