@@ -39,6 +39,7 @@ public:
         f->engine->positionStopTimer->stop();
         f->engine->stopPositionTimer();
     }
+    static void blockErrors(KelPlayControls* f) { f->engine->blockErrors(); }
     static void fireAllowErrors(KelPlayControls* f)
     {
         f->engine->allowErrorsTimer.stop();
