@@ -61,8 +61,7 @@ void KelInternalPlayControls::init()
     positionTimer->setInterval(positionInterval);
     connect(positionTimer, &QTimer::timeout, this, &KelInternalPlayControls::getPosition);
     positionStopTimer->setSingleShot(true);
-    connect(positionStopTimer, &QTimer::timeout, this,
-            &KelInternalPlayControls::stopPositionTimer);
+    connect(positionStopTimer, &QTimer::timeout, this, &KelInternalPlayControls::stopPositionTimer);
 
     if (MApplicationWindow* window = MApplication::activeWindow()) {
         connect(window, &MApplicationWindow::switcherEntered, this,

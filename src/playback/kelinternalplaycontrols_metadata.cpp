@@ -20,8 +20,8 @@ void KelInternalPlayControls::setMetadataHandler(KelMetadataHandler* handler,
     }
     metadataHandlers.insert(type, handler);
     if (handler) {
-        connect(handler, &QObject::destroyed, this,
-                &KelInternalPlayControls::forgetMetadataHandler, Qt::UniqueConnection);
+        connect(handler, &QObject::destroyed, this, &KelInternalPlayControls::forgetMetadataHandler,
+                Qt::UniqueConnection);
     }
 }
 

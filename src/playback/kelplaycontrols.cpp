@@ -45,7 +45,10 @@ KelPlayControls::~KelPlayControls()
     }
 }
 
-void KelPlayControls::init() { engine->init(); }
+void KelPlayControls::init()
+{
+    engine->init();
+}
 
 void KelPlayControls::setMetadataHandler(KelMetadataHandler* handler,
                                          KelPlayControls::ContentType type)
@@ -53,15 +56,42 @@ void KelPlayControls::setMetadataHandler(KelMetadataHandler* handler,
     engine->setMetadataHandler(handler, type);
 }
 
-bool KelPlayControls::isSeekable() const { return engine->seekable; }
-MafwRenderer::State KelPlayControls::state() const { return engine->rendererState; }
-KelPlayControls::ContentType KelPlayControls::contentType() { return engine->contentType; }
-bool KelPlayControls::isGoingToBeShuffled() { return engine->shuffleState != 2; }
-QString KelPlayControls::mimeType() { return engine->mimeType; }
-int KelPlayControls::startingIndexOfPlay() { return engine->startingIndex; }
-bool KelPlayControls::isPlaylistNew() { return engine->playlistNew; }
-void KelPlayControls::setPlaylistState(bool isNew) { engine->playlistNew = isNew; }
-bool KelPlayControls::isCallActive() const { return engine->callActive; }
+bool KelPlayControls::isSeekable() const
+{
+    return engine->seekable;
+}
+MafwRenderer::State KelPlayControls::state() const
+{
+    return engine->rendererState;
+}
+KelPlayControls::ContentType KelPlayControls::contentType()
+{
+    return engine->contentType;
+}
+bool KelPlayControls::isGoingToBeShuffled()
+{
+    return engine->shuffleState != 2;
+}
+QString KelPlayControls::mimeType()
+{
+    return engine->mimeType;
+}
+int KelPlayControls::startingIndexOfPlay()
+{
+    return engine->startingIndex;
+}
+bool KelPlayControls::isPlaylistNew()
+{
+    return engine->playlistNew;
+}
+void KelPlayControls::setPlaylistState(bool isNew)
+{
+    engine->playlistNew = isNew;
+}
+bool KelPlayControls::isCallActive() const
+{
+    return engine->callActive;
+}
 
 MafwPlaylist* KelPlayControls::playlist()
 {
@@ -73,7 +103,10 @@ KelMetadataHandler* KelPlayControls::metaDataHandler(KelPlayControls::ContentTyp
     return engine->metadataHandlers.value(type);
 }
 
-const KelMetadataHandler* KelPlayControls::item() const { return engine->metadataHandler(); }
+const KelMetadataHandler* KelPlayControls::item() const
+{
+    return engine->metadataHandler();
+}
 KelMetadataHandler* KelPlayControls::mutableItem() const
 {
     return engine->mutableMetadataHandler();
@@ -85,17 +118,50 @@ bool KelPlayControls::setPlaylist(const QString& playlistId, bool deletePlaylist
     return engine->setPlaylist(playlistId, deletePlaylistOnComplete);
 }
 
-void KelPlayControls::play(uint index) { engine->play(index); }
-void KelPlayControls::shufflePlay(int index) { engine->shufflePlay(index); }
-void KelPlayControls::stop() { engine->stop(); }
-void KelPlayControls::pause() { engine->pause(); }
-void KelPlayControls::pauseAt(uint seconds) { engine->pauseAt(seconds); }
-void KelPlayControls::resume() { engine->resume(); }
-void KelPlayControls::next() { engine->next(); }
-void KelPlayControls::previous() { engine->previous(); }
-void KelPlayControls::setPosition(uint seconds) { engine->setPosition(seconds); }
-void KelPlayControls::setPlaylistIndex(int index) { engine->setPlaylistIndex(index); }
-void KelPlayControls::play(const QUrl& uri) { engine->playUri(uri); }
+void KelPlayControls::play(uint index)
+{
+    engine->play(index);
+}
+void KelPlayControls::shufflePlay(int index)
+{
+    engine->shufflePlay(index);
+}
+void KelPlayControls::stop()
+{
+    engine->stop();
+}
+void KelPlayControls::pause()
+{
+    engine->pause();
+}
+void KelPlayControls::pauseAt(uint seconds)
+{
+    engine->pauseAt(seconds);
+}
+void KelPlayControls::resume()
+{
+    engine->resume();
+}
+void KelPlayControls::next()
+{
+    engine->next();
+}
+void KelPlayControls::previous()
+{
+    engine->previous();
+}
+void KelPlayControls::setPosition(uint seconds)
+{
+    engine->setPosition(seconds);
+}
+void KelPlayControls::setPlaylistIndex(int index)
+{
+    engine->setPlaylistIndex(index);
+}
+void KelPlayControls::play(const QUrl& uri)
+{
+    engine->playUri(uri);
+}
 
 void KelPlayControls::playPlaylist(const QUrl& url, const QString& mimeType)
 {
@@ -108,8 +174,23 @@ void KelPlayControls::playPlaylist(const QUrl& url, const QString& mimeType)
     engine->playPlaylist(url, mimeType);
 }
 
-void KelPlayControls::clearPlaylist() { engine->clearPlaylist(); }
-void KelPlayControls::position() { engine->getPosition(); }
-void KelPlayControls::enablePositionUpdates() { engine->enablePositionUpdates(); }
-void KelPlayControls::disablePositionUpdates() { engine->disablePositionUpdates(); }
-void KelPlayControls::emitAboutToPlayRadioStream() { Q_EMIT aboutToPlayRadioStream(); }
+void KelPlayControls::clearPlaylist()
+{
+    engine->clearPlaylist();
+}
+void KelPlayControls::position()
+{
+    engine->getPosition();
+}
+void KelPlayControls::enablePositionUpdates()
+{
+    engine->enablePositionUpdates();
+}
+void KelPlayControls::disablePositionUpdates()
+{
+    engine->disablePositionUpdates();
+}
+void KelPlayControls::emitAboutToPlayRadioStream()
+{
+    Q_EMIT aboutToPlayRadioStream();
+}

@@ -32,22 +32,44 @@ class TestCommands : public QObject, PlaybackFixture
     void issue(Command command)
     {
         switch (command) {
-        case Stop: controls->stop(); break;
-        case Pause: controls->pause(); break;
-        case PauseAt: controls->pauseAt(42); break;
-        case Resume: controls->resume(); break;
-        case Next: controls->next(); break;
-        case Previous: controls->previous(); break;
+        case Stop:
+            controls->stop();
+            break;
+        case Pause:
+            controls->pause();
+            break;
+        case PauseAt:
+            controls->pauseAt(42);
+            break;
+        case Resume:
+            controls->resume();
+            break;
+        case Next:
+            controls->next();
+            break;
+        case Previous:
+            controls->previous();
+            break;
         case SeekPlaying:
-        case SeekStopped: controls->setPosition(30); break;
-        case SetIndex: controls->setPlaylistIndex(3); break;
-        case PlayIndex: controls->play(2u); break;
-        case PlayUri: controls->play(QUrl(QStringLiteral("file:///song.ogg"))); break;
+        case SeekStopped:
+            controls->setPosition(30);
+            break;
+        case SetIndex:
+            controls->setPlaylistIndex(3);
+            break;
+        case PlayIndex:
+            controls->play(2u);
+            break;
+        case PlayUri:
+            controls->play(QUrl(QStringLiteral("file:///song.ogg")));
+            break;
         case PlayPlaylistUrl:
             controls->playPlaylist(QUrl(QStringLiteral("http://radio/list.pls")),
                                    QStringLiteral("audio/x-scpls"));
             break;
-        case ClearPlaylist: controls->clearPlaylist(); break;
+        case ClearPlaylist:
+            controls->clearPlaylist();
+            break;
         }
     }
 
@@ -73,25 +95,23 @@ class TestCommands : public QObject, PlaybackFixture
             << int(SetIndex) << QStringList{QStringLiteral("gotoIndex(3)")} << none;
         QTest::newRow("play from index")
             << int(PlayIndex)
-            << QStringList({QStringLiteral("assignPlaylist(list)"),
-                            QStringLiteral("gotoIndex(2)"), QStringLiteral("play")})
+            << QStringList({QStringLiteral("assignPlaylist(list)"), QStringLiteral("gotoIndex(2)"),
+                            QStringLiteral("play")})
             << QStringList{QStringLiteral("playbackAboutToStart")};
-        QTest::newRow("play uri")
-            << int(PlayUri)
-            << QStringList({QStringLiteral("stop"),
-                            QStringLiteral("playUri(file:///song.ogg,null)")})
-            << QStringList({QStringLiteral("playbackAboutToStart"),
-                            QStringLiteral("playbackCompleted")});
+        QTest::newRow("play uri") << int(PlayUri)
+                                  << QStringList({QStringLiteral("stop"),
+                                                  QStringLiteral("playUri(file:///song.ogg,null)")})
+                                  << QStringList({QStringLiteral("playbackAboutToStart"),
+                                                  QStringLiteral("playbackCompleted")});
         QTest::newRow("play playlist url")
             << int(PlayPlaylistUrl)
             << QStringList({QStringLiteral("stop"),
                             QStringLiteral("playPlaylistUri(http://radio/list.pls,audio/"
                                            "x-scpls)")})
-            << QStringList({QStringLiteral("playbackAboutToStart"),
-                            QStringLiteral("playbackCompleted")});
-        QTest::newRow("clear playlist")
-            << int(ClearPlaylist) << QStringList{QStringLiteral("stop")}
-            << QStringList{QStringLiteral("playbackCompleted")};
+            << QStringList(
+                   {QStringLiteral("playbackAboutToStart"), QStringLiteral("playbackCompleted")});
+        QTest::newRow("clear playlist") << int(ClearPlaylist) << QStringList{QStringLiteral("stop")}
+                                        << QStringList{QStringLiteral("playbackCompleted")};
     }
 
 private Q_SLOTS:
@@ -142,15 +162,16 @@ private Q_SLOTS:
             << int(PlayIndex) << false
             << QStringList({QStringLiteral("playbackAboutToStart"), QStringLiteral("error(322)")})
             << none;
-        QTest::newRow("resume") << int(Resume) << true
-                                << QStringList{QStringLiteral("error(329)")} << none;
+        QTest::newRow("resume") << int(Resume) << true << QStringList{QStringLiteral("error(329)")}
+                                << none;
         QTest::newRow("resume, no renderer") << int(Resume) << false << none << none;
         QTest::newRow("pause") << int(Pause) << true << none
                                << QStringList{QStringLiteral("pause")};
-        QTest::newRow("play uri")
-            << int(PlayUri) << true << QStringList{QStringLiteral("playbackAboutToStart")}
-            << QStringList({QStringLiteral("stop"),
-                            QStringLiteral("playUri(file:///song.ogg,null)")});
+        QTest::newRow("play uri") << int(PlayUri) << true
+                                  << QStringList{QStringLiteral("playbackAboutToStart")}
+                                  << QStringList(
+                                         {QStringLiteral("stop"),
+                                          QStringLiteral("playUri(file:///song.ogg,null)")});
     }
     void duringCall()
     {
@@ -188,8 +209,8 @@ private Q_SLOTS:
         QVERIFY(log->entries.isEmpty());
         QVERIFY(renderer->takeCommands().isEmpty());
         QVERIFY(controls->setPlaylist(QStringLiteral("known")));
-        QCOMPARE(renderer->takeCommands(), QStringList({QStringLiteral("stop"),
-                                                        QStringLiteral("assignPlaylist(known)")}));
+        QCOMPARE(renderer->takeCommands(),
+                 QStringList({QStringLiteral("stop"), QStringLiteral("assignPlaylist(known)")}));
         QCOMPARE(controls->contentType(), KelPlayControls::PlaylistContent);
     }
 
@@ -272,8 +293,8 @@ private Q_SLOTS:
         renderer->takeCommands();
         Q_EMIT renderer->playlistChanged(list);
         QCOMPARE(renderer->takeCommands(),
-                 QStringList({QStringLiteral("assignPlaylist(mix)"),
-                              QStringLiteral("gotoIndex(3)"), QStringLiteral("play")}));
+                 QStringList({QStringLiteral("assignPlaylist(mix)"), QStringLiteral("gotoIndex(3)"),
+                              QStringLiteral("play")}));
         QVERIFY(!list->isShuffled());
         QVERIFY(controls->isGoingToBeShuffled());
         renderer->setState(MafwRenderer::Playing);
@@ -319,10 +340,10 @@ private Q_SLOTS:
                  QStringList{QStringLiteral("playPlaylistUri(http://radio/a.pls,audio/x-scpls)")});
         controls->playPlaylist(QUrl(QStringLiteral("http://radio/b.m3u")),
                                QStringLiteral("audio/x-mpegurl"));
-        QCOMPARE(renderer->takeCommands(),
-                 QStringList({QStringLiteral("stop"),
-                              QStringLiteral(
-                                  "playPlaylistUri(http://radio/b.m3u,audio/x-mpegurl)")}));
+        QCOMPARE(
+            renderer->takeCommands(),
+            QStringList({QStringLiteral("stop"),
+                         QStringLiteral("playPlaylistUri(http://radio/b.m3u,audio/x-mpegurl)")}));
         QCOMPARE(controls->mimeType(), QStringLiteral("audio/x-mpegurl"));
         controls->play(QUrl(QStringLiteral("file:///x.ogg")));
         QVERIFY(controls->mimeType().isNull());
@@ -370,8 +391,8 @@ private Q_SLOTS:
         QCOMPARE(handler->calls, QStringList{QStringLiteral("clear")});
         QCOMPARE(!MafwShared::instance()->findPlaylist(QStringLiteral("album")), unpublished);
         QCOMPARE(controls->playlist() == nullptr, unpublished);
-        QCOMPARE(controls->contentType(), unpublished ? KelPlayControls::NoContent
-                                                      : KelPlayControls::PlaylistContent);
+        QCOMPARE(controls->contentType(),
+                 unpublished ? KelPlayControls::NoContent : KelPlayControls::PlaylistContent);
         QCOMPARE(controls->startingIndexOfPlay(), -1);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(guard.isNull(), unpublished);

@@ -106,8 +106,8 @@ private Q_SLOTS:
         QTest::newRow("skip to starting index")
             << QString("play 5 state 1 media 0 media 3 media 5 media 6")
             << QStringList({"setDataFromIndex(5,)", "setDataFromIndex(6,)"});
-        QTest::newRow("-1 never told") << QString("play 1 state 1 media -1 media 1")
-                                       << QStringList{"setDataFromIndex(1,)"};
+        QTest::newRow("-1 never told")
+            << QString("play 1 state 1 media -1 media 1") << QStringList{"setDataFromIndex(1,)"};
         QTest::newRow("paused takes only the starting index")
             << QString("play 2 state 2 media 3 media 2 media 4")
             << QStringList{"setDataFromIndex(2,)"};
@@ -142,7 +142,8 @@ private Q_SLOTS:
         setUpControls();
         installPlaylist(QStringLiteral("list"), 3);
         controls->play(1u);
-        QVERIFY(!KelPlaybackTestAccess::hasHandlerEntry(controls, KelPlayControls::PlaylistContent));
+        QVERIFY(
+            !KelPlaybackTestAccess::hasHandlerEntry(controls, KelPlayControls::PlaylistContent));
         RecordingHandler* uri = registerHandler(KelPlayControls::UriContent);
         // Reaches nobody: the playlist type has no handler (the uri one is not wired).
         KelInternalPlayControls* engine = KelPlaybackTestAccess::engine(controls);

@@ -29,7 +29,8 @@ class TestModel : public QObject, PlaybackFixture
     std::mt19937 rng;
     int pick(int n) { return int(rng() % uint(n)); }
 
-    struct Request {
+    struct Request
+    {
         uint value;
         bool overtaken;
     };
@@ -62,13 +63,27 @@ class TestModel : public QObject, PlaybackFixture
             controls->setPlaylist(name(i), pick(2));
             break;
         }
-        case 1: controls->play(uint(pick(5))); break;
-        case 2: controls->shufflePlay(pick(6) - 1); break;
-        case 3: controls->stop(); break;
-        case 4: controls->pause(); break;
-        case 5: controls->pauseAt(uint(pick(100))); break;
-        case 6: controls->resume(); break;
-        case 7: controls->next(); break;
+        case 1:
+            controls->play(uint(pick(5)));
+            break;
+        case 2:
+            controls->shufflePlay(pick(6) - 1);
+            break;
+        case 3:
+            controls->stop();
+            break;
+        case 4:
+            controls->pause();
+            break;
+        case 5:
+            controls->pauseAt(uint(pick(100)));
+            break;
+        case 6:
+            controls->resume();
+            break;
+        case 7:
+            controls->next();
+            break;
         case 8:
             if (rendererInUse()) {
                 expected << 0;
@@ -83,7 +98,9 @@ class TestModel : public QObject, PlaybackFixture
             }
             controls->setPosition(uint(pick(300)));
             break;
-        case 10: controls->setPlaylistIndex(pick(6) - 1); break;
+        case 10:
+            controls->setPlaylistIndex(pick(6) - 1);
+            break;
         case 11:
             ++clears;
             controls->play(QUrl(QStringLiteral("file:///t%1.ogg").arg(pick(3))));
@@ -97,7 +114,9 @@ class TestModel : public QObject, PlaybackFixture
             ++clears;
             controls->clearPlaylist();
             break;
-        case 14: controls->position(); break;
+        case 14:
+            controls->position();
+            break;
         case 15:
             pick(2) ? controls->enablePositionUpdates() : controls->disablePositionUpdates();
             break;
@@ -128,9 +147,8 @@ class TestModel : public QObject, PlaybackFixture
             break;
         case 21:
             if (renderer) {
-                Q_EMIT renderer->error(MafwError(pick(2) ? MafwError::TransientError
-                                                         : MafwError::CorruptStream,
-                                                 QString()));
+                Q_EMIT renderer->error(MafwError(
+                    pick(2) ? MafwError::TransientError : MafwError::CorruptStream, QString()));
             }
             break;
         case 22:
@@ -187,12 +205,16 @@ class TestModel : public QObject, PlaybackFixture
             break;
         case 29:
             switch (pick(4)) {
-            case 0: shared->unPublishPlaylist(name(pick(3))); break;
+            case 0:
+                shared->unPublishPlaylist(name(pick(3)));
+                break;
             case 1:
                 controls->setMetadataHandler(new RecordingHandler,
                                              KelPlayControls::ContentType(pick(3)));
                 break;
-            case 2: KelPlaybackTestAccess::fireAllowErrors(controls); break;
+            case 2:
+                KelPlaybackTestAccess::fireAllowErrors(controls);
+                break;
             case 3:
                 if (renderer) {
                     renderer->acceptPositionRequests = !renderer->acceptPositionRequests;

@@ -98,11 +98,10 @@ private Q_SLOTS:
         controls->position();
         renderer->answerPosition(7);
         Q_EMIT renderer->error(MafwError(MafwError::CorruptStream, QStringLiteral("bad")));
-        QCOMPARE(log->take(),
-                 QStringList({QStringLiteral("stateChanged(1)"),
-                              QStringLiteral("bufferingChanged(0.5)"),
-                              QStringLiteral("positionChanged(7,99)"),
-                              QStringLiteral("error(305)")}));
+        QCOMPARE(
+            log->take(),
+            QStringList({QStringLiteral("stateChanged(1)"), QStringLiteral("bufferingChanged(0.5)"),
+                         QStringLiteral("positionChanged(7,99)"), QStringLiteral("error(305)")}));
 
         renderer->setState(MafwRenderer::Paused);
         Q_EMIT renderer->mafwPropertyChanged(MafwRenderer::MAFW_RENDERER_PROPERTY_POLICY_OVERRIDE,
@@ -225,17 +224,15 @@ private Q_SLOTS:
         Q_EMIT engine->contentTypeChanged();
         Q_EMIT engine->playbackAboutToStart();
         Q_EMIT engine->rendererLost();
-        QCOMPARE(log->take(),
-                 QStringList({QStringLiteral("stateChanged(2)"),
-                              QStringLiteral("playlistChanged(p)"),
-                              QStringLiteral("playlistContentsChanged"),
-                              QStringLiteral("mediaChanged"), QStringLiteral("metadataChanged"),
-                              QStringLiteral("positionChanged(3,4)"),
-                              QStringLiteral("bufferingChanged(0.25)"),
-                              QStringLiteral("playbackCompleted"),
-                              QStringLiteral("callActivated(1)"), QStringLiteral("error(307)"),
-                              QStringLiteral("contentTypeChanged"),
-                              QStringLiteral("playbackAboutToStart")}));
+        QCOMPARE(
+            log->take(),
+            QStringList({QStringLiteral("stateChanged(2)"), QStringLiteral("playlistChanged(p)"),
+                         QStringLiteral("playlistContentsChanged"), QStringLiteral("mediaChanged"),
+                         QStringLiteral("metadataChanged"), QStringLiteral("positionChanged(3,4)"),
+                         QStringLiteral("bufferingChanged(0.25)"),
+                         QStringLiteral("playbackCompleted"), QStringLiteral("callActivated(1)"),
+                         QStringLiteral("error(307)"), QStringLiteral("contentTypeChanged"),
+                         QStringLiteral("playbackAboutToStart")}));
         controls->emitAboutToPlayRadioStream();
         QCOMPARE(log->take(), QStringList{QStringLiteral("aboutToPlayRadioStream")});
     }

@@ -190,8 +190,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("script");
         QTest::addColumn<QStringList>("emitted");
         QTest::newRow("first error only") << QString("e305 e306") << QStringList{"305"};
-        QTest::newRow("next reopens") << QString("e305 e306 next e307") << QStringList({"305", "307"});
-        QTest::newRow("resume reopens") << QString("e305 resume e307") << QStringList({"305", "307"});
+        QTest::newRow("next reopens")
+            << QString("e305 e306 next e307") << QStringList({"305", "307"});
+        QTest::newRow("resume reopens")
+            << QString("e305 resume e307") << QStringList({"305", "307"});
         QTest::newRow("policy release reopens")
             << QString("e305 policy e307") << QStringList({"305", "307"});
         QTest::newRow("326 passes while open")
@@ -291,10 +293,10 @@ private Q_SLOTS:
                                  << QStringList() << QStringList();
         QTest::newRow("stopped") << int(MafwRenderer::Stopped) << true << QVariant(false)
                                  << QStringList() << QStringList();
-        QTest::newRow("taken, not released") << int(MafwRenderer::Paused) << true
-                                             << QVariant(true) << QStringList() << QStringList();
-        QTest::newRow("invalid value") << int(MafwRenderer::Paused) << false << QVariant()
-                                       << QStringList() << QStringList();
+        QTest::newRow("taken, not released") << int(MafwRenderer::Paused) << true << QVariant(true)
+                                             << QStringList() << QStringList();
+        QTest::newRow("invalid value")
+            << int(MafwRenderer::Paused) << false << QVariant() << QStringList() << QStringList();
     }
     void policyRelease()
     {

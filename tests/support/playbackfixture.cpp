@@ -23,9 +23,8 @@ SignalLog::SignalLog(KelPlayControls* c) : QObject(c)
             [add](const KelMetadataHandler*) { add(QStringLiteral("mediaChanged")); });
     connect(c, &F::metadataChanged, this,
             [add](const KelMetadataHandler*) { add(QStringLiteral("metadataChanged")); });
-    connect(c, &F::positionChanged, this, [add](uint p, int d) {
-        add(QStringLiteral("positionChanged(%1,%2)").arg(p).arg(d));
-    });
+    connect(c, &F::positionChanged, this,
+            [add](uint p, int d) { add(QStringLiteral("positionChanged(%1,%2)").arg(p).arg(d)); });
     connect(c, &F::bufferingChanged, this,
             [add](float f) { add(QStringLiteral("bufferingChanged(%1)").arg(double(f))); });
     connect(c, &F::callActivated, this,
@@ -33,7 +32,8 @@ SignalLog::SignalLog(KelPlayControls* c) : QObject(c)
     connect(c, &F::playbackCompleted, this, [add]() { add(QStringLiteral("playbackCompleted")); });
     connect(c, &F::error, this,
             [add](const MafwError& e) { add(QStringLiteral("error(%1)").arg(int(e.code()))); });
-    connect(c, &F::contentTypeChanged, this, [add]() { add(QStringLiteral("contentTypeChanged")); });
+    connect(c, &F::contentTypeChanged, this,
+            [add]() { add(QStringLiteral("contentTypeChanged")); });
     connect(c, &F::playbackAboutToStart, this,
             [add]() { add(QStringLiteral("playbackAboutToStart")); });
     connect(c, &F::aboutToPlayRadioStream, this,

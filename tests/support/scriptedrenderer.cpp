@@ -23,7 +23,8 @@ bool ScriptedRenderer::play()
 bool ScriptedRenderer::playUri(const QUrl& uri, const MafwContent* content)
 {
     commands << QStringLiteral("playUri(%1,%2)")
-                    .arg(uri.toString(), content ? QStringLiteral("content") : QStringLiteral("null"));
+                    .arg(uri.toString(),
+                         content ? QStringLiteral("content") : QStringLiteral("null"));
     return true;
 }
 

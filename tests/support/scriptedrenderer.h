@@ -42,7 +42,8 @@ public:
     void setState(MafwRenderer::State state) { Q_EMIT stateChanged(state); }
 
 private:
-    struct Request {
+    struct Request
+    {
         QPointer<QObject> receiver;
         QByteArray member;
     };

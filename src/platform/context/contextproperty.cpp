@@ -16,4 +16,3 @@ QVariant ContextProperty::value() const
 {
     return ContextStore::instance().value(m_key);
 }
-

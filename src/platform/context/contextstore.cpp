@@ -47,4 +47,3 @@ void ContextStore::unsubscribe(ContextProperty* property)
         }
     }
 }
-

@@ -61,8 +61,8 @@ bool MafwRegistry::addRenderer(MafwRenderer* renderer)
     Entry entry;
     entry.renderer = renderer;
     entry.name = renderer->name();
-    entry.destroyedConnection = connect(renderer, &QObject::destroyed, this,
-                                        [this, uuid]() { removeRenderer(uuid); });
+    entry.destroyedConnection =
+        connect(renderer, &QObject::destroyed, this, [this, uuid]() { removeRenderer(uuid); });
     m_renderers.insert(uuid, entry);
     Q_EMIT rendererAdded(uuid, entry.name);
     return true;

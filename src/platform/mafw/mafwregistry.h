@@ -40,7 +40,8 @@ private:
     ~MafwRegistry() override;
     void forget(QObject* renderer);
 
-    struct Entry {
+    struct Entry
+    {
         QPointer<MafwRenderer> renderer;
         QString name;
         QMetaObject::Connection destroyedConnection;

@@ -14,19 +14,58 @@ MafwRenderer::MafwRenderer(const QString& uuid, const QString& name, QObject* pa
 
 MafwRenderer::~MafwRenderer() = default;
 
-bool MafwRenderer::play() { return false; }
-bool MafwRenderer::playUri(const QUrl&, const MafwContent*) { return false; }
-bool MafwRenderer::playPlaylistUri(const QUrl&, const QString&) { return false; }
-bool MafwRenderer::stop() { return false; }
-bool MafwRenderer::pause() { return false; }
-bool MafwRenderer::pauseAt(uint) { return false; }
-bool MafwRenderer::resume() { return false; }
-bool MafwRenderer::next() { return false; }
-bool MafwRenderer::previous() { return false; }
-bool MafwRenderer::gotoIndex(uint) { return false; }
-bool MafwRenderer::seekTo(int, SeekMode) { return false; }
-bool MafwRenderer::assignPlaylist(MafwPlaylist*) { return false; }
-bool MafwRenderer::requestPosition(QObject*, const char*) { return false; }
+bool MafwRenderer::play()
+{
+    return false;
+}
+bool MafwRenderer::playUri(const QUrl&, const MafwContent*)
+{
+    return false;
+}
+bool MafwRenderer::playPlaylistUri(const QUrl&, const QString&)
+{
+    return false;
+}
+bool MafwRenderer::stop()
+{
+    return false;
+}
+bool MafwRenderer::pause()
+{
+    return false;
+}
+bool MafwRenderer::pauseAt(uint)
+{
+    return false;
+}
+bool MafwRenderer::resume()
+{
+    return false;
+}
+bool MafwRenderer::next()
+{
+    return false;
+}
+bool MafwRenderer::previous()
+{
+    return false;
+}
+bool MafwRenderer::gotoIndex(uint)
+{
+    return false;
+}
+bool MafwRenderer::seekTo(int, SeekMode)
+{
+    return false;
+}
+bool MafwRenderer::assignPlaylist(MafwPlaylist*)
+{
+    return false;
+}
+bool MafwRenderer::requestPosition(QObject*, const char*)
+{
+    return false;
+}
 
 bool MafwRenderer::deliverPosition(QObject* receiver, const QByteArray& member, uint seconds)
 {
@@ -37,10 +76,10 @@ bool MafwRenderer::deliverPosition(QObject* receiver, const QByteArray& member, 
     const QByteArray signature = QMetaObject::normalizedSignature(member.constData() + 1);
     const int index = receiver->metaObject()->indexOfMethod(signature.constData());
     if (index < 0) {
-        qCWarning(lcMafw).noquote() << QStringLiteral("no member %1 on %2 for a position reply")
-                                           .arg(QString::fromLatin1(signature),
-                                                QString::fromLatin1(
-                                                    receiver->metaObject()->className()));
+        qCWarning(lcMafw).noquote()
+            << QStringLiteral("no member %1 on %2 for a position reply")
+                   .arg(QString::fromLatin1(signature),
+                        QString::fromLatin1(receiver->metaObject()->className()));
         return false;
     }
     return receiver->metaObject()->method(index).invoke(receiver, Qt::DirectConnection,

@@ -2,6 +2,8 @@
 
 #include "mafwplaylist.h"
 
+#include <QCoreApplication>
+
 MafwShared* MafwShared::instance()
 {
     static MafwShared* shared = new MafwShared;
@@ -14,7 +16,8 @@ MafwShared::~MafwShared() = default;
 bool MafwShared::initialize(QFlags<TrackFlag> flags)
 {
     constexpr int known = 0x3F;
-    if (int(flags) & ~known) {
+    // Tracking runs on the application's event loop.
+    if ((int(flags) & ~known) || !QCoreApplication::instance()) {
         return false;
     }
     m_flags |= flags;

@@ -29,7 +29,8 @@ public:
     // Never null; created on first use and kept for the life of the process.
     static MafwShared* instance();
 
-    // False when flags holds a bit that names nothing to track.
+    // False when flags holds a bit that names nothing to track, or before the application
+    // object exists.
     bool initialize(QFlags<TrackFlag> flags);
     TrackFlags trackedFlags() const { return m_flags; }
 

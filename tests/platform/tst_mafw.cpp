@@ -1,0 +1,213 @@
+// The media framework: registry, plug-in loading, position replies, playlists, shared
+// playlists and connections by signature.
+#include "scriptedrenderer.h"
+#include "testmain.h"
+
+#include <mafwplaylist.h>
+#include <mafwplugincontrol.h>
+#include <mafwregistry.h>
+#include <mafwshared.h>
+
+#include <QSet>
+
+class Receiver : public QObject
+{
+    Q_OBJECT
+public:
+    QList<uint> positions;
+    QList<int> states;
+    QList<int> codes;
+public Q_SLOTS:
+    void updatePosition(uint position) { positions << position; }
+    void onState(MafwRenderer::State state) { states << int(state); }
+    void onError(MafwError error) { codes << int(error.code()); }
+};
+
+class TestMafw : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void registryTracksRenderers()
+    {
+        MafwRegistry* registry = MafwRegistry::instance();
+        QSignalSpy added(registry, &MafwRegistry::rendererAdded);
+        QSignalSpy removed(registry, &MafwRegistry::rendererRemoved);
+        auto* renderer = new ScriptedRenderer(QStringLiteral("r1"));
+        QVERIFY(registry->addRenderer(renderer));
+        QCOMPARE(registry->findRenderer(QStringLiteral("r1")), renderer);
+        QCOMPARE(added.takeFirst(),
+                 QVariantList({QStringLiteral("r1"), QStringLiteral("Scripted r1")}));
+
+        ScriptedRenderer twin(QStringLiteral("r1"));
+        QTest::ignoreMessage(QtWarningMsg, "a renderer with id \"r1\" is already registered");
+        QVERIFY(!registry->addRenderer(&twin));
+        QVERIFY(!registry->addRenderer(nullptr));
+        QVERIFY(added.isEmpty());
+
+        // Destroyed while registered: removed on the way out, reported once.
+        delete renderer;
+        QVERIFY(!registry->findRenderer(QStringLiteral("r1")));
+        QCOMPARE(removed.size(), 1);
+        QVERIFY(!registry->removeRenderer(QStringLiteral("r1")));
+        QCOMPARE(removed.size(), 1);
+
+        // Removed by id: not deleted, and may come back.
+        QVERIFY(registry->addRenderer(&twin));
+        QVERIFY(registry->removeRenderer(QStringLiteral("r1")));
+        QVERIFY(registry->addRenderer(&twin));
+        QVERIFY(registry->removeRenderer(QStringLiteral("r1")));
+    }
+
+    void pluginLoadFailsOnce()
+    {
+        MafwRegistry* registry = MafwRegistry::instance();
+        QVERIFY(!registry->pluginControlInterface(QString()));
+        MafwPluginControl* control = registry->pluginControlInterface(QStringLiteral("nothere"));
+        QCOMPARE(registry->pluginControlInterface(QStringLiteral("nothere")), control);
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("^plug-in \"nothere\" not found")));
+        QVERIFY(!control->loadPlugin());
+        QVERIFY(!control->loadPlugin()); // no second warning
+        QVERIFY(!control->isLoaded());
+
+        QTest::ignoreMessage(QtWarningMsg, "invalid plug-in name \"../evil\"");
+        QVERIFY(!registry->pluginControlInterface(QStringLiteral("../evil"))->loadPlugin());
+    }
+
+    void pluginNotAPlugin()
+    {
+        QTemporaryDir dir;
+        QFile bogus(dir.filePath(QStringLiteral("bogus.so")));
+        QVERIFY(bogus.open(QIODevice::WriteOnly));
+        bogus.write("not a shared object");
+        bogus.close();
+        const QByteArray old = qgetenv("KELMORA_MAFW_PLUGIN_PATH");
+        qputenv("KELMORA_MAFW_PLUGIN_PATH",
+                (QStringLiteral("/nonexistent:") + dir.path()).toLocal8Bit());
+        QCOMPARE(MafwPluginControl::pluginPath().size(), 2);
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("bogus.so\" could not be loaded")));
+        QVERIFY(!MafwRegistry::instance()
+                     ->pluginControlInterface(QStringLiteral("bogus"))
+                     ->loadPlugin());
+        qputenv("KELMORA_MAFW_PLUGIN_PATH", old);
+    }
+
+    void positionRepliesBySignature()
+    {
+        ScriptedRenderer renderer;
+        Receiver receiver;
+        QVERIFY(renderer.requestPosition(&receiver, "1updatePosition(uint)"));
+        QVERIFY(renderer.requestPosition(&receiver, SLOT(updatePosition(uint))));
+        QVERIFY(receiver.positions.isEmpty()); // answered later, not from inside the call
+        QVERIFY(renderer.answerPosition(4));
+        QVERIFY(renderer.answerPosition(5));
+        QCOMPARE(receiver.positions, QList<uint>({4, 5}));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("no member")));
+        QVERIFY(!MafwRenderer::deliverPosition(&receiver, "1nothing(uint)", 1));
+        QVERIFY(!MafwRenderer::deliverPosition(nullptr, "1updatePosition(uint)", 1));
+        {
+            Receiver gone;
+            renderer.requestPosition(&gone, "1updatePosition(uint)");
+        }
+        QVERIFY(!renderer.answerPosition(6)); // receiver destroyed meanwhile
+        QVERIFY(
+            !MafwRenderer(QStringLiteral("base"), QString()).requestPosition(&receiver, "1x()"));
+    }
+
+    // The framework's types work in connections by signature, queued ones included.
+    void queuedConnectionsBySignature()
+    {
+        ScriptedRenderer renderer;
+        Receiver receiver;
+        QVERIFY(connect(&renderer, SIGNAL(stateChanged(MafwRenderer::State)), &receiver,
+                        SLOT(onState(MafwRenderer::State)), Qt::QueuedConnection));
+        QVERIFY(connect(&renderer, SIGNAL(error(MafwError)), &receiver, SLOT(onError(MafwError)),
+                        Qt::QueuedConnection));
+        QVERIFY(QMetaType::type("MafwContent") != QMetaType::UnknownType);
+        QVERIFY(QMetaType::type("MafwPlaylist*") != QMetaType::UnknownType);
+        renderer.setState(MafwRenderer::Paused);
+        Q_EMIT renderer.error(MafwError(MafwError::MissingDecoder, QStringLiteral("m")));
+        QVERIFY(receiver.states.isEmpty());
+        QCoreApplication::processEvents();
+        QCOMPARE(receiver.states, QList<int>{2});
+        QCOMPARE(receiver.codes, QList<int>{304});
+    }
+
+    void playlistEditing()
+    {
+        MafwPlaylist list(QStringLiteral("edit"));
+        QSignalSpy changed(&list, &MafwPlaylist::contentsChanged);
+        auto url = [](int i) { return QUrl(QStringLiteral("file:///%1.ogg").arg(i)); };
+        list.appendItem(url(0));
+        list.appendItem(url(2));
+        list.insertItem(1, url(1));
+        list.insertItem(99, url(3)); // past the end appends
+        QCOMPARE(list.items(), QList<QUrl>({url(0), url(1), url(2), url(3)}));
+        QCOMPARE(changed.at(2), QVariantList({1u, 0u, 1u}));
+        QVERIFY(list.removeItem(0));
+        QVERIFY(!list.removeItem(7));
+        QCOMPARE(changed.last(), QVariantList({0u, 1u, 0u}));
+        QCOMPARE(list.item(0), url(1));
+        QVERIFY(list.item(3).isEmpty());
+        list.clear();
+        QCOMPARE(list.count(), 0u);
+        QCOMPARE(changed.last(), QVariantList({0u, 3u, 0u}));
+        changed.clear();
+        list.clear();
+        QVERIFY(changed.isEmpty());
+    }
+
+    // Shuffled play order visits every item once; editing while shuffled keeps it a
+    // permutation; unshuffle restores insertion order.
+    void playlistShuffle()
+    {
+        MafwPlaylist list(QStringLiteral("mix"));
+        QList<QUrl> original;
+        for (int i = 0; i < 40; ++i) {
+            original << QUrl(QStringLiteral("file:///%1.ogg").arg(i));
+            list.appendItem(original.last());
+        }
+        list.shuffle();
+        QVERIFY(list.isShuffled());
+        QList<QUrl> order = list.items();
+        QCOMPARE(QSet<QUrl>(order.begin(), order.end()),
+                 QSet<QUrl>(original.begin(), original.end()));
+        QVERIFY(order != original);
+        const QUrl removed = list.item(5);
+        QVERIFY(list.removeItem(5));
+        const QUrl added(QStringLiteral("file:///new.ogg"));
+        list.insertItem(0, added);
+        QCOMPARE(list.item(0), added);
+        order = list.items();
+        QCOMPARE(order.size(), 40);
+        QCOMPARE(QSet<QUrl>(order.begin(), order.end()).size(), 40);
+        QVERIFY(!order.contains(removed));
+        list.unshuffle();
+        original.removeOne(removed);
+        original.append(added);
+        QCOMPARE(list.items(), original);
+    }
+
+    void sharedPlaylists()
+    {
+        MafwShared* shared = MafwShared::instance();
+        QVERIFY(shared->initialize(MafwShared::TrackFlags(0x3F)));
+        QVERIFY(!shared->initialize(MafwShared::TrackFlags(0x40)));
+        QVERIFY(!shared->createPlaylist(QString()));
+        MafwPlaylist* a = shared->createPlaylist(QStringLiteral("a"), true);
+        QCOMPARE(shared->createPlaylist(QStringLiteral("a")), a);
+        QVERIFY(a->isPermanent());
+        QCOMPARE(MafwRegistry::instance()->findPlaylist(QStringLiteral("a")), a);
+        QPointer<MafwPlaylist> guard(a);
+        QVERIFY(shared->unPublishPlaylist(QStringLiteral("a")));
+        QVERIFY(!shared->unPublishPlaylist(QStringLiteral("a")));
+        QVERIFY(!MafwRegistry::instance()->findPlaylist(QStringLiteral("a")));
+        QVERIFY(!guard.isNull()); // not under the caller's feet
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(guard.isNull());
+    }
+};
+
+KELMORA_TEST_MAIN(TestMafw)
+#include "tst_mafw.moc"
