@@ -15,6 +15,17 @@ MafwError playDuringCallError()
     return MafwError(MafwError::CannotPlayDuringCall,
                      QStringLiteral("Playback is not possible during a call"));
 }
+
+// A negative index would reach the renderer as a huge unsigned one.
+bool isNegativeIndex(int index, const char* signature)
+{
+    if (index >= 0) {
+        return false;
+    }
+    qCWarning(lcPlayback).noquote()
+        << QStringLiteral("%1 negative index %2 ignored").arg(QLatin1String(signature)).arg(index);
+    return true;
+}
 } // namespace
 
 bool KelInternalPlayControls::setPlaylist(const QString& playlistId, bool deleteOnComplete)
@@ -157,11 +168,7 @@ void KelInternalPlayControls::startPlay()
 
 void KelInternalPlayControls::shufflePlay(int index)
 {
-    if (index < 0) {
-        qCWarning(lcPlayback).noquote()
-            << QStringLiteral("void KelInternalPlayControls::shufflePlay(int) "
-                              "negative index %1 ignored")
-                   .arg(index);
+    if (isNegativeIndex(index, "void KelInternalPlayControls::shufflePlay(int)")) {
         return;
     }
     shuffleStartIndex = index;
@@ -255,11 +262,7 @@ void KelInternalPlayControls::setPlaylistIndex(int index)
     if (!renderer) {
         return;
     }
-    if (index < 0) {
-        qCWarning(lcPlayback).noquote()
-            << QStringLiteral("void KelInternalPlayControls::setPlaylistIndex(int) "
-                              "negative index %1 ignored")
-                   .arg(index);
+    if (isNegativeIndex(index, "void KelInternalPlayControls::setPlaylistIndex(int)")) {
         return;
     }
     allowErrors();

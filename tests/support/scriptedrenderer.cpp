@@ -7,6 +7,12 @@ ScriptedRenderer::ScriptedRenderer(const QString& uuid, QObject* parent)
 {
 }
 
+bool ScriptedRenderer::record(const QString& command)
+{
+    commands << command;
+    return true;
+}
+
 QStringList ScriptedRenderer::takeCommands()
 {
     QStringList taken;
@@ -16,77 +22,65 @@ QStringList ScriptedRenderer::takeCommands()
 
 bool ScriptedRenderer::play()
 {
-    commands << QStringLiteral("play");
-    return true;
+    return record(QStringLiteral("play"));
 }
 
 bool ScriptedRenderer::playUri(const QUrl& uri, const MafwContent* content)
 {
-    commands << QStringLiteral("playUri(%1,%2)")
-                    .arg(uri.toString(),
-                         content ? QStringLiteral("content") : QStringLiteral("null"));
-    return true;
+    return record(
+        QStringLiteral("playUri(%1,%2)")
+            .arg(uri.toString(), content ? QStringLiteral("content") : QStringLiteral("null")));
 }
 
 bool ScriptedRenderer::playPlaylistUri(const QUrl& url, const QString& mimeType)
 {
-    commands << QStringLiteral("playPlaylistUri(%1,%2)").arg(url.toString(), mimeType);
-    return true;
+    return record(QStringLiteral("playPlaylistUri(%1,%2)").arg(url.toString(), mimeType));
 }
 
 bool ScriptedRenderer::stop()
 {
-    commands << QStringLiteral("stop");
-    return true;
+    return record(QStringLiteral("stop"));
 }
 
 bool ScriptedRenderer::pause()
 {
-    commands << QStringLiteral("pause");
-    return true;
+    return record(QStringLiteral("pause"));
 }
 
 bool ScriptedRenderer::pauseAt(uint seconds)
 {
-    commands << QStringLiteral("pauseAt(%1)").arg(seconds);
-    return true;
+    return record(QStringLiteral("pauseAt(%1)").arg(seconds));
 }
 
 bool ScriptedRenderer::resume()
 {
-    commands << QStringLiteral("resume");
-    return true;
+    return record(QStringLiteral("resume"));
 }
 
 bool ScriptedRenderer::next()
 {
-    commands << QStringLiteral("next");
-    return true;
+    return record(QStringLiteral("next"));
 }
 
 bool ScriptedRenderer::previous()
 {
-    commands << QStringLiteral("previous");
-    return true;
+    return record(QStringLiteral("previous"));
 }
 
 bool ScriptedRenderer::gotoIndex(uint index)
 {
-    commands << QStringLiteral("gotoIndex(%1)").arg(index);
-    return true;
+    return record(QStringLiteral("gotoIndex(%1)").arg(index));
 }
 
 bool ScriptedRenderer::seekTo(int seconds, SeekMode mode)
 {
-    commands << QStringLiteral("seekTo(%1,%2)").arg(seconds).arg(int(mode));
-    return true;
+    return record(QStringLiteral("seekTo(%1,%2)").arg(seconds).arg(int(mode)));
 }
 
 bool ScriptedRenderer::assignPlaylist(MafwPlaylist* playlist)
 {
-    commands << QStringLiteral("assignPlaylist(%1)")
-                    .arg(playlist ? playlist->name() : QStringLiteral("null"));
-    return true;
+    return record(QStringLiteral("assignPlaylist(%1)")
+                      .arg(playlist ? playlist->name() : QStringLiteral("null")));
 }
 
 bool ScriptedRenderer::requestPosition(QObject* receiver, const char* member)

@@ -42,6 +42,8 @@ public:
     void setState(MafwRenderer::State state) { Q_EMIT stateChanged(state); }
 
 private:
+    bool record(const QString& command);
+
     struct Request
     {
         QPointer<QObject> receiver;
