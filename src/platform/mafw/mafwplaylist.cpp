@@ -1,6 +1,11 @@
 #include "mafwplaylist.h"
 
+#include "mafwplaylistparser.h"
+
+#include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <numeric>
@@ -50,6 +55,9 @@ void MafwPlaylist::insertItem(uint index, const QUrl& url)
     } else {
         m_items.insert(int(index), url);
     }
+    if (m_current >= int(index)) {
+        ++m_current;
+    }
     Q_EMIT contentsChanged(index, 0, 1);
 }
 
@@ -68,6 +76,9 @@ bool MafwPlaylist::removeItem(uint index)
             }
         }
     }
+    if (m_current >= int(index)) {
+        --m_current;
+    }
     Q_EMIT contentsChanged(index, 1, 0);
     return true;
 }
@@ -77,18 +88,29 @@ void MafwPlaylist::clear()
     const uint removed = count();
     m_items.clear();
     m_order.clear();
+    m_current = -1;
     if (removed > 0) {
         Q_EMIT contentsChanged(0, removed, 0);
     }
 }
 
+void MafwPlaylist::setCurrentIndex(int index)
+{
+    m_current = (index >= 0 && uint(index) < count()) ? index : -1;
+}
+
 void MafwPlaylist::shuffle()
 {
+    const int current = m_current >= 0 ? storageIndex(uint(m_current)) : -1;
     m_order.resize(m_items.size());
     std::iota(m_order.begin(), m_order.end(), 0);
     auto* random = QRandomGenerator::global();
     for (int i = m_order.size() - 1; i > 0; --i) {
         std::swap(m_order[i], m_order[int(random->bounded(i + 1))]);
+    }
+    if (current >= 0) {
+        std::swap(m_order[0], m_order[m_order.indexOf(current)]);
+        m_current = 0;
     }
     m_shuffled = true;
     if (count() > 0) {
@@ -101,9 +123,37 @@ void MafwPlaylist::unshuffle()
     if (!m_shuffled) {
         return;
     }
+    if (m_current >= 0) {
+        m_current = m_order.at(m_current);
+    }
     m_shuffled = false;
     m_order.clear();
     if (count() > 0) {
         Q_EMIT contentsChanged(0, count(), count());
     }
+}
+
+bool MafwPlaylist::loadM3u(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QUrl base = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+    const QList<QUrl> entries =
+        MafwPlaylistParser::parse(file.readAll(), base, QStringLiteral("audio/x-mpegurl"));
+    for (const QUrl& entry : entries) {
+        appendItem(entry);
+    }
+    return true;
+}
+
+bool MafwPlaylist::saveM3u(const QString& path) const
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    file.write(MafwPlaylistParser::writeM3u(items()));
+    return file.commit();
 }

@@ -32,9 +32,22 @@ public:
     bool removeItem(uint index);
     void clear();
 
+    // The item being played, as a play-order index, or -1. Kept on the same item through
+    // edits, shuffle and unshuffle; when that item is removed it becomes the one before, so
+    // that the next item is the one that followed.
+    int currentIndex() const { return m_current; }
+    void setCurrentIndex(int index);
+
+    // A new random play order whose first item is the current one.
     void shuffle();
+    // Back to insertion order.
     void unshuffle();
     bool isShuffled() const { return m_shuffled; }
+
+    // M3U files: loading appends the entries (relative ones resolved against the file's
+    // folder); saving writes the play order. False when the file cannot be read or written.
+    bool loadM3u(const QString& path);
+    bool saveM3u(const QString& path) const;
 
 Q_SIGNALS:
     // Play-order position, number of items removed there, number added there.
@@ -46,6 +59,7 @@ private:
     QString m_name;
     bool m_permanent;
     bool m_shuffled = false;
+    int m_current = -1;
     QList<QUrl> m_items;  // insertion order
     QVector<int> m_order; // play order while shuffled: indexes into m_items
 };

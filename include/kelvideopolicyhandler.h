@@ -1,0 +1,33 @@
+#ifndef KELVIDEOPOLICYHANDLER_H
+#define KELVIDEOPOLICYHANDLER_H
+
+#include "kelmoraglobal.h"
+
+#include <mafwrenderer.h>
+
+#include <QObject>
+#include <QPointer>
+
+// Tells whether the internal video renderer is playing. Listens for the renderer from the
+// moment it is constructed: a renderer announced earlier is not heard of.
+class KELMORA_EXPORT KelVideoPolicyHandler : public QObject
+{
+    Q_OBJECT
+public:
+    explicit KelVideoPolicyHandler(QObject* parent = nullptr);
+    ~KelVideoPolicyHandler() override;
+
+Q_SIGNALS:
+    // Emitted for every state report of the renderer: true while playing or transitioning.
+    void videoPlayStateChanged(bool playing);
+
+private Q_SLOTS:
+    void handleVideoStateChange(MafwRenderer::State newState);
+    void connectRendererSignals(const QString& id, const QString& name);
+
+private:
+    QString videoRendererId;
+    QPointer<MafwRenderer> videoRenderer; // not owned
+};
+
+#endif

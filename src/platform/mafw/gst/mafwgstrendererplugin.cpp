@@ -1,0 +1,29 @@
+#include "mafwgstrendererplugin.h"
+
+#include "mafwgstlogging_p.h"
+#include "mafwgstrenderer.h"
+
+#include <mafwregistry.h>
+
+#include <gst/gst.h>
+#include <gst/pbutils/pbutils.h>
+
+Q_LOGGING_CATEGORY(lcGst, "kelmora.platform")
+
+bool MafwGstRendererPlugin::initialize(MafwRegistry* registry)
+{
+    GError* error = nullptr;
+    if (!gst_init_check(nullptr, nullptr, &error)) {
+        qCWarning(lcGst).noquote() << QStringLiteral("GStreamer could not be initialised: %1")
+                                          .arg(QString::fromUtf8(error ? error->message : ""));
+        g_clear_error(&error);
+        return false;
+    }
+    gst_pb_utils_init();
+    bool added = registry->addRenderer(new MafwGstRenderer(
+        QStringLiteral("mafw_gst_renderer"), QStringLiteral("GStreamer renderer"), this));
+    added &= registry->addRenderer(
+        new MafwGstRenderer(QStringLiteral("mafw_gst_internal_video_renderer"),
+                            QStringLiteral("GStreamer internal video renderer"), this));
+    return added;
+}
