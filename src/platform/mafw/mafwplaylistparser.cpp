@@ -19,8 +19,10 @@ MafwPlaylistParser::Format MafwPlaylistParser::formatOf(const QString& mimeType)
 
 QUrl MafwPlaylistParser::resolve(const QString& entry, const QUrl& base)
 {
-    if (entry.startsWith(QLatin1Char('/'))) {
-        return QUrl::fromLocalFile(entry);
+    // A rooted path is a local file, unless the list came from a server.
+    if (entry.startsWith(QLatin1Char('/')) && !entry.startsWith(QLatin1String("//"))) {
+        return base.isLocalFile() || base.isEmpty() ? QUrl::fromLocalFile(entry)
+                                                    : base.resolved(QUrl(entry));
     }
     // A scheme of two or more letters: an absolute URL ("C:\..." is not one).
     static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));

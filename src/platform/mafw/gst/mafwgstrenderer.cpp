@@ -102,10 +102,10 @@ MafwGstRenderer::~MafwGstRenderer()
     delete m_next.exchange(nullptr);
 }
 
-quintptr MafwGstRenderer::pipelineHandle()
+qulonglong MafwGstRenderer::pipelineHandle()
 {
     ensurePipeline();
-    return quintptr(m_pipeline);
+    return qulonglong(quintptr(m_pipeline));
 }
 
 void MafwGstRenderer::ensurePipeline()
@@ -138,11 +138,14 @@ void MafwGstRenderer::resetPipeline(bool release)
     // Messages still on their way from the old stream are dropped from here on.
     ++m_generation;
     delete m_next.exchange(nullptr);
-    m_advancePending = false;
+    m_handedOver.clear();
+    m_staleHandOvers = 0;
+    m_groupKnown = false;
     m_prerolled = false;
     m_hasPlayed = false;
     m_buffering = false;
     m_pendingSeekMs = -1;
+    m_seekingToMs = -1;
     m_duration = -1;
     m_seekable = -1;
     m_tags.clear();
@@ -172,12 +175,14 @@ void MafwGstRenderer::reportMedia()
 {
     const int index = m_source == PlaylistSource ? m_index : -1;
     const QUrl uri = currentUri();
-    if (m_reportedIndex == index && m_reportedUri == uri && m_reportedGeneration == m_generation) {
+    // Reported when moved to while stopped: starting it is no news.
+    const bool announced = m_announcedStopped;
+    m_announcedStopped = m_state == Stopped;
+    if (announced && m_reportedIndex == index && m_reportedUri == uri) {
         return;
     }
     m_reportedIndex = index;
     m_reportedUri = uri;
-    m_reportedGeneration = m_generation;
     MafwContent content(uri.toString());
     content.setMetadata(m_tags);
     Q_EMIT mediaChanged(index, content);
@@ -195,8 +200,12 @@ void MafwGstRenderer::startItem(const QUrl& uri, Target target)
     m_policyPaused = false;
     const QByteArray encoded = uri.toEncoded();
     g_object_set(m_pipeline, "uri", encoded.constData(), nullptr);
-    setState(Transitioning);
+    // Moving between items keeps the running state (the engine takes item changes only while
+    // playing); a start from nothing is a transition.
     reportMedia();
+    if (m_state == Stopped) {
+        setState(Transitioning);
+    }
     publishNext();
     gst_element_set_state(m_pipeline, target == TargetPlaying ? GST_STATE_PLAYING : GST_STATE_PAUSED);
 }
@@ -237,6 +246,11 @@ void MafwGstRenderer::startPlaylistEntry(int entry, Target target)
     startItem(m_entries.at(entry), target);
 }
 
+int MafwGstRenderer::currentIndex() const
+{
+    return m_source == PlaylistSource ? m_index : m_entry;
+}
+
 int MafwGstRenderer::nextIndex() const
 {
     if (m_source == PlaylistSource && m_playlist) {
@@ -259,9 +273,20 @@ QUrl MafwGstRenderer::uriAt(int index) const
 void MafwGstRenderer::publishNext()
 {
     MafwGstNextItem* fresh = nullptr;
-    const int index = nextIndex();
-    if (index >= 0 && m_state != Stopped) {
-        fresh = new MafwGstNextItem{uriAt(index).toEncoded(), index, m_generation.load()};
+    // Nothing more is offered once a stale item is on its way: the order is mended when it
+    // starts.
+    if (m_state != Stopped && m_staleHandOvers == 0) {
+        // After the current item, or after the last one already handed over.
+        int index = m_handedOver.isEmpty() ? nextIndex() : m_handedOver.last().index + 1;
+        const int end = m_source == PlaylistSource ? (m_playlist ? int(m_playlist->count()) : 0)
+                                                   : m_entries.size();
+        if (m_source != UriSource && index >= 0 && index < end) {
+            fresh = new MafwGstNextItem{{}, {}, m_generation.load()};
+            for (; index < end; ++index) {
+                fresh->uris.append(uriAt(index).toEncoded());
+                fresh->indexes.append(index);
+            }
+        }
     }
     delete m_next.exchange(fresh);
 }
@@ -361,7 +386,10 @@ bool MafwGstRenderer::stop()
     resetPipeline(true);
     m_target = TargetPlaying;
     m_policyPaused = false;
-    setState(Stopped);
+    // Stopped while reporting the end: the end's own Stopped follows the completion.
+    if (!m_finishing) {
+        setState(Stopped);
+    }
     return true;
 }
 
@@ -450,11 +478,13 @@ void MafwGstRenderer::applyPendingSeek()
     }
     const qint64 target = m_pendingSeekMs;
     m_pendingSeekMs = -1;
+    m_seekingToMs = target;
     m_prerolled = false; // until the seek completes
     // Accurate: key-unit seeks land far off on Vorbis and Opus.
     const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     if (!gst_element_seek_simple(m_pipeline, GST_FORMAT_TIME, flags, target * GST_MSECOND)) {
         m_prerolled = true;
+        m_seekingToMs = -1;
         Q_EMIT error(MafwError(MafwError::TransientError,
                                QStringLiteral("%1 cannot seek").arg(currentUri().toString())));
     }
@@ -497,7 +527,7 @@ void MafwGstRenderer::onPlaylistContentsChanged()
     if (!m_playlist) {
         return;
     }
-    const QUrl playing = currentUri();
+    const QUrl playing = m_reportedUri;
     const int index = m_playlist->currentIndex();
     if (index != m_index) {
         m_index = index;
@@ -505,6 +535,16 @@ void MafwGstRenderer::onPlaylistContentsChanged()
         if (m_state != Stopped && index >= 0 && m_playlist->item(uint(index)) == playing) {
             reportMedia();
         }
+    }
+    // Items already handed over stay valid only while they still follow in the new order.
+    for (int k = 0; k < m_handedOver.size(); ++k) {
+        const int expected = m_index + 1 + k;
+        if (uriAt(expected) != m_handedOver.at(k).uri) {
+            m_staleHandOvers += m_handedOver.size() - k;
+            m_handedOver = m_handedOver.mid(0, k);
+            break;
+        }
+        m_handedOver[k].index = expected;
     }
     publishNext();
 }
@@ -516,6 +556,9 @@ qint64 MafwGstRenderer::positionMs() const
     }
     if (m_pendingSeekMs >= 0) {
         return m_pendingSeekMs;
+    }
+    if (m_seekingToMs >= 0) {
+        return m_seekingToMs;
     }
     gint64 position = 0;
     if (!gst_element_query_position(m_pipeline, GST_FORMAT_TIME, &position) || position < 0) {
@@ -580,7 +623,9 @@ void MafwGstRenderer::finish()
 {
     resetPipeline(true);
     m_target = TargetPlaying;
+    m_finishing = true;
     Q_EMIT playbackCompleted();
+    m_finishing = false;
     setState(Stopped);
 }
 

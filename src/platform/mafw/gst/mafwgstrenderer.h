@@ -23,7 +23,7 @@ class MafwGstRenderer : public MafwRenderer
 {
     Q_OBJECT
     // The playbin, for tests and benchmarks that need to observe or poke it.
-    Q_PROPERTY(quintptr gstPipeline READ pipelineHandle)
+    Q_PROPERTY(qulonglong gstPipeline READ pipelineHandle)
     // The position in milliseconds, and whether no seek or start is still under way.
     Q_PROPERTY(qint64 positionMs READ positionMs)
     Q_PROPERTY(bool settled READ isSettled)
@@ -47,7 +47,7 @@ public:
     bool requestPosition(QObject* receiver, const char* member) override;
 
     State state() const { return m_state; }
-    quintptr pipelineHandle();
+    qulonglong pipelineHandle();
     qint64 positionMs() const;
     bool isSettled() const { return m_prerolled && m_pendingSeekMs < 0; }
 
@@ -75,6 +75,7 @@ private:
     void reportMedia();
     // Offers the next item for the gapless hand-over.
     void publishNext();
+    int currentIndex() const;
     int nextIndex() const;
     QUrl uriAt(int index) const;
     QUrl currentUri() const;
@@ -89,7 +90,7 @@ private:
     void handleTags(GstMessage* message);
     void handleBuffering(GstMessage* message);
     void handleRequestState(GstMessage* message);
-    void handleStreamStart();
+    void handleStreamStart(GstMessage* message);
     void handlePipelineState(int oldState, int newState);
     MafwError mapError(GstMessage* message) const;
     bool isNetworkSource() const;
@@ -107,8 +108,14 @@ private:
     QUrl m_uri;
     QPointer<MafwPlaylist> m_playlist;
     int m_index = -1;       // current play-order index of m_playlist
-    bool m_advancePending = false; // the next item was handed over; it starts at stream start
-    int m_advanceIndex = -1;
+    struct HandedOver {
+        QUrl uri;
+        int index;
+    };
+    QList<HandedOver> m_handedOver; // items handed over, each starting at a new stream group
+    int m_staleHandOvers = 0;       // handed over before the order changed: not to be played
+    bool m_groupKnown = false;     // m_group holds the stream group playing
+    uint m_group = 0;
     QUrl m_playlistUrl;
     QList<QUrl> m_entries; // entries of a playlist file
     int m_entry = -1;
@@ -119,14 +126,16 @@ private:
     bool m_hasPlayed = false; // the current item reached playing
     bool m_buffering = false;
     bool m_policyPaused = false;
-    qint64 m_pendingSeekMs = -1;
+    bool m_finishing = false; // playbackCompleted() is being emitted
+    qint64 m_pendingSeekMs = -1; // a seek waiting for the pipeline
+    qint64 m_seekingToMs = -1;   // a seek under way
     int m_duration = -1; // seconds, as last reported
     int m_seekable = -1; // as last reported; -1 before the first report
     QString m_missingPlugin;
     QVariantMap m_tags;
     int m_reportedIndex = -2; // the item last reported with mediaChanged
     QUrl m_reportedUri;
-    int m_reportedGeneration = -1;
+    bool m_announcedStopped = false; // the item was reported while stopped
 
     struct PositionRequest {
         QPointer<QObject> receiver;

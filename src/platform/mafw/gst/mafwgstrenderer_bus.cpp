@@ -31,15 +31,23 @@ GstBusSyncReply MafwGstRendererHooks::busSync(GstBus*, GstMessage* message, gpoi
 void MafwGstRendererHooks::aboutToFinish(GstElement* playbin, gpointer data)
 {
     auto* self = static_cast<MafwGstRenderer*>(data);
-    MafwGstNextItem* next = self->m_next.exchange(nullptr);
-    if (!next) {
+    MafwGstNextItem* queue = self->m_next.exchange(nullptr);
+    if (!queue) {
         return;
     }
-    if (next->generation == self->m_generation.load()) {
-        g_object_set(playbin, "uri", next->uri.constData(), nullptr);
-        QCoreApplication::postEvent(self, new MafwGstHandOverEvent(next->index, next->generation));
+    if (queue->generation != self->m_generation.load() || queue->uris.isEmpty()) {
+        delete queue;
+        return;
     }
-    delete next;
+    const QByteArray uri = queue->uris.takeFirst();
+    const int index = queue->indexes.takeFirst();
+    g_object_set(playbin, "uri", uri.constData(), nullptr);
+    QCoreApplication::postEvent(self, new MafwGstHandOverEvent(uri, index, queue->generation));
+    // The rest stays on offer, unless the renderer offered a newer queue meanwhile.
+    MafwGstNextItem* expected = nullptr;
+    if (queue->uris.isEmpty() || !self->m_next.compare_exchange_strong(expected, queue)) {
+        delete queue;
+    }
 }
 
 void MafwGstRendererHooks::deepElementAdded(GstBin*, GstBin*, GstElement* element, gpointer)
@@ -65,8 +73,14 @@ bool MafwGstRenderer::event(QEvent* event)
     if (event->type() == MafwGstHandOverEvent::eventType()) {
         auto* handOver = static_cast<MafwGstHandOverEvent*>(event);
         if (handOver->generation == m_generation.load()) {
-            m_advancePending = true;
-            m_advanceIndex = handOver->index;
+            // Offered before the order changed, it may no longer be the item that follows.
+            const int expected = (m_handedOver.isEmpty() ? currentIndex() : m_handedOver.last().index) + 1;
+            if (m_staleHandOvers == 0 && uriAt(expected).toEncoded() == handOver->uri) {
+                m_handedOver.append({uriAt(expected), expected});
+            } else {
+                ++m_staleHandOvers;
+                delete m_next.exchange(nullptr);
+            }
         }
         return true;
     }
@@ -81,7 +95,7 @@ void MafwGstRenderer::handleMessage(GstMessage* message)
     case GST_MESSAGE_TAG: handleTags(message); break;
     case GST_MESSAGE_BUFFERING: handleBuffering(message); break;
     case GST_MESSAGE_REQUEST_STATE: handleRequestState(message); break;
-    case GST_MESSAGE_STREAM_START: handleStreamStart(); break;
+    case GST_MESSAGE_STREAM_START: handleStreamStart(message); break;
     case GST_MESSAGE_DURATION_CHANGED:
         if (m_prerolled) {
             queryDurationAndSeekability();
@@ -89,6 +103,7 @@ void MafwGstRenderer::handleMessage(GstMessage* message)
         break;
     case GST_MESSAGE_ASYNC_DONE:
         m_prerolled = true;
+        m_seekingToMs = -1;
         queryDurationAndSeekability();
         if (m_pendingSeekMs >= 0) {
             applyPendingSeek();
@@ -133,18 +148,36 @@ void MafwGstRenderer::handlePipelineState(int oldState, int newState)
     }
 }
 
-void MafwGstRenderer::handleStreamStart()
+void MafwGstRenderer::handleStreamStart(GstMessage* message)
 {
-    if (!m_advancePending) {
+    // The hand-over can come before the current item has even started (a small file is read
+    // at once); only a new stream group is the next item.
+    guint group = 0;
+    const bool hasGroup = gst_message_parse_group_id(message, &group);
+    if (!m_groupKnown || !hasGroup) {
+        m_groupKnown = hasGroup;
+        m_group = group;
+        return;
+    }
+    if (group == m_group) {
+        return;
+    }
+    m_group = group;
+    if (m_handedOver.isEmpty()) {
+        if (m_staleHandOvers > 0) {
+            // Handed over before the order changed: go to the item that follows now instead.
+            const int next = nextIndex();
+            next >= 0 ? void(moveTo(next)) : finish();
+        }
         return;
     }
     // The handed-over item really starts now.
-    m_advancePending = false;
+    const int index = m_handedOver.takeFirst().index;
     if (m_source == PlaylistSource && m_playlist) {
-        m_index = m_advanceIndex;
+        m_index = index;
         m_playlist->setCurrentIndex(m_index);
     } else {
-        m_entry = m_advanceIndex;
+        m_entry = index;
     }
     m_duration = -1;
     m_seekable = -1;
@@ -152,7 +185,6 @@ void MafwGstRenderer::handleStreamStart()
     m_missingPlugin.clear();
     reportMedia();
     queryDurationAndSeekability();
-    publishNext();
 }
 
 bool MafwGstRenderer::isNetworkSource() const
@@ -171,7 +203,7 @@ void MafwGstRenderer::handleEndOfStream()
                        QStringLiteral("The stream %1 ended").arg(currentUri().toString())));
         return;
     }
-    // The hand-over did not happen (the next item came too late): start it the slow way.
+    // The hand-over did not happen (the queue changed too late): start it the slow way.
     const int next = nextIndex();
     if (next >= 0) {
         moveTo(next);

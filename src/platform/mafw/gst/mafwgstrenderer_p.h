@@ -7,10 +7,11 @@
 
 #include <gst/gst.h>
 
-// The item offered for the gapless hand-over; owned by whoever took it from the renderer.
+// The items that follow the current one, offered for the gapless hand-over; owned by
+// whoever took it from the renderer.
 struct MafwGstNextItem {
-    QByteArray uri;
-    int index;
+    QList<QByteArray> uris;
+    QList<int> indexes;
     int generation;
 };
 
@@ -33,10 +34,11 @@ class MafwGstHandOverEvent : public QEvent
 {
 public:
     static QEvent::Type eventType();
-    MafwGstHandOverEvent(int nextIndex, int nextGeneration)
-        : QEvent(eventType()), index(nextIndex), generation(nextGeneration)
+    MafwGstHandOverEvent(const QByteArray& nextUri, int nextIndex, int nextGeneration)
+        : QEvent(eventType()), uri(nextUri), index(nextIndex), generation(nextGeneration)
     {
     }
+    const QByteArray uri;
     const int index;
     const int generation;
 };

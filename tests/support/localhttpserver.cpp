@@ -1,0 +1,51 @@
+#include "localhttpserver.h"
+
+#include <QTcpSocket>
+
+LocalHttpServer::LocalHttpServer(QObject* parent) : QObject(parent)
+{
+    connect(&m_server, &QTcpServer::newConnection, this, [this]() {
+        while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+            connect(socket, &QTcpSocket::readyRead, this, [this, socket]() { serve(socket); });
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        }
+    });
+}
+
+bool LocalHttpServer::listen()
+{
+    return m_server.listen(QHostAddress::LocalHost, 0);
+}
+
+QUrl LocalHttpServer::url(const QString& path) const
+{
+    return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path));
+}
+
+void LocalHttpServer::serve(QTcpSocket* socket)
+{
+    QByteArray request = socket->property("request").toByteArray() + socket->readAll();
+    if (!request.contains("\r\n\r\n")) {
+        socket->setProperty("request", request);
+        return;
+    }
+    socket->setProperty("request", QByteArray());
+    const QList<QByteArray> line = request.left(request.indexOf("\r\n")).split(' ');
+    const QString path = line.size() > 1 ? QString::fromLatin1(line.at(1)) : QString();
+    ++m_hits[path];
+    const auto it = m_routes.constFind(path);
+    const Route route = it != m_routes.constEnd() ? *it : Route{"not found", "text/plain", 404};
+    const bool head = line.value(0) == "HEAD";
+    QByteArray response = "HTTP/1.1 " + QByteArray::number(route.status) +
+                          (route.status == 200 ? " OK" : " Error") + "\r\nContent-Type: " +
+                          route.contentType + "\r\nConnection: close\r\n";
+    if (!route.live) {
+        response += "Content-Length: " + QByteArray::number(route.body.size()) + "\r\n";
+    }
+    response += "\r\n";
+    if (!head) {
+        response += route.body;
+    }
+    socket->write(response);
+    socket->disconnectFromHost();
+}

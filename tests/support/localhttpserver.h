@@ -1,0 +1,35 @@
+#ifndef LOCALHTTPSERVER_H
+#define LOCALHTTPSERVER_H
+
+#include <QHash>
+#include <QObject>
+#include <QTcpServer>
+#include <QUrl>
+
+// A small HTTP/1.1 server on 127.0.0.1 and a free port, serving fixed bodies by path.
+class LocalHttpServer : public QObject
+{
+    Q_OBJECT
+public:
+    struct Route {
+        QByteArray body;
+        QByteArray contentType = "application/octet-stream";
+        int status = 200;
+        bool live = false; // no Content-Length: the body ends when the connection closes
+    };
+
+    explicit LocalHttpServer(QObject* parent = nullptr);
+    bool listen();
+    QUrl url(const QString& path) const;
+    void addRoute(const QString& path, const Route& route) { m_routes.insert(path, route); }
+    int hits(const QString& path) const { return m_hits.value(path); }
+
+private:
+    void serve(QTcpSocket* socket);
+
+    QTcpServer m_server;
+    QHash<QString, Route> m_routes;
+    QHash<QString, int> m_hits;
+};
+
+#endif
