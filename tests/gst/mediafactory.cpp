@@ -62,13 +62,15 @@ bool encode(const QString& description, const QString& path)
 bool writeVorbis(const QString& path, int milliseconds)
 {
     const int buffers = milliseconds / 10;
-    return encode(QStringLiteral("audiotestsrc num-buffers=%1 samplesperbuffer=441 ! "
-                                 "audio/x-raw,rate=44100,channels=2 ! taginject tags=\"title=Tone,artist=Kelmora\" ! "
-                                 "audioconvert ! vorbisenc ! "
-                                 "oggmux ! filesink location=\"%2\"")
-                      .arg(buffers)
-                      .arg(QStringLiteral("%1")),
-                  path);
+    return encode(
+        QStringLiteral(
+            "audiotestsrc num-buffers=%1 samplesperbuffer=441 ! "
+            "audio/x-raw,rate=44100,channels=2 ! taginject tags=\"title=Tone,artist=Kelmora\" ! "
+            "audioconvert ! vorbisenc ! "
+            "oggmux ! filesink location=\"%2\"")
+            .arg(buffers)
+            .arg(QStringLiteral("%1")),
+        path);
 }
 
 bool writeTheora(const QString& path, int frames)

@@ -55,8 +55,7 @@ class TestGstRenderer : public QObject
         QStringList told;
         for (const QString& call : handler->calls) {
             if (call.startsWith(QLatin1String("setDataFromIndex(")) &&
-                !call.endsWith(QLatin1String(",)")) &&
-                (told.isEmpty() || told.last() != call)) {
+                !call.endsWith(QLatin1String(",)")) && (told.isEmpty() || told.last() != call)) {
                 told << call;
             }
         }
@@ -99,7 +98,8 @@ private Q_SLOTS:
                   QStringLiteral("[playlist]\nFile1=%1\nFile2=%2\nNumberOfEntries=2\n")
                       .arg(media(QStringLiteral("missing.wav")).toString(),
                            media(QStringLiteral("tone1.wav")).toString()));
-        writeText(QStringLiteral("dead.m3u"), QStringLiteral("#EXTM3U\nnothere1.wav\nnothere2.wav\n"));
+        writeText(QStringLiteral("dead.m3u"),
+                  QStringLiteral("#EXTM3U\nnothere1.wav\nnothere2.wav\n"));
 
         QVERIFY(server.listen());
         QFile wav(dir.filePath(QStringLiteral("tone1.wav")));
@@ -174,8 +174,8 @@ private Q_SLOTS:
         QVERIFY(qAbs(int(positions().first().first) - 3) <= 1);
         controls->pauseAt(1);
         QVERIFY(waitFor(QStringLiteral("stateChanged(2)")));
-        QVERIFY(QTest::qWaitFor([&]() { return renderer()->property("settled").toBool(); },
-                                Timeout));
+        QVERIFY(
+            QTest::qWaitFor([&]() { return renderer()->property("settled").toBool(); }, Timeout));
         QVERIFY2(qAbs(positionMs() - 1000) <= 1000, qPrintable(QString::number(positionMs())));
         QCOMPARE(controls->state(), MafwRenderer::Paused);
 
@@ -185,8 +185,8 @@ private Q_SLOTS:
         log->take();
         controls->pauseAt(2);
         QVERIFY(waitFor(QStringLiteral("stateChanged(2)")));
-        QVERIFY(QTest::qWaitFor([&]() { return renderer()->property("settled").toBool(); },
-                                Timeout));
+        QVERIFY(
+            QTest::qWaitFor([&]() { return renderer()->property("settled").toBool(); }, Timeout));
         QVERIFY(qAbs(positionMs() - 2000) <= 1000);
         QVERIFY(!log->entries.contains(QStringLiteral("stateChanged(1)")));
     }
@@ -208,8 +208,8 @@ private Q_SLOTS:
         controls->pause();
         QVERIFY(waitFor(QStringLiteral("stateChanged(2)")));
         controls->setPosition(uint(seconds));
-        QVERIFY(QTest::qWaitFor([&]() { return renderer()->property("settled").toBool(); },
-                                Timeout));
+        QVERIFY(
+            QTest::qWaitFor([&]() { return renderer()->property("settled").toBool(); }, Timeout));
         QVERIFY2(qAbs(positionMs() - seconds * 1000) <= 50,
                  qPrintable(QString::number(positionMs())));
     }
@@ -230,7 +230,9 @@ private Q_SLOTS:
     {
         controls->play(media(QStringLiteral("tone.ogg")));
         QVERIFY(QTest::qWaitFor(
-            [&]() { return uriHandler->calls.contains(QStringLiteral("onMetadataChange(title,1)")); },
+            [&]() {
+                return uriHandler->calls.contains(QStringLiteral("onMetadataChange(title,1)"));
+            },
             Timeout));
         QVERIFY(uriHandler->calls.contains(QStringLiteral("onMetadataChange(artist,1)")));
     }
@@ -238,18 +240,21 @@ private Q_SLOTS:
     // Each item reaches the handler while the state stays Playing across the hand-overs.
     void playlistPlaysInOrder()
     {
-        MafwPlaylist* list = sharedPlaylist(
-            QStringLiteral("three"),
-            {QStringLiteral("tone1.wav"), QStringLiteral("tone2.wav"), QStringLiteral("tone3.wav")});
+        MafwPlaylist* list = sharedPlaylist(QStringLiteral("three"), {QStringLiteral("tone1.wav"),
+                                                                      QStringLiteral("tone2.wav"),
+                                                                      QStringLiteral("tone3.wav")});
         QStringList expected;
         for (uint i = 0; i < 3; ++i) {
-            expected << QStringLiteral("setDataFromIndex(%1,%2)").arg(i).arg(list->item(i).toString());
+            expected
+                << QStringLiteral("setDataFromIndex(%1,%2)").arg(i).arg(list->item(i).toString());
         }
         QVERIFY(controls->setPlaylist(QStringLiteral("three"))); // unpublished at the end
         QVERIFY(waitFor(QStringLiteral("playlistChanged(three)")));
         controls->play(0u);
         QVERIFY(waitFor(QStringLiteral("playbackCompleted"), 3 * Timeout));
-        QVERIFY2(indexesTold(listHandler) == expected, qPrintable(listHandler->calls.join(QLatin1Char(' ')) + QLatin1Char('\n') + log->entries.join(QLatin1Char(' '))));
+        QVERIFY2(indexesTold(listHandler) == expected,
+                 qPrintable(listHandler->calls.join(QLatin1Char(' ')) + QLatin1Char('\n') +
+                            log->entries.join(QLatin1Char(' '))));
 
         QStringList states = log->only(QStringLiteral("stateChanged"));
         states.removeAll(QStringLiteral("stateChanged(3)"));
@@ -259,16 +264,17 @@ private Q_SLOTS:
 
     void playlistNavigation()
     {
-        MafwPlaylist* list = sharedPlaylist(
-            QStringLiteral("nav"),
-            {QStringLiteral("long1.wav"), QStringLiteral("long2.wav"), QStringLiteral("long3.wav")});
+        MafwPlaylist* list = sharedPlaylist(QStringLiteral("nav"), {QStringLiteral("long1.wav"),
+                                                                    QStringLiteral("long2.wav"),
+                                                                    QStringLiteral("long3.wav")});
         QVERIFY(controls->setPlaylist(QStringLiteral("nav")));
         QVERIFY(waitFor(QStringLiteral("playlistChanged(nav)")));
         controls->play(0u);
         QVERIFY(waitFor(QStringLiteral("stateChanged(1)")));
         auto told = [&](int index) {
-            const QString call =
-                QStringLiteral("setDataFromIndex(%1,%2)").arg(index).arg(list->item(uint(index)).toString());
+            const QString call = QStringLiteral("setDataFromIndex(%1,%2)")
+                                     .arg(index)
+                                     .arg(list->item(uint(index)).toString());
             return QTest::qWaitFor([&]() { return listHandler->calls.contains(call); }, Timeout);
         };
         listHandler->calls.clear();
@@ -287,9 +293,9 @@ private Q_SLOTS:
     // Shuffled play visits every item once.
     void shufflePlayVisitsAll()
     {
-        MafwPlaylist* list = sharedPlaylist(
-            QStringLiteral("mix"),
-            {QStringLiteral("tone1.wav"), QStringLiteral("tone2.wav"), QStringLiteral("tone3.wav")});
+        MafwPlaylist* list = sharedPlaylist(QStringLiteral("mix"), {QStringLiteral("tone1.wav"),
+                                                                    QStringLiteral("tone2.wav"),
+                                                                    QStringLiteral("tone3.wav")});
         QVERIFY(controls->setPlaylist(QStringLiteral("mix"), false));
         QVERIFY(waitFor(QStringLiteral("playlistChanged(mix)")));
         controls->shufflePlay(1);
@@ -316,13 +322,14 @@ private Q_SLOTS:
     void playlistFileSkipsDeadMirror()
     {
         QFETCH(QUrl, url);
-        const QUrl target = url.isEmpty() ? media(QStringLiteral("mirrors.pls"))
-                                          : server.url(url.path());
+        const QUrl target =
+            url.isEmpty() ? media(QStringLiteral("mirrors.pls")) : server.url(url.path());
         controls->playPlaylist(target, QStringLiteral("audio/x-scpls"));
         log->take(); // the completion owed for what played before
         QVERIFY(waitFor(QStringLiteral("playbackCompleted"), 2 * Timeout));
         QVERIFY(log->only(QStringLiteral("error")).isEmpty());
-        QVERIFY2(log->entries.contains(QStringLiteral("stateChanged(1)")), qPrintable(log->entries.join(QLatin1Char(' '))));
+        QVERIFY2(log->entries.contains(QStringLiteral("stateChanged(1)")),
+                 qPrintable(log->entries.join(QLatin1Char(' '))));
     }
 
     // One failure, one error, and never Playing.
@@ -330,13 +337,19 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("what");
         QTest::addColumn<int>("code");
-        QTest::newRow("missing file") << QStringLiteral("missing.wav") << int(MafwError::ResourceNotFound);
-        QTest::newRow("not media") << QStringLiteral("garbage.wav") << int(MafwError::NotAMediaFile);
-        QTest::newRow("http 404") << QStringLiteral("http:/none.wav") << int(MafwError::ResourceNotFound);
+        QTest::newRow("missing file")
+            << QStringLiteral("missing.wav") << int(MafwError::ResourceNotFound);
+        QTest::newRow("not media")
+            << QStringLiteral("garbage.wav") << int(MafwError::NotAMediaFile);
+        QTest::newRow("http 404") << QStringLiteral("http:/none.wav")
+                                  << int(MafwError::ResourceNotFound);
         QTest::newRow("refused") << QStringLiteral("refused") << int(MafwError::ServerUnreachable);
-        QTest::newRow("live stream ends") << QStringLiteral("http:/live.ogg") << int(MafwError::StreamEnded);
-        QTest::newRow("no mirror plays") << QStringLiteral("dead.m3u") << int(MafwError::NoPlayableEntry);
-        QTest::newRow("unreadable playlist") << QStringLiteral("none.pls") << int(MafwError::PlaylistUnreadable);
+        QTest::newRow("live stream ends")
+            << QStringLiteral("http:/live.ogg") << int(MafwError::StreamEnded);
+        QTest::newRow("no mirror plays")
+            << QStringLiteral("dead.m3u") << int(MafwError::NoPlayableEntry);
+        QTest::newRow("unreadable playlist")
+            << QStringLiteral("none.pls") << int(MafwError::PlaylistUnreadable);
     }
     void failures()
     {
@@ -358,7 +371,8 @@ private Q_SLOTS:
             controls->play(url);
         }
         QVERIFY(waitFor(QStringLiteral("error(%1)").arg(code), 2 * Timeout));
-        QVERIFY(QTest::qWaitFor([&]() { return controls->state() == MafwRenderer::Stopped; }, Timeout));
+        QVERIFY(
+            QTest::qWaitFor([&]() { return controls->state() == MafwRenderer::Stopped; }, Timeout));
         QTest::qWait(300); // a second error would come within this
         QCOMPARE(log->only(QStringLiteral("error")).size(), 1);
         if (code != MafwError::StreamEnded) {
@@ -382,14 +396,14 @@ private Q_SLOTS:
         auto* pipeline = reinterpret_cast<GstElement*>(
             quintptr(renderer()->property("gstPipeline").toULongLong()));
         QSignalSpy policy(renderer(), &MafwRenderer::mafwPropertyChanged);
-        gst_element_post_message(pipeline,
-                                 gst_message_new_request_state(GST_OBJECT(pipeline), GST_STATE_PAUSED));
+        gst_element_post_message(
+            pipeline, gst_message_new_request_state(GST_OBJECT(pipeline), GST_STATE_PAUSED));
         QVERIFY(waitFor(QStringLiteral("stateChanged(2)")));
         QCOMPARE(policy.size(), 1);
         QCOMPARE(policy.first().at(1).toBool(), true);
         log->take();
-        gst_element_post_message(pipeline,
-                                 gst_message_new_request_state(GST_OBJECT(pipeline), GST_STATE_PLAYING));
+        gst_element_post_message(
+            pipeline, gst_message_new_request_state(GST_OBJECT(pipeline), GST_STATE_PLAYING));
         QVERIFY(waitFor(QStringLiteral("stateChanged(1)"))); // the engine resumes
         QCOMPARE(policy.size(), 2);
         QCOMPARE(policy.last().at(1).toBool(), false);

@@ -37,8 +37,8 @@ void LocalHttpServer::serve(QTcpSocket* socket)
     const Route route = it != m_routes.constEnd() ? *it : Route{"not found", "text/plain", 404};
     const bool head = line.value(0) == "HEAD";
     QByteArray response = "HTTP/1.1 " + QByteArray::number(route.status) +
-                          (route.status == 200 ? " OK" : " Error") + "\r\nContent-Type: " +
-                          route.contentType + "\r\nConnection: close\r\n";
+                          (route.status == 200 ? " OK" : " Error") +
+                          "\r\nContent-Type: " + route.contentType + "\r\nConnection: close\r\n";
     if (!route.live) {
         response += "Content-Length: " + QByteArray::number(route.body.size()) + "\r\n";
     }

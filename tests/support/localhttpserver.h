@@ -11,7 +11,8 @@ class LocalHttpServer : public QObject
 {
     Q_OBJECT
 public:
-    struct Route {
+    struct Route
+    {
         QByteArray body;
         QByteArray contentType = "application/octet-stream";
         int status = 200;

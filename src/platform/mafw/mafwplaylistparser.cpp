@@ -42,9 +42,8 @@ QList<QUrl> MafwPlaylistParser::parse(const QByteArray& data, const QUrl& base,
     const QStringList lines = text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
     Format format = formatOf(mimeType);
     if (format == Unknown) {
-        format = text.trimmed().startsWith(QLatin1String("[playlist]"), Qt::CaseInsensitive)
-                     ? Pls
-                     : M3u;
+        format =
+            text.trimmed().startsWith(QLatin1String("[playlist]"), Qt::CaseInsensitive) ? Pls : M3u;
     }
     QList<QUrl> entries;
     if (format == Pls) {
@@ -81,8 +80,7 @@ QByteArray MafwPlaylistParser::writeM3u(const QList<QUrl>& entries)
 {
     QByteArray out("#EXTM3U\n");
     for (const QUrl& url : entries) {
-        out += (url.isLocalFile() ? url.toLocalFile() : url.toString(QUrl::FullyEncoded))
-                   .toUtf8();
+        out += (url.isLocalFile() ? url.toLocalFile() : url.toString(QUrl::FullyEncoded)).toUtf8();
         out += '\n';
     }
     return out;

@@ -45,8 +45,8 @@ void MafwGstPlaylistFetcher::fetch(const QUrl& url, const QString& mimeType)
     if (url.isLocalFile()) {
         QFile file(url.toLocalFile());
         if (!file.open(QIODevice::ReadOnly)) {
-            finishLater({}, QStringLiteral("cannot read %1: %2")
-                                .arg(url.toString(), file.errorString()));
+            finishLater(
+                {}, QStringLiteral("cannot read %1: %2").arg(url.toString(), file.errorString()));
             return;
         }
         if (file.size() > MaxSize) {
@@ -92,7 +92,9 @@ void MafwGstPlaylistFetcher::onReplyFinished()
     }
     QString mime = m_mimeType;
     if (MafwPlaylistParser::formatOf(mime) == MafwPlaylistParser::Unknown) {
-        mime = reply->header(QNetworkRequest::ContentTypeHeader).toString().section(QLatin1Char(';'), 0, 0);
+        mime = reply->header(QNetworkRequest::ContentTypeHeader)
+                   .toString()
+                   .section(QLatin1Char(';'), 0, 0);
     }
     Q_EMIT finished(MafwPlaylistParser::parse(reply->readAll(), reply->url(), mime), QString());
 }

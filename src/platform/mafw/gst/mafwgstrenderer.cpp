@@ -119,8 +119,7 @@ void MafwGstRenderer::ensurePipeline()
         return;
     }
     gst_object_ref_sink(m_pipeline);
-    g_object_set(m_pipeline, "audio-sink", makeAudioSink(), "video-sink", makeVideoSink(),
-                 nullptr);
+    g_object_set(m_pipeline, "audio-sink", makeAudioSink(), "video-sink", makeVideoSink(), nullptr);
     g_signal_connect(m_pipeline, "about-to-finish", G_CALLBACK(MafwGstRendererHooks::aboutToFinish),
                      this);
     g_signal_connect(m_pipeline, "deep-element-added",
@@ -163,10 +162,14 @@ void MafwGstRenderer::setState(State state)
 QUrl MafwGstRenderer::currentUri() const
 {
     switch (m_source) {
-    case UriSource: return m_uri;
-    case PlaylistSource: return m_playlist && m_index >= 0 ? m_playlist->item(uint(m_index)) : QUrl();
-    case PlaylistUrlSource: return m_entry >= 0 && m_entry < m_entries.size() ? m_entries.at(m_entry) : QUrl();
-    case NoSource: break;
+    case UriSource:
+        return m_uri;
+    case PlaylistSource:
+        return m_playlist && m_index >= 0 ? m_playlist->item(uint(m_index)) : QUrl();
+    case PlaylistUrlSource:
+        return m_entry >= 0 && m_entry < m_entries.size() ? m_entries.at(m_entry) : QUrl();
+    case NoSource:
+        break;
     }
     return QUrl();
 }
@@ -192,7 +195,8 @@ void MafwGstRenderer::startItem(const QUrl& uri, Target target)
 {
     ensurePipeline();
     if (!m_pipeline) {
-        fail(MafwError(MafwError::RendererFailure, QStringLiteral("GStreamer's playbin is missing")));
+        fail(MafwError(MafwError::RendererFailure,
+                       QStringLiteral("GStreamer's playbin is missing")));
         return;
     }
     resetPipeline(false);
@@ -207,7 +211,8 @@ void MafwGstRenderer::startItem(const QUrl& uri, Target target)
         setState(Transitioning);
     }
     publishNext();
-    gst_element_set_state(m_pipeline, target == TargetPlaying ? GST_STATE_PLAYING : GST_STATE_PAUSED);
+    gst_element_set_state(m_pipeline,
+                          target == TargetPlaying ? GST_STATE_PLAYING : GST_STATE_PAUSED);
 }
 
 bool MafwGstRenderer::startCurrent(Target target)
@@ -224,7 +229,8 @@ bool MafwGstRenderer::startCurrent(Target target)
         }
         startPlaylistEntry(m_entry < 0 ? 0 : m_entry, target);
         return true;
-    case NoSource: break;
+    case NoSource:
+        break;
     }
     return false;
 }
@@ -370,8 +376,9 @@ void MafwGstRenderer::onPlaylistFetched(const QList<QUrl>& entries, const QStrin
     }
     if (entries.isEmpty()) {
         fail(MafwError(MafwError::PlaylistUnreadable,
-                       error.isEmpty() ? QStringLiteral("%1 holds no entry").arg(m_playlistUrl.toString())
-                                       : error));
+                       error.isEmpty()
+                           ? QStringLiteral("%1 holds no entry").arg(m_playlistUrl.toString())
+                           : error));
         return;
     }
     m_entries = entries;

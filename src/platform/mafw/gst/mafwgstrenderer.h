@@ -99,7 +99,7 @@ private:
     void onPlaylistContentsChanged();
 
     GstElement* m_pipeline = nullptr;
-    std::atomic<int> m_generation{0};   // bumped when the pipeline is reset
+    std::atomic<int> m_generation{0};              // bumped when the pipeline is reset
     std::atomic<MafwGstNextItem*> m_next{nullptr}; // taken by the streaming thread
 
     State m_state = Stopped;
@@ -107,14 +107,15 @@ private:
     Target m_target = TargetPlaying;
     QUrl m_uri;
     QPointer<MafwPlaylist> m_playlist;
-    int m_index = -1;       // current play-order index of m_playlist
-    struct HandedOver {
+    int m_index = -1; // current play-order index of m_playlist
+    struct HandedOver
+    {
         QUrl uri;
         int index;
     };
     QList<HandedOver> m_handedOver; // items handed over, each starting at a new stream group
     int m_staleHandOvers = 0;       // handed over before the order changed: not to be played
-    bool m_groupKnown = false;     // m_group holds the stream group playing
+    bool m_groupKnown = false;      // m_group holds the stream group playing
     uint m_group = 0;
     QUrl m_playlistUrl;
     QList<QUrl> m_entries; // entries of a playlist file
@@ -126,18 +127,19 @@ private:
     bool m_hasPlayed = false; // the current item reached playing
     bool m_buffering = false;
     bool m_policyPaused = false;
-    bool m_finishing = false; // playbackCompleted() is being emitted
+    bool m_finishing = false;    // playbackCompleted() is being emitted
     qint64 m_pendingSeekMs = -1; // a seek waiting for the pipeline
     qint64 m_seekingToMs = -1;   // a seek under way
-    int m_duration = -1; // seconds, as last reported
-    int m_seekable = -1; // as last reported; -1 before the first report
+    int m_duration = -1;         // seconds, as last reported
+    int m_seekable = -1;         // as last reported; -1 before the first report
     QString m_missingPlugin;
     QVariantMap m_tags;
     int m_reportedIndex = -2; // the item last reported with mediaChanged
     QUrl m_reportedUri;
     bool m_announcedStopped = false; // the item was reported while stopped
 
-    struct PositionRequest {
+    struct PositionRequest
+    {
         QPointer<QObject> receiver;
         QByteArray member;
     };

@@ -74,7 +74,8 @@ bool MafwGstRenderer::event(QEvent* event)
         auto* handOver = static_cast<MafwGstHandOverEvent*>(event);
         if (handOver->generation == m_generation.load()) {
             // Offered before the order changed, it may no longer be the item that follows.
-            const int expected = (m_handedOver.isEmpty() ? currentIndex() : m_handedOver.last().index) + 1;
+            const int expected =
+                (m_handedOver.isEmpty() ? currentIndex() : m_handedOver.last().index) + 1;
             if (m_staleHandOvers == 0 && uriAt(expected).toEncoded() == handOver->uri) {
                 m_handedOver.append({uriAt(expected), expected});
             } else {
@@ -90,12 +91,24 @@ bool MafwGstRenderer::event(QEvent* event)
 void MafwGstRenderer::handleMessage(GstMessage* message)
 {
     switch (GST_MESSAGE_TYPE(message)) {
-    case GST_MESSAGE_ERROR: handleError(message); break;
-    case GST_MESSAGE_EOS: handleEndOfStream(); break;
-    case GST_MESSAGE_TAG: handleTags(message); break;
-    case GST_MESSAGE_BUFFERING: handleBuffering(message); break;
-    case GST_MESSAGE_REQUEST_STATE: handleRequestState(message); break;
-    case GST_MESSAGE_STREAM_START: handleStreamStart(message); break;
+    case GST_MESSAGE_ERROR:
+        handleError(message);
+        break;
+    case GST_MESSAGE_EOS:
+        handleEndOfStream();
+        break;
+    case GST_MESSAGE_TAG:
+        handleTags(message);
+        break;
+    case GST_MESSAGE_BUFFERING:
+        handleBuffering(message);
+        break;
+    case GST_MESSAGE_REQUEST_STATE:
+        handleRequestState(message);
+        break;
+    case GST_MESSAGE_STREAM_START:
+        handleStreamStart(message);
+        break;
     case GST_MESSAGE_DURATION_CHANGED:
         if (m_prerolled) {
             queryDurationAndSeekability();
@@ -133,7 +146,8 @@ void MafwGstRenderer::handleMessage(GstMessage* message)
         g_clear_error(&error);
         break;
     }
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -216,11 +230,14 @@ void MafwGstRenderer::handleTags(GstMessage* message)
 {
     GstTagList* tags = nullptr;
     gst_message_parse_tag(message, &tags);
-    static const struct {
+    static const struct
+    {
         const char* tag;
         const char* key;
-    } known[] = {{GST_TAG_TITLE, "title"},   {GST_TAG_ARTIST, "artist"},
-                 {GST_TAG_ALBUM, "album"},   {GST_TAG_GENRE, "genre"},
+    } known[] = {{GST_TAG_TITLE, "title"},
+                 {GST_TAG_ARTIST, "artist"},
+                 {GST_TAG_ALBUM, "album"},
+                 {GST_TAG_GENRE, "genre"},
                  {GST_TAG_TRACK_NUMBER, "track-number"}};
     for (const auto& entry : known) {
         QVariant value;
@@ -301,26 +318,34 @@ MafwError MafwGstRenderer::mapError(GstMessage* message) const
                    .arg(uri, m_missingPlugin.isEmpty() ? detail : m_missingPlugin);
     } else if (gerror && gerror->domain == GST_RESOURCE_ERROR) {
         switch (gerror->code) {
-        case GST_RESOURCE_ERROR_NOT_FOUND: code = MafwError::ResourceNotFound; break;
+        case GST_RESOURCE_ERROR_NOT_FOUND:
+            code = MafwError::ResourceNotFound;
+            break;
         case GST_RESOURCE_ERROR_OPEN_READ:
         case GST_RESOURCE_ERROR_OPEN_READ_WRITE:
         case GST_RESOURCE_ERROR_READ:
         case GST_RESOURCE_ERROR_NOT_AUTHORIZED:
-            code = !network             ? MafwError::ResourceNotReadable
+            code = !network      ? MafwError::ResourceNotReadable
                    : m_hasPlayed ? MafwError::ConnectionLost
                                  : MafwError::ServerUnreachable;
             break;
-        default: break;
+        default:
+            break;
         }
     } else if (gerror && gerror->domain == GST_STREAM_ERROR) {
         switch (gerror->code) {
-        case GST_STREAM_ERROR_TYPE_NOT_FOUND: code = MafwError::NotAMediaFile; break;
+        case GST_STREAM_ERROR_TYPE_NOT_FOUND:
+            code = MafwError::NotAMediaFile;
+            break;
         case GST_STREAM_ERROR_DECODE:
         case GST_STREAM_ERROR_DEMUX:
         case GST_STREAM_ERROR_FORMAT:
         case GST_STREAM_ERROR_WRONG_TYPE:
-        case GST_STREAM_ERROR_FAILED: code = MafwError::CorruptStream; break;
-        default: break;
+        case GST_STREAM_ERROR_FAILED:
+            code = MafwError::CorruptStream;
+            break;
+        default:
+            break;
         }
     }
     g_clear_error(&gerror);

@@ -9,7 +9,8 @@
 
 // The items that follow the current one, offered for the gapless hand-over; owned by
 // whoever took it from the renderer.
-struct MafwGstNextItem {
+struct MafwGstNextItem
+{
     QList<QByteArray> uris;
     QList<int> indexes;
     int generation;
@@ -44,7 +45,8 @@ public:
 };
 
 // Callbacks GStreamer calls, on streaming threads unless said otherwise.
-struct MafwGstRendererHooks {
+struct MafwGstRendererHooks
+{
     static GstBusSyncReply busSync(GstBus* bus, GstMessage* message, gpointer renderer);
     static void aboutToFinish(GstElement* playbin, gpointer renderer);
     static void deepElementAdded(GstBin* bin, GstBin* subBin, GstElement* element,
