@@ -1,0 +1,10 @@
+#include "mlocale.h"
+
+MLocale::MLocale(QObject* parent) : QObject(parent) {}
+
+MLocale::MLocale(const QLocale& locale, QObject* parent) : QObject(parent), m_locale(locale) {}
+
+QString MLocale::formatNumber(int number) const
+{
+    return m_locale.toString(number);
+}

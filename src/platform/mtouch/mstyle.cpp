@@ -1,0 +1,4 @@
+#include "mstyle.h"
+
+MStyle::MStyle() = default;
+MStyle::~MStyle() = default;

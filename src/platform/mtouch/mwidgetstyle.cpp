@@ -1,0 +1,4 @@
+#include "mwidgetstyle.h"
+
+MWidgetStyle::MWidgetStyle() = default;
+MWidgetStyle::~MWidgetStyle() = default;
