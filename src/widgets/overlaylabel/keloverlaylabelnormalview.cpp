@@ -1,0 +1,58 @@
+#include "keloverlaylabelnormalview.h"
+
+#include "keloverlaylabel.h"
+#include "keloverlaylabelmodel.h"
+
+#include <mcontentitem.h>
+#include <mtheme.h>
+
+#include <QGraphicsLinearLayout>
+
+namespace {
+// A copy for the content item; an empty id (a cleared image) is no image.
+QPixmap themePixmap(const QString& id)
+{
+    if (id.isEmpty()) {
+        return QPixmap();
+    }
+    const QPixmap* themed = MTheme::pixmap(id);
+    QPixmap copy = *themed;
+    MTheme::releasePixmap(themed);
+    return copy;
+}
+} // namespace
+
+KelOverlayLabelNormalView::KelOverlayLabelNormalView(KelOverlayLabel* labelController)
+    : KelOverlayLabelView(labelController)
+{
+    auto* layout = new QGraphicsLinearLayout(Qt::Vertical);
+    layout->setContentsMargins(0, 0, 0, 0);
+    controller->setLayout(layout);
+    controller->setObjectName(QStringLiteral("CommonPanel"));
+    contentItem = new MContentItem(MContentItem::ContentItemStyle(7));
+    contentItem->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::MinimumExpanding,
+                               QSizePolicy::DefaultType);
+    contentItem->setItemMode(MContentItem::ContentItemMode(2));
+    connect(contentItem, SIGNAL(clicked()), controller, SIGNAL(clicked()));
+    layout->addItem(contentItem);
+}
+
+KelOverlayLabelNormalView::~KelOverlayLabelNormalView() = default;
+
+void KelOverlayLabelNormalView::updateData(const QList<const char*>& modifications)
+{
+    const KelOverlayLabelModel* m = labelModel();
+    for (const char* name : modifications) {
+        if (name == KelOverlayLabelModel::Title) {
+            contentItem->setTitle(m->title());
+        } else if (name == KelOverlayLabelModel::Subtitle) {
+            contentItem->setSubtitle(m->subtitle());
+        } else if (name == KelOverlayLabelModel::Image) {
+            contentItem->setPixmap(m->image() ? *m->image() : QPixmap());
+        } else if (name == KelOverlayLabelModel::ImageId) {
+            contentItem->setPixmap(themePixmap(m->imageId()));
+        } else if (name == KelOverlayLabelModel::SmallImageId) {
+            contentItem->setOptionalPixmap(themePixmap(m->smallImageId()));
+        }
+    }
+}

@@ -1,0 +1,6 @@
+#include "keloverlaylabelstyle.h"
+
+KelOverlayLabelStyleData::~KelOverlayLabelStyleData() = default;
+
+KelOverlayLabelStyle::KelOverlayLabelStyle() = default;
+KelOverlayLabelStyle::~KelOverlayLabelStyle() = default;

@@ -1,0 +1,29 @@
+#include "keloverlaylabelstylecontainer.h"
+
+#include "keloverlaylabelstyle.h"
+
+class KelOverlayLabelStyleContainerPrivate
+{
+};
+
+KelOverlayLabelStyleContainer::KelOverlayLabelStyleContainer()
+    : MWidgetStyleContainer("KelOverlayLabelStyle"), d(new KelOverlayLabelStyleContainerPrivate)
+{
+}
+
+KelOverlayLabelStyleContainer::~KelOverlayLabelStyleContainer()
+{
+    delete d;
+}
+
+const char* KelOverlayLabelStyleContainer::styleType() const
+{
+    return "KelOverlayLabelStyle";
+}
+
+const KelOverlayLabelStyle* KelOverlayLabelStyleContainer::operator->() const
+{
+    static const KelOverlayLabelStyle defaults;
+    const auto* style = qobject_cast<const KelOverlayLabelStyle*>(currentStyle());
+    return style ? style : &defaults;
+}

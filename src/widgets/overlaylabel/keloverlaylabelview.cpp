@@ -1,0 +1,41 @@
+#include "keloverlaylabelview.h"
+
+#include "keloverlaylabel.h"
+#include "keloverlaylabelmodel.h"
+#include "keloverlaylabelstylecontainer.h"
+
+#include <QTimer>
+
+KelOverlayLabelView::KelOverlayLabelView(KelOverlayLabel* labelController)
+    : MWidgetView(labelController), controller(labelController)
+{
+    QTimer::singleShot(0, this, &KelOverlayLabelView::connectModel);
+}
+
+KelOverlayLabelView::~KelOverlayLabelView() = default;
+
+void KelOverlayLabelView::connectModel()
+{
+    connect(controller->model(), SIGNAL(modified(QList<const char*>)), this,
+            SLOT(updateData(QList<const char*>)));
+}
+
+MWidgetStyleContainer* KelOverlayLabelView::createStyleContainer() const
+{
+    return new KelOverlayLabelStyleContainer;
+}
+
+const char* KelOverlayLabelView::styleType() const
+{
+    return "KelOverlayLabelStyle";
+}
+
+KelOverlayLabelModel* KelOverlayLabelView::labelModel() const
+{
+    return static_cast<KelOverlayLabelModel*>(model());
+}
+
+const KelOverlayLabelStyle* KelOverlayLabelView::labelStyle() const
+{
+    return static_cast<const KelOverlayLabelStyleContainer&>(style()).operator->();
+}
