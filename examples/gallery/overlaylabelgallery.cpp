@@ -52,7 +52,8 @@ int main(int argc, char** argv)
     QDir().mkpath(out);
     QGraphicsScene scene;
 
-    struct Shot {
+    struct Shot
+    {
         const char* name;
         bool pressed;
         bool loading;
@@ -71,7 +72,8 @@ int main(int argc, char** argv)
         label->setImage(makePicture());
         label->setSmallImage(QStringLiteral("icon-m-content-audio"));
         label->setOverlayImage(QStringLiteral("icon-m-toolbar-mediacontrol-play"));
-        label->resize(shot.view == KelOverlayLabel::NormalView ? QSizeF(400, 96) : QSizeF(200, 200));
+        label->resize(shot.view == KelOverlayLabel::NormalView ? QSizeF(400, 96)
+                                                               : QSizeF(200, 200));
         // The views finish their set-up on the first event-loop turn.
         QCoreApplication::processEvents();
         if (shot.loading) {
@@ -81,7 +83,8 @@ int main(int argc, char** argv)
             QMetaObject::invokeMethod(label, "setPressedState");
         }
         QCoreApplication::processEvents();
-        const QString path = QDir(out).filePath(QString::fromLatin1(shot.name) + QStringLiteral(".png"));
+        const QString path =
+            QDir(out).filePath(QString::fromLatin1(shot.name) + QStringLiteral(".png"));
         if (render(label, path)) {
             std::printf("%s\n", qPrintable(path));
         } else {

@@ -43,8 +43,7 @@ void MContentItem::setOptionalPixmap(const QPixmap& pixmap)
     update();
 }
 
-void MContentItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
-                         QWidget* widget)
+void MContentItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget)
 {
     MStylableWidget::paint(painter, option, widget);
     const MWidgetStyle* style = view()->style().widgetStyle();
@@ -58,8 +57,9 @@ void MContentItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* opti
     }
     if (!m_optionalPixmap.isNull()) {
         const qreal small = side / 2;
-        painter->drawPixmap(QRectF(area.right() - small, area.center().y() - small / 2, small, small),
-                            m_optionalPixmap, m_optionalPixmap.rect());
+        painter->drawPixmap(
+            QRectF(area.right() - small, area.center().y() - small / 2, small, small),
+            m_optionalPixmap, m_optionalPixmap.rect());
         area.setRight(area.right() - small - style->marginRight());
     }
     painter->setRenderHint(QPainter::SmoothPixmapTransform, false);

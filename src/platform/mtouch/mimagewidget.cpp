@@ -79,8 +79,7 @@ QSize MImageWidget::imageSize() const
     return pixmap()->size();
 }
 
-void MImageWidget::paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
-                         QWidget* widget)
+void MImageWidget::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget)
 {
     MStylableWidget::paint(painter, option, widget);
     const QPixmap* shown = pixmap();

@@ -60,7 +60,7 @@ QSizeF MLabel::sizeHint(Qt::SizeHint which, const QSizeF& constraint) const
         const MWidgetStyle* style = view()->style().widgetStyle();
         const QFontMetricsF metrics(font());
         const qreal width = which == Qt::MinimumSize && m_elide ? metrics.averageCharWidth() * 3
-                                                               : metrics.horizontalAdvance(m_text);
+                                                                : metrics.horizontalAdvance(m_text);
         return QSizeF(width + style->marginLeft() + style->marginRight(),
                       metrics.height() + style->marginTop() + style->marginBottom());
     }

@@ -73,8 +73,8 @@ void MProgressIndicator::paint(QPainter* painter, const QStyleOptionGraphicsItem
     QColor color = style->color();
     if (m_viewType != spinnerType) {
         painter->fillRect(area, color.darker(300));
-        painter->fillRect(QRectF(area.topLeft(), QSizeF(area.width() * m_value / 100, area.height())),
-                          color);
+        painter->fillRect(
+            QRectF(area.topLeft(), QSizeF(area.width() * m_value / 100, area.height())), color);
         return;
     }
     const qreal radius = qMin(area.width(), area.height()) / 2;

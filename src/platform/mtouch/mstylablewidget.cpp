@@ -35,8 +35,8 @@ MStylableWidget::MStylableWidget(QGraphicsItem* parent) : MWidgetController(pare
 
 MStylableWidget::~MStylableWidget() = default;
 
-void MStylableWidget::registerStylableWidgetType(const QMetaObject* metaObject,
-                                                 const char* library, int assemblyType)
+void MStylableWidget::registerStylableWidgetType(const QMetaObject* metaObject, const char* library,
+                                                 int assemblyType)
 {
     Q_UNUSED(assemblyType)
     registeredTypes().insert(QString::fromLatin1(metaObject->className()),

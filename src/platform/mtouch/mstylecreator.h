@@ -31,8 +31,7 @@ private:
     int m_assemblyType;
 };
 
-template <class T>
-class MStyleCreator : public MStyleCreatorBase
+template <class T> class MStyleCreator : public MStyleCreatorBase
 {
 public:
     using MStyleCreatorBase::MStyleCreatorBase;

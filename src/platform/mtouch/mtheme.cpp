@@ -20,12 +20,14 @@ Q_LOGGING_CATEGORY(lcTheme, "kelmora.widgets")
 
 namespace {
 
-struct Shared {
+struct Shared
+{
     int refs = 0;
     QString key;
 };
 
-struct ThemeData {
+struct ThemeData
+{
     QStringList directories;        // searched first to last
     QStringList defaultDirectories; // after all others
     bool rulesLoaded = false;
@@ -104,7 +106,8 @@ void loadRules()
 
 QVariant convert(const QString& value, const QMetaProperty& property)
 {
-    const QStringList parts = value.simplified().remove(QStringLiteral("px")).split(QLatin1Char(' '));
+    const QStringList parts =
+        value.simplified().remove(QStringLiteral("px")).split(QLatin1Char(' '));
     switch (int(property.type())) {
     case QVariant::Size:
         return parts.size() == 2 ? QVariant(QSize(parts[0].toInt(), parts[1].toInt())) : QVariant();
@@ -152,8 +155,9 @@ void applyRules(MStyle* style, const QString& selector)
             const QString warning = selector + QLatin1Char('.') + it.key();
             if (!theme().warned.contains(warning)) {
                 theme().warned.insert(warning);
-                qCWarning(lcTheme).noquote() << QStringLiteral("theme attribute %1: cannot use \"%2\"")
-                                                    .arg(warning, it.value());
+                qCWarning(lcTheme).noquote()
+                    << QStringLiteral("theme attribute %1: cannot use \"%2\"")
+                           .arg(warning, it.value());
             }
         }
     }
@@ -232,7 +236,8 @@ const MStyle* MTheme::style(const char* styleClass, const QString& objectName)
     }
     if (!objectName.isEmpty()) {
         for (const QMetaObject* meta : chain) {
-            applyRules(made, QString::fromLatin1(meta->className()) + QLatin1Char('#') + objectName);
+            applyRules(made,
+                       QString::fromLatin1(meta->className()) + QLatin1Char('#') + objectName);
         }
     }
     t.styles.insert(key, made);

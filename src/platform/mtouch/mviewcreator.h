@@ -25,8 +25,7 @@ private:
     QString m_viewClass;
 };
 
-template <class View, class Controller>
-class MViewCreator : public MViewCreatorBase
+template <class View, class Controller> class MViewCreator : public MViewCreatorBase
 {
 public:
     using MViewCreatorBase::MViewCreatorBase;

@@ -11,19 +11,29 @@ MWidget::~MWidget() = default;
 
 bool MWidget::event(QEvent* event)
 {
+    return dispatchOwnEvent(event) || QGraphicsWidget::event(event);
+}
+
+bool MWidget::sceneEvent(QEvent* event)
+{
+    return dispatchOwnEvent(event) || QGraphicsWidget::sceneEvent(event);
+}
+
+bool MWidget::dispatchOwnEvent(QEvent* event)
+{
     if (event->type() == MCancelEvent::eventNumber()) {
         cancelEvent(static_cast<MCancelEvent*>(event));
         return true;
     }
     if (event->type() == QEvent::Gesture) {
         auto* gestureEvent = static_cast<QGestureEvent*>(event);
-        if (auto* gesture = static_cast<QTapAndHoldGesture*>(
-                gestureEvent->gesture(Qt::TapAndHoldGesture))) {
+        if (auto* gesture =
+                static_cast<QTapAndHoldGesture*>(gestureEvent->gesture(Qt::TapAndHoldGesture))) {
             tapAndHoldGestureEvent(gestureEvent, gesture);
             return true;
         }
     }
-    return QGraphicsWidget::event(event);
+    return false;
 }
 
 void MWidget::cancelEvent(MCancelEvent* event)

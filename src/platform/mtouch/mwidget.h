@@ -19,10 +19,15 @@ public:
     ~MWidget() override;
 
 protected:
+    // Cancel events and tap-and-hold gestures may come through either path.
     bool event(QEvent* event) override;
+    bool sceneEvent(QEvent* event) override;
     // The press in progress was taken away (for example by a gesture or a scroll).
     virtual void cancelEvent(MCancelEvent* event);
     virtual void tapAndHoldGestureEvent(QGestureEvent* event, QTapAndHoldGesture* gesture);
+
+private:
+    bool dispatchOwnEvent(QEvent* event);
 };
 
 #endif

@@ -23,8 +23,7 @@ Q_SIGNALS:
 
 protected:
     // The generated setter: store and notify only on change.
-    template <typename T>
-    bool setMember(T& field, const T& value, const char* member)
+    template <typename T> bool setMember(T& field, const T& value, const char* member)
     {
         if (field == value) {
             return false;
@@ -34,5 +33,7 @@ protected:
         return true;
     }
 };
+
+Q_DECLARE_METATYPE(QList<const char*>)
 
 #endif

@@ -85,16 +85,46 @@ MWidgetStyleContainer* KelOverlayLabel::createStyleContainer() const
     return new KelOverlayLabelStyleContainer;
 }
 
-void KelOverlayLabel::setTitle(const QString& title) { labelModel()->setTitle(title); }
-QString KelOverlayLabel::title() const { return labelModel()->title(); }
-void KelOverlayLabel::setSubtitle(const QString& subtitle) { labelModel()->setSubtitle(subtitle); }
-QString KelOverlayLabel::subtitle() const { return labelModel()->subtitle(); }
-QString KelOverlayLabel::imageId() const { return labelModel()->imageId(); }
-QString KelOverlayLabel::imageUri() const { return labelModel()->imageUri(); }
-void KelOverlayLabel::setSmallImage(const QString& id) { labelModel()->setSmallImageId(id); }
-QString KelOverlayLabel::smallImage() const { return labelModel()->smallImageId(); }
-void KelOverlayLabel::setOverlayImage(const QString& id) { labelModel()->setOverlayImageId(id); }
-QString KelOverlayLabel::overlayImage() const { return labelModel()->overlayImageId(); }
+void KelOverlayLabel::setTitle(const QString& title)
+{
+    labelModel()->setTitle(title);
+}
+QString KelOverlayLabel::title() const
+{
+    return labelModel()->title();
+}
+void KelOverlayLabel::setSubtitle(const QString& subtitle)
+{
+    labelModel()->setSubtitle(subtitle);
+}
+QString KelOverlayLabel::subtitle() const
+{
+    return labelModel()->subtitle();
+}
+QString KelOverlayLabel::imageId() const
+{
+    return labelModel()->imageId();
+}
+QString KelOverlayLabel::imageUri() const
+{
+    return labelModel()->imageUri();
+}
+void KelOverlayLabel::setSmallImage(const QString& id)
+{
+    labelModel()->setSmallImageId(id);
+}
+QString KelOverlayLabel::smallImage() const
+{
+    return labelModel()->smallImageId();
+}
+void KelOverlayLabel::setOverlayImage(const QString& id)
+{
+    labelModel()->setOverlayImageId(id);
+}
+QString KelOverlayLabel::overlayImage() const
+{
+    return labelModel()->overlayImageId();
+}
 
 void KelOverlayLabel::setImage(const QString& id)
 {

@@ -38,8 +38,7 @@ void drawWhole(QPainter* painter, const QRectF& target, const QPixmap& pixmap)
 } // namespace
 
 KelOverlayLabelOverlayView::KelOverlayLabelOverlayView(KelOverlayLabel* labelController)
-    : KelOverlayLabelView(labelController),
-      overlayBackground(new MStylableWidget(labelController)),
+    : KelOverlayLabelView(labelController), overlayBackground(new MStylableWidget(labelController)),
       spinnerContainer(new MStylableWidget(labelController)),
       backgroundLayout(new QGraphicsLinearLayout(Qt::Horizontal)),
       spinnerLayout(new QGraphicsLinearLayout(Qt::Horizontal)), overlayTextLabel(new MLabel),
@@ -67,6 +66,17 @@ KelOverlayLabelOverlayView::~KelOverlayLabelOverlayView()
     if (!smallImageWidget->parentItem()) {
         smallImageWidget->deleteLater();
     }
+    // The spinner belongs to the model: out of the holder before the holder goes.
+    if (MProgressIndicator* spinner = labelModel()->spinner()) {
+        spinnerLayout->removeItem(spinner);
+        spinner->setParentItem(nullptr);
+    }
+    if (spinnerContainer->layout() != spinnerLayout) {
+        delete spinnerLayout;
+    }
+    // Gone with the view, so that a view installed later starts from a clean label.
+    delete spinnerContainer;
+    delete overlayBackground;
 }
 
 void KelOverlayLabelOverlayView::setPressedState(bool isPressed)
@@ -124,9 +134,9 @@ void KelOverlayLabelOverlayView::resizeOverlayBox()
     overlayBackground->setMaximumSize(box);
     overlayBackground->setPreferredSize(box);
     overlayBackground->resize(box);
-    overlayBackground->setPos(s->marginLeft(), rect().height() - overlayBackground->size().height() +
-                                                   s->marginTop() -
-                                                   labelStyle()->overlayBottomMargin());
+    overlayBackground->setPos(s->marginLeft(),
+                              rect().height() - overlayBackground->size().height() +
+                                  s->marginTop() - labelStyle()->overlayBottomMargin());
 }
 
 void KelOverlayLabelOverlayView::resizeEvent(QGraphicsSceneResizeEvent* event)

@@ -1,0 +1,197 @@
+// The theme: styles from attribute files, shared images by id, creators and small services.
+#include "testmain.h"
+
+#include <mfeedback.h>
+#include <mlocale.h>
+#include <mstylecreator.h>
+#include <mtheme.h>
+#include <mwidgetstyle.h>
+
+#include <QPainter>
+
+class TestStyle : public MWidgetStyle
+{
+    Q_OBJECT
+    Q_PROPERTY(qreal ratio READ ratio WRITE setRatio)
+    Q_PROPERTY(bool flag READ flag WRITE setFlag)
+    Q_PROPERTY(QString caption READ caption WRITE setCaption)
+public:
+    qreal ratio() const { return m_ratio; }
+    void setRatio(qreal ratio) { m_ratio = ratio; }
+    bool flag() const { return m_flag; }
+    void setFlag(bool flag) { m_flag = flag; }
+    QString caption() const { return m_caption; }
+    void setCaption(const QString& caption) { m_caption = caption; }
+
+private:
+    qreal m_ratio = 0;
+    bool m_flag = false;
+    QString m_caption;
+};
+
+namespace {
+const MStyleCreator<TestStyle> testStyleCreator("TestStyle", "tests", 0);
+int g_warnings = 0;
+QtMessageHandler g_previous = nullptr;
+void countWarnings(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtWarningMsg) {
+        ++g_warnings;
+    }
+    g_previous(type, context, text);
+}
+} // namespace
+
+class TestTheme : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir dir;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QDir(dir.path()).mkpath(QStringLiteral("icons"));
+        QFile conf(dir.filePath(QStringLiteral("theme.conf")));
+        QVERIFY(conf.open(QIODevice::WriteOnly));
+        conf.write("# test theme\n"
+                   "MWidgetStyle { marginLeft: 3; }\n"
+                   "TestStyle { ratio: 1.5; preferredSize: 10 20; flag: true; caption: \"a b\"; }\n"
+                   "TestStyle#special { ratio: 2.5; backgroundColor: #80ff0000; marginLeft: 7; }\n"
+                   "TestStyle#broken { ratio: lots; }\n");
+        conf.close();
+        QImage red(10, 10, QImage::Format_ARGB32);
+        red.fill(Qt::red);
+        QVERIFY(red.save(dir.filePath(QStringLiteral("icons/test-red.png"))));
+        QFile svg(dir.filePath(QStringLiteral("icons/test-square.svg")));
+        QVERIFY(svg.open(QIODevice::WriteOnly));
+        svg.write("<svg xmlns='http://www.w3.org/2000/svg' width='16' height='8'>"
+                  "<rect width='16' height='8' fill='#00ff00'/></svg>");
+        svg.close();
+        MTheme::addDirectory(dir.path());
+    }
+
+    void stylesFromAttributes()
+    {
+        const auto* plain = qobject_cast<const TestStyle*>(MTheme::style("TestStyle", QString()));
+        QVERIFY(plain);
+        QCOMPARE(plain->ratio(), 1.5);
+        QCOMPARE(plain->flag(), true);
+        QCOMPARE(plain->caption(), QStringLiteral("a b"));
+        QCOMPARE(plain->preferredSize(), QSize(10, 20));
+        QCOMPARE(plain->marginLeft(), 3); // from the base class
+        const auto* special =
+            qobject_cast<const TestStyle*>(MTheme::style("TestStyle", QStringLiteral("special")));
+        QCOMPARE(special->ratio(), 2.5);
+        QCOMPARE(special->marginLeft(), 7);
+        QCOMPARE(special->backgroundColor(), QColor(255, 0, 0, 128));
+        QCOMPARE(special->preferredSize(), QSize(10, 20)); // class value kept
+
+        // Shared and counted.
+        const int live = MTheme::liveStyles();
+        QCOMPARE(MTheme::style("TestStyle", QString()), plain);
+        MTheme::releaseStyle(plain);
+        MTheme::releaseStyle(plain);
+        MTheme::releaseStyle(special);
+        QCOMPARE(MTheme::liveStyles(), live - 2);
+        QVERIFY(!MTheme::style("NoSuchStyle", QString()));
+
+        // An attribute that cannot be used is reported once and leaves the default.
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("TestStyle#broken.ratio")));
+        const auto* broken =
+            qobject_cast<const TestStyle*>(MTheme::style("TestStyle", QStringLiteral("broken")));
+        QCOMPARE(broken->ratio(), 1.5);
+        MTheme::releaseStyle(broken);
+    }
+
+    // A directory added later overrides what the earlier ones say.
+    void laterDirectoryWins()
+    {
+        QTemporaryDir later;
+        QFile conf(later.filePath(QStringLiteral("theme.conf")));
+        QVERIFY(conf.open(QIODevice::WriteOnly));
+        conf.write("TestStyle { ratio: 9; }\n");
+        conf.close();
+        MTheme::addDirectory(later.path());
+        const MStyle* style = MTheme::style("TestStyle", QStringLiteral("fresh"));
+        QCOMPARE(style->property("ratio").toReal(), 9.0);
+        QCOMPARE(style->property("caption").toString(), QStringLiteral("a b"));
+        MTheme::releaseStyle(style);
+    }
+
+    void creatorsAnswerAttributeTypes()
+    {
+        const MStyleCreatorBase* creator = MTheme::styleCreator(QStringLiteral("TestStyle"));
+        QVERIFY(creator);
+        QCOMPARE(QByteArray(creator->attributeType("ratio")), QByteArray("double"));
+        QCOMPARE(QByteArray(creator->attributeType("marginTop")), QByteArray("int"));
+        QVERIFY(!creator->attributeType("nothing"));
+    }
+
+    void pixmapsById_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QSize>("asked");
+        QTest::addColumn<QSize>("got");
+        QTest::addColumn<QRgb>("colour");
+        QTest::newRow("png, own size")
+            << "test-red" << QSize(0, 0) << QSize(10, 10) << qRgb(255, 0, 0);
+        QTest::newRow("png, scaled")
+            << "test-red" << QSize(20, 30) << QSize(20, 30) << qRgb(255, 0, 0);
+        QTest::newRow("svg, own size")
+            << "test-square" << QSize(0, 0) << QSize(16, 8) << qRgb(0, 255, 0);
+        QTest::newRow("svg, rendered larger")
+            << "test-square" << QSize(64, 32) << QSize(64, 32) << qRgb(0, 255, 0);
+    }
+    void pixmapsById()
+    {
+        QFETCH(QString, id);
+        QFETCH(QSize, asked);
+        QFETCH(QSize, got);
+        QFETCH(QRgb, colour);
+        const int live = MTheme::livePixmaps();
+        const QPixmap* pixmap = MTheme::pixmap(id, asked);
+        QCOMPARE(pixmap->size(), got);
+        QCOMPARE(pixmap->toImage().pixel(1, 1) & 0xFFFFFF, colour & 0xFFFFFF);
+        QCOMPARE(MTheme::pixmap(id, asked), pixmap);
+        MTheme::releasePixmap(pixmap);
+        MTheme::releasePixmap(pixmap);
+        QCOMPARE(MTheme::livePixmaps(), live);
+    }
+
+    // A missing id gives a placeholder of the size asked for and one warning, however often.
+    void missingImages_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::newRow("unknown") << "no-such-icon";
+        QTest::newRow("path") << "../icons/test-red";
+    }
+    void missingImages()
+    {
+        QFETCH(QString, id);
+        g_warnings = 0;
+        g_previous = qInstallMessageHandler(countWarnings);
+        const QPixmap* first = MTheme::pixmap(id, QSize(24, 12));
+        const QPixmap* second = MTheme::pixmap(id);
+        qInstallMessageHandler(g_previous);
+        QCOMPARE(g_warnings, 1);
+        QCOMPARE(first->size(), QSize(24, 12));
+        QCOMPARE(second->size(), QSize(32, 32));
+        QCOMPARE(QColor(first->toImage().pixel(12, 2)), QColor(255, 0, 255));
+        MTheme::releasePixmap(first);
+        MTheme::releasePixmap(second);
+    }
+
+    void servicesAndFeedback()
+    {
+        QCOMPARE(MLocale(QLocale(QLocale::German)).formatNumber(1234567),
+                 QStringLiteral("1.234.567"));
+        QCOMPARE(MLocale(QLocale(QLocale::English)).formatNumber(-1234), QStringLiteral("-1,234"));
+        QSignalSpy played(MFeedback::instance(), &MFeedback::played);
+        MFeedback::play(QStringLiteral("press"));
+        QCOMPARE(played.takeFirst().first().toString(), QStringLiteral("press"));
+    }
+};
+
+KELMORA_TEST_MAIN(TestTheme)
+#include "tst_theme.moc"
