@@ -10,6 +10,7 @@
 #include <mafwshared.h>
 #include <mapplication.h>
 
+#include <QBuffer>
 #include <QtTest>
 
 #include <gst/gst.h>
@@ -409,6 +410,42 @@ private Q_SLOTS:
         QCOMPARE(policy.last().at(1).toBool(), false);
     }
 
+    // Embedded cover art becomes a file in the cache, reported by URL.
+    void coverArtBecomesUrl()
+    {
+        controls->play(media(QStringLiteral("long1.wav")));
+        QVERIFY(waitFor(QStringLiteral("stateChanged(1)")));
+        QImage cover(4, 4, QImage::Format_RGB32);
+        cover.fill(Qt::cyan);
+        QByteArray png;
+        QBuffer out(&png);
+        cover.save(&out, "PNG");
+        GstBuffer* buffer = gst_buffer_new_memdup(png.constData(), gsize(png.size()));
+        GstCaps* caps = gst_caps_new_empty_simple("image/png");
+        GstSample* sample = gst_sample_new(buffer, caps, nullptr, nullptr);
+        GstTagList* tags = gst_tag_list_new(GST_TAG_IMAGE, sample, nullptr);
+        gst_sample_unref(sample);
+        gst_caps_unref(caps);
+        gst_buffer_unref(buffer);
+        QSignalSpy metadata(renderer(), &MafwRenderer::metadataChanged);
+        auto* pipeline = reinterpret_cast<GstElement*>(
+            quintptr(renderer()->property("gstPipeline").toULongLong()));
+        gst_element_post_message(pipeline, gst_message_new_tag(GST_OBJECT(pipeline), tags));
+        QVERIFY(QTest::qWaitFor(
+            [&]() {
+                return uriHandler->calls.contains(QStringLiteral("onMetadataChange(image-url,1)"));
+            },
+            Timeout));
+        QUrl url;
+        for (const QVariantList& args : qAsConst(metadata)) {
+            if (args.at(0).toString() == QLatin1String("image-url")) {
+                url = args.at(1).value<QList<QVariant>>().value(0).toUrl();
+            }
+        }
+        QVERIFY(url.isLocalFile());
+        QCOMPARE(QImage(url.toLocalFile()).pixel(1, 1), qRgb(0, 255, 255));
+    }
+
     void videoPolicyFollowsVideoRenderer()
     {
         QSignalSpy spy(video, &KelVideoPolicyHandler::videoPlayStateChanged);
@@ -433,6 +470,7 @@ int main(int argc, char** argv)
     qputenv("KELMORA_MAFW_PLUGIN_PATH", KELMORA_TEST_PLUGIN_DIR);
     qputenv("KELMORA_AUDIO_SINK", "fakesink sync=true");
     qputenv("KELMORA_VIDEO_SINK", "fakesink sync=true");
+    QStandardPaths::setTestModeEnabled(true);
     MApplication app(argc, argv);
     TestGstRenderer test;
     return QTest::qExec(&test, argc, argv);

@@ -12,6 +12,7 @@
 
 typedef struct _GstElement GstElement;
 typedef struct _GstMessage GstMessage;
+typedef struct _GstSample GstSample;
 class MafwGstPlaylistFetcher;
 struct MafwGstNextItem;
 
@@ -88,6 +89,8 @@ private:
     void handleError(GstMessage* message);
     void handleEndOfStream();
     void handleTags(GstMessage* message);
+    void setTag(const QString& key, const QVariant& value);
+    static QUrl storeImage(GstSample* sample);
     void handleBuffering(GstMessage* message);
     void handleRequestState(GstMessage* message);
     void handleStreamStart(GstMessage* message);

@@ -6,6 +6,10 @@
 #include <mafwplaylist.h>
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QSaveFile>
+#include <QStandardPaths>
 
 #include <gst/pbutils/pbutils.h>
 
@@ -253,13 +257,59 @@ void MafwGstRenderer::handleTags(GstMessage* message)
                 g_free(text);
             }
         }
-        const QString key = QString::fromLatin1(entry.key);
-        if (value.isValid() && m_tags.value(key) != value) {
-            m_tags.insert(key, value);
-            Q_EMIT metadataChanged(key, {value});
+        setTag(QString::fromLatin1(entry.key), value);
+    }
+    GstSample* image = nullptr;
+    if (gst_tag_list_get_sample(tags, GST_TAG_IMAGE, &image) ||
+        gst_tag_list_get_sample(tags, GST_TAG_PREVIEW_IMAGE, &image)) {
+        const QUrl stored = storeImage(image);
+        if (!stored.isEmpty()) {
+            setTag(QStringLiteral("image-url"), stored);
         }
+        gst_sample_unref(image);
     }
     gst_tag_list_unref(tags);
+}
+
+void MafwGstRenderer::setTag(const QString& key, const QVariant& value)
+{
+    if (value.isValid() && m_tags.value(key) != value) {
+        m_tags.insert(key, value);
+        Q_EMIT metadataChanged(key, {value});
+    }
+}
+
+// Embedded cover art goes to a file named after its content in the cache, so that the same
+// picture is written once and applications get a URL like any other image.
+QUrl MafwGstRenderer::storeImage(GstSample* sample)
+{
+    GstBuffer* buffer = gst_sample_get_buffer(sample);
+    GstMapInfo map;
+    if (!buffer || !gst_buffer_map(buffer, &map, GST_MAP_READ)) {
+        return QUrl();
+    }
+    const QByteArray bytes(reinterpret_cast<const char*>(map.data), int(map.size));
+    gst_buffer_unmap(buffer, &map);
+    const GstStructure* caps = gst_caps_get_structure(gst_sample_get_caps(sample), 0);
+    const QString type = QString::fromUtf8(caps ? gst_structure_get_name(caps) : "");
+    const QString suffix = type == QLatin1String("image/png")    ? QStringLiteral(".png")
+                           : type == QLatin1String("image/jpeg") ? QStringLiteral(".jpg")
+                                                                 : QStringLiteral(".img");
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                        QStringLiteral("/kelmora/covers");
+    const QString path =
+        dir + QLatin1Char('/') +
+        QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex()) +
+        suffix;
+    if (!QFile::exists(path)) {
+        QSaveFile file(path);
+        if (!QDir().mkpath(dir) || !file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 ||
+            !file.commit()) {
+            qCWarning(lcGst).noquote() << QStringLiteral("cannot store cover art in %1").arg(dir);
+            return QUrl();
+        }
+    }
+    return QUrl::fromLocalFile(path);
 }
 
 void MafwGstRenderer::handleBuffering(GstMessage* message)
