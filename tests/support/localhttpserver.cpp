@@ -36,6 +36,10 @@ void LocalHttpServer::serve(QTcpSocket* socket)
     const auto it = m_routes.constFind(path);
     const Route route = it != m_routes.constEnd() ? *it : Route{"not found", "text/plain", 404};
     const bool head = line.value(0) == "HEAD";
+    if (route.cutAfter >= 0 && request.contains("\r\nRange:")) {
+        socket->abort();
+        return;
+    }
     QByteArray response = "HTTP/1.1 " + QByteArray::number(route.status) +
                           (route.status == 200 ? " OK" : " Error") +
                           "\r\nContent-Type: " + route.contentType + "\r\nConnection: close\r\n";
@@ -44,7 +48,7 @@ void LocalHttpServer::serve(QTcpSocket* socket)
     }
     response += "\r\n";
     if (!head) {
-        response += route.body;
+        response += route.cutAfter >= 0 ? route.body.left(route.cutAfter) : route.body;
     }
     socket->write(response);
     socket->disconnectFromHost();

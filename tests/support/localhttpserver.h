@@ -17,6 +17,8 @@ public:
         QByteArray contentType = "application/octet-stream";
         int status = 200;
         bool live = false; // no Content-Length: the body ends when the connection closes
+        int cutAfter = -1; // the connection breaks after this many bytes of the body, and
+                           // requests to resume (with a Range) get no answer
     };
 
     explicit LocalHttpServer(QObject* parent = nullptr);
