@@ -307,6 +307,30 @@ private Q_SLOTS:
         QCOMPARE(middle, QColor(255, 255, 127));
     }
 
+    void spinnerPlacement_data()
+    {
+        QTest::addColumn<QString>("style");
+        QTest::addColumn<bool>("marginShift");
+        QTest::addColumn<QPointF>("holder");
+        // ((W - mR) / 2 - 32 - a, (H - mB) / 2 - 32 - a) for the theme's 64 by 64 spinner.
+        QTest::newRow("plain") << "Plain" << false << QPointF(68, 68);
+        QTest::newRow("margins") << "Shifted" << false << QPointF(66, 65);
+        QTest::newRow("margins, shifted") << "Shifted" << true << QPointF(56, 55);
+    }
+    void spinnerPlacement()
+    {
+        QFETCH(QString, style);
+        QFETCH(bool, marginShift);
+        QFETCH(QPointF, holder);
+        makeLabel(style);
+        label->setLoading(true, marginShift);
+        QCOMPARE(overlay()->spinnerHolder()->pos(), holder);
+        MProgressIndicator* spinner = label->labelModel()->spinner();
+        QCOMPARE(spinner->parentItem(), overlay()->spinnerHolder());
+        QCOMPARE(spinner->size(), QSizeF(64, 64));
+        QVERIFY(spinner->isAnimating());
+    }
+
     void overlayBoxGeometry()
     {
         makeLabel(QStringLiteral("Shifted"));

@@ -226,4 +226,6 @@ void KelOverlayLabelOverlayView::setLoadingGraphics(bool marginShift)
     spinnerContainer->setPos(x, y);
     overlayBackground->hide();
     spinnerLayout->addItem(spinner);
+    // Outside any layout the holder keeps the size it is given: give it room for the spinner.
+    spinnerContainer->resize(spinnerContainer->effectiveSizeHint(Qt::PreferredSize));
 }
