@@ -20,10 +20,45 @@ Q_LOGGING_CATEGORY(lcTheme, "kelmora.widgets")
 
 namespace {
 
-struct Shared
+// Objects shared by key and counted; deleted when the last user gives them back.
+template <typename T> class SharedCache
 {
-    int refs = 0;
-    QString key;
+public:
+    // The object under key with one more user, or null.
+    T* take(const QString& key)
+    {
+        T* shared = m_byKey.value(key);
+        if (shared) {
+            ++m_use[shared].refs;
+        }
+        return shared;
+    }
+    T* insert(const QString& key, T* made)
+    {
+        m_byKey.insert(key, made);
+        m_use.insert(made, {1, key});
+        return made;
+    }
+    void release(const T* object)
+    {
+        auto it = m_use.find(object);
+        if (it == m_use.end() || --it->refs > 0) {
+            return;
+        }
+        m_byKey.remove(it->key);
+        m_use.erase(it);
+        delete object;
+    }
+    int size() const { return m_byKey.size(); }
+
+private:
+    struct Use
+    {
+        int refs;
+        QString key;
+    };
+    QHash<QString, T*> m_byKey;
+    QHash<const T*, Use> m_use;
 };
 
 struct ThemeData
@@ -34,10 +69,8 @@ struct ThemeData
     QHash<QString, QHash<QString, QString>> rules; // "Class" or "Class#name" -> attribute -> value
     QHash<QString, const MStyleCreatorBase*> styleCreators;
     QHash<QString, const MViewCreatorBase*> viewCreators;
-    QHash<QString, MStyle*> styles;
-    QHash<const MStyle*, Shared> styleUse;
-    QHash<QString, QPixmap*> pixmaps;
-    QHash<const QPixmap*, Shared> pixmapUse;
+    SharedCache<MStyle> styles;
+    SharedCache<QPixmap> pixmaps;
     QSet<QString> warned;
 };
 
@@ -216,8 +249,7 @@ const MStyle* MTheme::style(const char* styleClass, const QString& objectName)
     ThemeData& t = theme();
     const QString type = QString::fromLatin1(styleClass);
     const QString key = type + QLatin1Char('#') + objectName;
-    if (MStyle* shared = t.styles.value(key)) {
-        ++t.styleUse[shared].refs;
+    if (MStyle* shared = t.styles.take(key)) {
         return shared;
     }
     const MStyleCreatorBase* creator = t.styleCreators.value(type);
@@ -240,29 +272,19 @@ const MStyle* MTheme::style(const char* styleClass, const QString& objectName)
                        QString::fromLatin1(meta->className()) + QLatin1Char('#') + objectName);
         }
     }
-    t.styles.insert(key, made);
-    t.styleUse.insert(made, {1, key});
-    return made;
+    return t.styles.insert(key, made);
 }
 
 void MTheme::releaseStyle(const MStyle* style)
 {
-    ThemeData& t = theme();
-    auto it = t.styleUse.find(style);
-    if (it == t.styleUse.end() || --it->refs > 0) {
-        return;
-    }
-    t.styles.remove(it->key);
-    t.styleUse.erase(it);
-    delete style;
+    theme().styles.release(style);
 }
 
 const QPixmap* MTheme::pixmap(const QString& id, const QSize& size)
 {
     ThemeData& t = theme();
     const QString key = QStringLiteral("%1@%2x%3").arg(id).arg(size.width()).arg(size.height());
-    if (QPixmap* shared = t.pixmaps.value(key)) {
-        ++t.pixmapUse[shared].refs;
+    if (QPixmap* shared = t.pixmaps.take(key)) {
         return shared;
     }
     auto* made = new QPixmap;
@@ -273,21 +295,12 @@ const QPixmap* MTheme::pixmap(const QString& id, const QSize& size)
         }
         *made = placeholder(size);
     }
-    t.pixmaps.insert(key, made);
-    t.pixmapUse.insert(made, {1, key});
-    return made;
+    return t.pixmaps.insert(key, made);
 }
 
 void MTheme::releasePixmap(const QPixmap* pixmap)
 {
-    ThemeData& t = theme();
-    auto it = t.pixmapUse.find(pixmap);
-    if (it == t.pixmapUse.end() || --it->refs > 0) {
-        return;
-    }
-    t.pixmaps.remove(it->key);
-    t.pixmapUse.erase(it);
-    delete pixmap;
+    theme().pixmaps.release(pixmap);
 }
 
 bool MTheme::hasPixmap(const QString& id)
