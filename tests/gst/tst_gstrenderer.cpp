@@ -70,6 +70,16 @@ class TestGstRenderer : public QObject
         }
         return playlist;
     }
+    // No start or seek of the renderer is still under way.
+    static bool settled()
+    {
+        return QTest::qWaitFor([]() { return renderer()->property("settled").toBool(); }, Timeout);
+    }
+    static GstElement* rendererPipeline()
+    {
+        return reinterpret_cast<GstElement*>(
+            quintptr(renderer()->property("gstPipeline").toULongLong()));
+    }
     qint64 positionMs() const { return renderer()->property("positionMs").toLongLong(); }
 
 private Q_SLOTS:
@@ -180,8 +190,7 @@ private Q_SLOTS:
         QVERIFY(qAbs(int(positions().first().first) - 3) <= 1);
         controls->pauseAt(1);
         QVERIFY(waitFor(QStringLiteral("stateChanged(2)")));
-        QVERIFY(
-            QTest::qWaitFor([&]() { return renderer()->property("settled").toBool(); }, Timeout));
+        QVERIFY(settled());
         QVERIFY2(qAbs(positionMs() - 1000) <= 1000, qPrintable(QString::number(positionMs())));
         QCOMPARE(controls->state(), MafwRenderer::Paused);
 
@@ -191,8 +200,7 @@ private Q_SLOTS:
         log->take();
         controls->pauseAt(2);
         QVERIFY(waitFor(QStringLiteral("stateChanged(2)")));
-        QVERIFY(
-            QTest::qWaitFor([&]() { return renderer()->property("settled").toBool(); }, Timeout));
+        QVERIFY(settled());
         QVERIFY(qAbs(positionMs() - 2000) <= 1000);
         QVERIFY(!log->entries.contains(QStringLiteral("stateChanged(1)")));
     }
@@ -214,8 +222,7 @@ private Q_SLOTS:
         controls->pause();
         QVERIFY(waitFor(QStringLiteral("stateChanged(2)")));
         controls->setPosition(uint(seconds));
-        QVERIFY(
-            QTest::qWaitFor([&]() { return renderer()->property("settled").toBool(); }, Timeout));
+        QVERIFY(settled());
         QVERIFY2(qAbs(positionMs() - seconds * 1000) <= 50,
                  qPrintable(QString::number(positionMs())));
     }
@@ -403,8 +410,7 @@ private Q_SLOTS:
     {
         controls->play(media(QStringLiteral("long1.wav")));
         QVERIFY(waitFor(QStringLiteral("stateChanged(1)")));
-        auto* pipeline = reinterpret_cast<GstElement*>(
-            quintptr(renderer()->property("gstPipeline").toULongLong()));
+        GstElement* pipeline = rendererPipeline();
         QSignalSpy policy(renderer(), &MafwRenderer::mafwPropertyChanged);
         gst_element_post_message(
             pipeline, gst_message_new_request_state(GST_OBJECT(pipeline), GST_STATE_PAUSED));
@@ -437,8 +443,7 @@ private Q_SLOTS:
         gst_caps_unref(caps);
         gst_buffer_unref(buffer);
         QSignalSpy metadata(renderer(), &MafwRenderer::metadataChanged);
-        auto* pipeline = reinterpret_cast<GstElement*>(
-            quintptr(renderer()->property("gstPipeline").toULongLong()));
+        GstElement* pipeline = rendererPipeline();
         gst_element_post_message(pipeline, gst_message_new_tag(GST_OBJECT(pipeline), tags));
         QVERIFY(QTest::qWaitFor(
             [&]() {
