@@ -49,7 +49,5 @@ MWidgetStyleContainer::~MWidgetStyleContainer() = default;
 
 const MWidgetStyle* MWidgetStyleContainer::operator->() const
 {
-    static const MWidgetStyle defaults;
-    const auto* style = qobject_cast<const MWidgetStyle*>(currentStyle());
-    return style ? style : &defaults;
+    return currentStyleAs<MWidgetStyle>();
 }

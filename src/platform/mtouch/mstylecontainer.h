@@ -3,6 +3,7 @@
 
 #include "mtouchglobal.h"
 
+#include <QObject>
 #include <QString>
 
 class MStyle;
@@ -22,6 +23,15 @@ public:
     void setObjectName(const QString& objectName);
     // Never null: falls back to the framework's plain widget style.
     const MStyle* currentStyle() const;
+
+protected:
+    // The current style as S; S's defaults when the theme's style is of another class.
+    template <class S> const S* currentStyleAs() const
+    {
+        static const S defaults;
+        const auto* style = qobject_cast<const S*>(currentStyle());
+        return style ? style : &defaults;
+    }
 
 private:
     void release() const;

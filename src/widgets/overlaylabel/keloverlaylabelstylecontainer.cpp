@@ -23,7 +23,5 @@ const char* KelOverlayLabelStyleContainer::styleType() const
 
 const KelOverlayLabelStyle* KelOverlayLabelStyleContainer::operator->() const
 {
-    static const KelOverlayLabelStyle defaults;
-    const auto* style = qobject_cast<const KelOverlayLabelStyle*>(currentStyle());
-    return style ? style : &defaults;
+    return currentStyleAs<KelOverlayLabelStyle>();
 }
