@@ -84,17 +84,18 @@ void KelArtLoader::readProxyFromEnvironment()
         value.prepend(QLatin1String("http://"));
     }
     const QUrl url(value, QUrl::StrictMode);
+    const bool usable = value.isEmpty() || url.isValid();
     QString host;
     int port = 0;
     // A proxy without a port is not used.
-    if (url.isValid() && url.port() > 0) {
+    if (usable && url.port() > 0) {
         host = url.host();
         port = url.port();
         m_proxyUser = url.userName();
         m_proxyPassword = url.password();
     }
     qCDebug(lcArt) << "PROXY SET" << host << port;
-    if (!url.isValid()) {
+    if (!usable) {
         qCDebug(lcArt) << "Not valid url";
         qCDebug(lcArt) << "Setting proxy failed!";
     } else if (!setProxy(host, port)) {
@@ -301,8 +302,10 @@ void KelArtLoader::recordSource(const QString& name, const QString& key)
 {
     const QString directory = artDirectory + SourcesDirName;
     QSaveFile record(directory + QLatin1Char('/') + name);
-    if (!createArtDirectory(directory) || !record.open(QIODevice::WriteOnly) ||
-        record.write(key.toUtf8()) < 0 || !record.commit()) {
+    const QByteArray url = key.toUtf8();
+    if (!createArtDirectory(directory) ||
+        !record.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        record.write(url) != url.size() || !record.commit()) {
         qCWarning(lcArt) << "Could not record where" << name << "came from";
     }
 }
@@ -322,9 +325,11 @@ bool KelArtLoader::saveFileToDisk(const QString& filename, QIODevice* data)
     if (!data || !createArtDirectory(artDirectory)) {
         return false;
     }
-    // Written beside its final name and renamed into place when complete.
+    // Written beside its final name and renamed into place when complete. Unbuffered, so
+    // that a short write (a full disk, a file size limit) shows in write()'s count: a
+    // buffered one would be lost at commit and the cut file renamed into place.
     QSaveFile file(filename);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         fprintf(stderr, "Could not open %s for writing: %s\n",
                 QFile::encodeName(filename).constData(),
                 file.errorString().toLocal8Bit().constData());
