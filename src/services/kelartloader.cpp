@@ -300,12 +300,14 @@ bool KelArtLoader::fileCameFrom(const QString& name, const QString& key) const
 
 void KelArtLoader::recordSource(const QString& name, const QString& key)
 {
+    // A plain write, not synced (a synced one doubles the cost of storing an image): a record
+    // cut short names no URL asked for, which costs one more file under the derived name.
     const QString directory = artDirectory + SourcesDirName;
-    QSaveFile record(directory + QLatin1Char('/') + name);
+    QFile record(directory + QLatin1Char('/') + name);
     const QByteArray url = key.toUtf8();
     if (!createArtDirectory(directory) ||
         !record.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-        record.write(url) != url.size() || !record.commit()) {
+        record.write(url) != url.size()) {
         qCWarning(lcArt) << "Could not record where" << name << "came from";
     }
 }
