@@ -29,6 +29,8 @@ class QNetworkReply;
 //
 // The proxy of the http_proxy variable ("http://[user:password@]host:port[/]") is installed
 // for this loader and as the application's proxy.
+//
+// Delete a loader with deleteLater() from a slot connected to its signals, not directly.
 class KELMORA_EXPORT KelArtLoader : public QObject
 {
     Q_OBJECT
@@ -45,11 +47,11 @@ public:
     void clearQueue();
 
     // A download not finished after this many milliseconds (redirects included) fails.
-    // Applies to downloads started afterwards.
+    // Applies to downloads started afterwards; a value below 1 restores the default.
     void setTransferTimeout(int msecs);
     int transferTimeout() const;
     // A download whose body is (or is announced to be) larger than this fails.
-    // Applies to downloads started afterwards.
+    // Applies to downloads started afterwards; a value below 1 restores the default.
     void setMaximumSize(qint64 bytes);
     qint64 maximumSize() const;
 

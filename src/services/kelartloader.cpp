@@ -125,7 +125,7 @@ bool KelArtLoader::setProxy(const QString& httpProxyUrl, int httpProxyPort)
 
 void KelArtLoader::setTransferTimeout(int msecs)
 {
-    m_transferTimeout = msecs;
+    m_transferTimeout = msecs > 0 ? msecs : DefaultTransferTimeout;
 }
 
 int KelArtLoader::transferTimeout() const
@@ -135,7 +135,7 @@ int KelArtLoader::transferTimeout() const
 
 void KelArtLoader::setMaximumSize(qint64 bytes)
 {
-    m_maximumSize = bytes;
+    m_maximumSize = bytes > 0 ? bytes : DefaultMaximumSize;
 }
 
 qint64 KelArtLoader::maximumSize() const
