@@ -11,6 +11,7 @@
 #include <mtheme.h>
 
 #include <QGraphicsLinearLayout>
+#include <QGraphicsScene>
 #include <QPainter>
 #include <QTimer>
 
@@ -66,10 +67,14 @@ KelOverlayLabelOverlayView::~KelOverlayLabelOverlayView()
     if (!smallImageWidget->parentItem()) {
         smallImageWidget->deleteLater();
     }
-    // The spinner belongs to the model: out of the holder before the holder goes.
+    // The spinner belongs to the model: out of the holder and out of the scene (where it would
+    // turn on, unseen by the next view, and be deleted a second time with the scene).
     if (MProgressIndicator* spinner = labelModel()->spinner()) {
         spinnerLayout->removeItem(spinner);
         spinner->setParentItem(nullptr);
+        if (QGraphicsScene* scene = spinner->scene()) {
+            scene->removeItem(spinner);
+        }
     }
     if (spinnerContainer->layout() != spinnerLayout) {
         delete spinnerLayout;
@@ -77,6 +82,15 @@ KelOverlayLabelOverlayView::~KelOverlayLabelOverlayView()
     // Gone with the view, so that a view installed later starts from a clean label.
     delete spinnerContainer;
     delete overlayBackground;
+}
+
+void KelOverlayLabelOverlayView::setupModel()
+{
+    KelOverlayLabelView::setupModel();
+    // Installed while loading: the spinner comes here.
+    if (labelModel()->spinner()) {
+        setLoadingGraphics(false);
+    }
 }
 
 void KelOverlayLabelOverlayView::setPressedState(bool isPressed)
@@ -107,14 +121,17 @@ void KelOverlayLabelOverlayView::updateData(const QList<const char*>& modificati
             overlayTextLabel->setText(m->title());
         } else if (name == KelOverlayLabelModel::SmallImageId) {
             smallImageWidget->setImage(m->smallImageId());
+            const bool inLayout = smallImageWidget->parentLayoutItem() == backgroundLayout;
             if (!m->smallImageId().isEmpty()) {
-                if (!smallImageWidget->parentItem()) {
+                if (!inLayout) {
                     backgroundLayout->insertItem(0, smallImageWidget);
                 }
                 smallImageWidget->show();
             } else {
-                backgroundLayout->removeItem(smallImageWidget);
-                smallImageWidget->setParentItem(nullptr);
+                // Out of the text box, but still under the label so that it goes with it.
+                if (inLayout) {
+                    backgroundLayout->removeItem(smallImageWidget);
+                }
                 smallImageWidget->hide();
             }
         }
