@@ -1,5 +1,6 @@
 #include "keloverlaylabeloverlayview.h"
 
+#include "../kelthemepixmap_p.h"
 #include "keloverlaylabel.h"
 #include "keloverlaylabelmodel.h"
 #include "keloverlaylabelstyle.h"
@@ -16,20 +17,6 @@
 #include <QTimer>
 
 namespace {
-// A theme pixmap for one paint, given back right after.
-class ThemePixmap
-{
-public:
-    ThemePixmap(const QString& id, const QSize& size) : m_pixmap(MTheme::pixmap(id, size)) {}
-    ~ThemePixmap() { MTheme::releasePixmap(m_pixmap); }
-    ThemePixmap(const ThemePixmap&) = delete;
-    ThemePixmap& operator=(const ThemePixmap&) = delete;
-    const QPixmap& operator*() const { return *m_pixmap; }
-
-private:
-    const QPixmap* m_pixmap;
-};
-
 void drawWhole(QPainter* painter, const QRectF& target, const QPixmap& pixmap)
 {
     painter->setRenderHint(QPainter::SmoothPixmapTransform, true);
@@ -183,14 +170,14 @@ void KelOverlayLabelOverlayView::drawImage(QPainter* painter)
         drawWhole(painter, QRectF(s->marginLeft(), s->marginTop(), r.width(), r.height()),
                   *m->image());
     } else if (!m->iconId().isEmpty()) {
-        const ThemePixmap icon(m->iconId(), QSize(64, 64));
+        const KelThemePixmap icon(m->iconId(), QSize(64, 64));
         drawWhole(painter,
                   QRectF(s->marginLeft() + r.width() / 2 - 32, s->marginTop() + r.height() / 2 - 32,
                          64, 64),
                   *icon);
     } else if (!m->imageId().isEmpty()) {
         const QSize whole(int(r.width()), int(r.height()));
-        const ThemePixmap picture(m->imageId(), whole);
+        const KelThemePixmap picture(m->imageId(), whole);
         drawWhole(painter, QRectF(r.topLeft(), QSizeF(whole)), *picture);
     }
 }
@@ -203,7 +190,7 @@ void KelOverlayLabelOverlayView::drawOverlayIcon(QPainter* painter)
     }
     const MWidgetStyle* s = labelStyle();
     const QRectF r = rect();
-    const ThemePixmap icon(id, QSize(int(r.width() * 0.5), int(r.height() * 0.5)));
+    const KelThemePixmap icon(id, QSize(int(r.width() * 0.5), int(r.height() * 0.5)));
     drawWhole(painter,
               QRectF(s->marginLeft() + r.width() * 0.25, s->marginTop() + r.height() * 0.25,
                      r.width() * 0.5, r.height() * 0.5),
