@@ -1,4 +1,4 @@
-#include "mafwgstplaylistfetcher.h"
+#include "mafwplaylistfetcher.h"
 
 #include <mafwplaylistparser.h>
 
@@ -7,14 +7,14 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
-MafwGstPlaylistFetcher::MafwGstPlaylistFetcher(QObject* parent) : QObject(parent) {}
+MafwPlaylistFetcher::MafwPlaylistFetcher(QObject* parent) : QObject(parent) {}
 
-MafwGstPlaylistFetcher::~MafwGstPlaylistFetcher()
+MafwPlaylistFetcher::~MafwPlaylistFetcher()
 {
     abort();
 }
 
-void MafwGstPlaylistFetcher::abort()
+void MafwPlaylistFetcher::abort()
 {
     ++m_serial;
     if (m_reply) {
@@ -25,7 +25,7 @@ void MafwGstPlaylistFetcher::abort()
     }
 }
 
-void MafwGstPlaylistFetcher::finishLater(const QList<QUrl>& entries, const QString& error)
+void MafwPlaylistFetcher::finishLater(const QList<QUrl>& entries, const QString& error)
 {
     const int serial = m_serial;
     QMetaObject::invokeMethod(
@@ -38,7 +38,7 @@ void MafwGstPlaylistFetcher::finishLater(const QList<QUrl>& entries, const QStri
         Qt::QueuedConnection);
 }
 
-void MafwGstPlaylistFetcher::fetch(const QUrl& url, const QString& mimeType)
+void MafwPlaylistFetcher::fetch(const QUrl& url, const QString& mimeType)
 {
     abort();
     m_mimeType = mimeType;
@@ -74,10 +74,10 @@ void MafwGstPlaylistFetcher::fetch(const QUrl& url, const QString& mimeType)
             m_reply->abort();
         }
     });
-    connect(m_reply, &QNetworkReply::finished, this, &MafwGstPlaylistFetcher::onReplyFinished);
+    connect(m_reply, &QNetworkReply::finished, this, &MafwPlaylistFetcher::onReplyFinished);
 }
 
-void MafwGstPlaylistFetcher::onReplyFinished()
+void MafwPlaylistFetcher::onReplyFinished()
 {
     QNetworkReply* reply = m_reply;
     m_reply = nullptr;

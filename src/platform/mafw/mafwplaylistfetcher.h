@@ -1,5 +1,7 @@
-#ifndef MAFWGSTPLAYLISTFETCHER_H
-#define MAFWGSTPLAYLISTFETCHER_H
+#ifndef MAFWPLAYLISTFETCHER_H
+#define MAFWPLAYLISTFETCHER_H
+
+#include "mafwglobal.h"
 
 #include <QList>
 #include <QObject>
@@ -10,12 +12,12 @@ class QNetworkAccessManager;
 class QNetworkReply;
 
 // Reads a playlist file from a local path or over HTTP without blocking, and parses it.
-class MafwGstPlaylistFetcher : public QObject
+class MAFW_EXPORT MafwPlaylistFetcher : public QObject
 {
     Q_OBJECT
 public:
-    explicit MafwGstPlaylistFetcher(QObject* parent = nullptr);
-    ~MafwGstPlaylistFetcher() override;
+    explicit MafwPlaylistFetcher(QObject* parent = nullptr);
+    ~MafwPlaylistFetcher() override;
 
     // Replaces a fetch under way; finished() follows once, later, never from inside the call.
     void fetch(const QUrl& url, const QString& mimeType);
