@@ -9,6 +9,8 @@
 
 #include <QPainter>
 
+#include <sys/stat.h>
+
 class TestStyle : public MWidgetStyle
 {
     Q_OBJECT
@@ -180,6 +182,80 @@ private Q_SLOTS:
         QCOMPARE(QColor(first->toImage().pixel(12, 2)), QColor(255, 0, 255));
         MTheme::releasePixmap(first);
         MTheme::releasePixmap(second);
+    }
+
+    // Images that cannot be used give the placeholder and one warning, at once and without a
+    // huge allocation.
+    void hostileImages_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QSize>("asked");
+        QTest::addColumn<QSize>("got");
+        const QString icons = dir.filePath(QStringLiteral("icons/"));
+        QFile svg(icons + QStringLiteral("huge-svg.svg"));
+        QVERIFY(svg.open(QIODevice::WriteOnly));
+        svg.write("<svg xmlns='http://www.w3.org/2000/svg' width='100000' height='100000'/>");
+        svg.close();
+        QImage wide(5000, 5000, QImage::Format_Mono);
+        wide.fill(1);
+        QVERIFY(wide.save(icons + QStringLiteral("huge-png.png")));
+        QCOMPARE(::mkfifo(QFile::encodeName(icons + QStringLiteral("pipe.svg")).constData(), 0600),
+                 0);
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), icons + QStringLiteral("zero.svg")));
+        QTest::newRow("svg of 100000 by 100000") << "huge-svg" << QSize() << QSize(32, 32);
+        QTest::newRow("png of 5000 by 5000") << "huge-png" << QSize() << QSize(32, 32);
+        QTest::newRow("named pipe") << "pipe" << QSize(8, 8) << QSize(8, 8);
+        QTest::newRow("endless device") << "zero" << QSize() << QSize(32, 32);
+        QTest::newRow("asked beyond the bounds")
+            << "test-square" << QSize(100000, 50000) << QSize(4096, 2048);
+    }
+    void hostileImages()
+    {
+        QFETCH(QString, id);
+        QFETCH(QSize, asked);
+        QFETCH(QSize, got);
+        g_warnings = 0;
+        g_previous = qInstallMessageHandler(countWarnings);
+        const QPixmap* first = MTheme::pixmap(id, asked);
+        const QPixmap* again = MTheme::pixmap(id, asked);
+        qInstallMessageHandler(g_previous);
+        QCOMPARE(g_warnings, 1);
+        QCOMPARE(first->size(), got);
+        QCOMPARE(QColor(first->toImage().pixel(got.width() / 2, 1)), QColor(255, 0, 255));
+        MTheme::releasePixmap(first);
+        MTheme::releasePixmap(again);
+    }
+
+    // An attribute file that is not a small regular file is skipped with one warning; the
+    // other directories still count.
+    void hostileAttributeFiles_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("named pipe") << "pipe";
+        QTest::newRow("endless device") << "device";
+        QTest::newRow("over the size cap") << "large";
+    }
+    void hostileAttributeFiles()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir bad;
+        const QString conf = bad.filePath(QStringLiteral("theme.conf"));
+        if (kind == QLatin1String("pipe")) {
+            QCOMPARE(::mkfifo(QFile::encodeName(conf).constData(), 0600), 0);
+        } else if (kind == QLatin1String("device")) {
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), conf));
+        } else {
+            QFile file(conf);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(2 * 1024 * 1024));
+        }
+        MTheme::addDirectory(bad.path());
+        g_warnings = 0;
+        g_previous = qInstallMessageHandler(countWarnings);
+        const MStyle* style = MTheme::style("TestStyle", QStringLiteral("bad") + kind);
+        qInstallMessageHandler(g_previous);
+        QCOMPARE(g_warnings, 1);
+        QVERIFY(style->property("ratio").toReal() > 0);
+        MTheme::releaseStyle(style);
     }
 
     void servicesAndFeedback()
