@@ -103,15 +103,27 @@ private Q_SLOTS:
                  entries);
     }
 
+    // The first entries of an M3U file, those of the lowest numbers in a PLS file.
+    void entryLimit_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QByteArray m3u;
+        QByteArray pls("[playlist]\n");
+        for (int i = 0; i <= MafwPlaylistParser::MaxEntries; ++i) {
+            m3u += "http://h/" + QByteArray::number(i) + '\n';
+            const QByteArray n = QByteArray::number(MafwPlaylistParser::MaxEntries - i);
+            pls += "File" + n + "=http://h/" + n + '\n';
+        }
+        QTest::newRow("m3u") << m3u;
+        QTest::newRow("pls") << pls;
+    }
     void entryLimit()
     {
-        QByteArray data;
-        for (int i = 0; i <= MafwPlaylistParser::MaxEntries; ++i) {
-            data += "http://h/" + QByteArray::number(i) + '\n';
-        }
+        QFETCH(QByteArray, data);
         MafwPlaylistParser::Report report;
         const QList<QUrl> entries = MafwPlaylistParser::parse(data, QUrl(), QString(), &report);
         QCOMPARE(entries.size(), MafwPlaylistParser::MaxEntries);
+        QCOMPARE(entries.first(), QUrl(QStringLiteral("http://h/0")));
         QCOMPARE(entries.last(), QUrl(QStringLiteral("http://h/9999")));
         QCOMPARE(report.beyondLimit, 1);
     }

@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QTextCodec>
 
 #include <algorithm>
@@ -12,47 +11,165 @@ namespace {
 
 constexpr int Utf8Mib = 106;
 
-const QRegularExpression& plsFileLine()
-{
-    static const QRegularExpression line(QStringLiteral("^File(\\d+)\\s*=\\s*(.*)$"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    return line;
-}
-
-// A line that a PLS file may hold: a key it knows, a section or a comment.
-bool isPlsLine(const QString& line)
-{
-    static const QRegularExpression key(
-        QStringLiteral("^(?:(?:File|Title|Length)\\d+|NumberOfEntries|Version)\\s*="),
-        QRegularExpression::CaseInsensitiveOption);
-    return line.startsWith(QLatin1Char('[')) || line.startsWith(QLatin1Char(';')) ||
-           line.startsWith(QLatin1Char('#')) || key.match(line).hasMatch();
-}
-
 bool isAsciiLetter(QChar c)
 {
     return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
            (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
 }
 
-// Whether a local path reads back unchanged from an M3U line (lines are split at line breaks
-// and trimmed).
-bool survivesAsLine(const QString& path)
+bool isAsciiDigit(QChar c)
 {
-    if (!path.startsWith(QLatin1Char('/')) || path != path.trimmed()) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+bool allAsciiDigits(const QStringRef& text)
+{
+    return !text.isEmpty() && std::all_of(text.cbegin(), text.cend(), isAsciiDigit);
+}
+
+// "scheme:" of two or more characters ("C:" is a drive).
+bool hasScheme(const QString& entry)
+{
+    if (entry.isEmpty() || !isAsciiLetter(entry.at(0))) {
+        return false;
+    }
+    for (int i = 1; i < entry.size(); ++i) {
+        const QChar c = entry.at(i);
+        if (c == QLatin1Char(':')) {
+            return i >= 2;
+        }
+        if (!isAsciiLetter(c) && !isAsciiDigit(c) && c != QLatin1Char('+') &&
+            c != QLatin1Char('.') && c != QLatin1Char('-')) {
+            return false;
+        }
+    }
+    return false;
+}
+
+// "FileN=value" in any case, with spaces around "=": the digits of N and the value.
+bool plsFileEntry(const QStringRef& line, QStringRef& number, QStringRef& value)
+{
+    static const QLatin1String key("file");
+    if (!line.startsWith(key, Qt::CaseInsensitive)) {
+        return false;
+    }
+    int i = key.size();
+    while (i < line.size() && isAsciiDigit(line.at(i))) {
+        ++i;
+    }
+    number = line.mid(key.size(), i - key.size());
+    while (i < line.size() && line.at(i).isSpace()) {
+        ++i;
+    }
+    if (number.isEmpty() || i == line.size() || line.at(i) != QLatin1Char('=')) {
+        return false;
+    }
+    value = line.mid(i + 1).trimmed();
+    return true;
+}
+
+// A line that a PLS file may hold: a key it knows, a section or a comment.
+bool isPlsLine(const QStringRef& line)
+{
+    if (line.startsWith(QLatin1Char('[')) || line.startsWith(QLatin1Char(';')) ||
+        line.startsWith(QLatin1Char('#'))) {
+        return true;
+    }
+    const int equals = line.indexOf(QLatin1Char('='));
+    const QStringRef key = line.left(equals).trimmed();
+    if (equals < 0) {
+        return false;
+    }
+    for (const QLatin1String numbered :
+         {QLatin1String("file"), QLatin1String("title"), QLatin1String("length")}) {
+        if (key.startsWith(numbered, Qt::CaseInsensitive)) {
+            return allAsciiDigits(key.mid(numbered.size()));
+        }
+    }
+    return key.compare(QLatin1String("NumberOfEntries"), Qt::CaseInsensitive) == 0 ||
+           key.compare(QLatin1String("Version"), Qt::CaseInsensitive) == 0;
+}
+
+// Walks the lines of a text that hold anything, trimmed, without copying them.
+class FilledLines
+{
+public:
+    explicit FilledLines(const QString& text) : m_text(text) {}
+    bool next(QStringRef& line)
+    {
+        while (m_start <= m_text.size()) {
+            int end = m_start;
+            while (end < m_text.size() && m_text.at(end) != QLatin1Char('\n') &&
+                   m_text.at(end) != QLatin1Char('\r')) {
+                ++end;
+            }
+            line = m_text.midRef(m_start, end - m_start).trimmed();
+            m_start = end + 1;
+            if (!line.isEmpty()) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    const QString& m_text;
+    int m_start = 0;
+};
+
+// An entry as a URL: absolute, or empty when it names nothing here. baseFolder is the
+// folder of a local base.
+QUrl resolve(const QString& entry, const QUrl& base, const QString& baseFolder)
+{
+    // "C:\Music\a.mp3": a Windows drive, not a URL scheme, and nothing here.
+    if (entry.size() >= 2 && entry.at(1) == QLatin1Char(':') && isAsciiLetter(entry.at(0))) {
+        return QUrl();
+    }
+    if (hasScheme(entry)) {
+        return QUrl(entry);
+    }
+    const bool noBase = base.isEmpty() || base.isRelative();
+    // A rooted path is a local file, unless the list came from a server.
+    if (entry.startsWith(QLatin1Char('/'))) {
+        return noBase || base.isLocalFile() ? QUrl::fromLocalFile(entry)
+                                            : base.resolved(QUrl(entry));
+    }
+    if (noBase) {
+        return QUrl();
+    }
+    if (base.isLocalFile()) {
+        // A path beside the list ('#' and '%' are part of the name); a list made on Windows
+        // separates with backslashes.
+        QString path = entry;
+        path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+        return QUrl::fromLocalFile(QDir::cleanPath(baseFolder + QLatin1Char('/') + path));
+    }
+    return base.resolved(QUrl(entry));
+}
+
+// Whether a local file can be written as a path that reads back unchanged from an M3U line
+// (lines are split at line breaks and trimmed; a path has no host, query or fragment).
+bool survivesAsPath(const QUrl& url)
+{
+    if (!url.isLocalFile() || url.hasQuery() || url.hasFragment()) {
+        return false;
+    }
+    const QString path = url.toLocalFile();
+    if (!path.startsWith(QLatin1Char('/')) || path.startsWith(QLatin1String("//")) ||
+        path != path.trimmed()) {
         return false;
     }
     return std::none_of(path.cbegin(), path.cend(),
                         [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
 }
 
-// A PLS entry: its number without leading zeros (numbers of any length compare by length,
-// then digits), its place in the file and its text.
+// An entry: in a PLS file its number without leading zeros (numbers of any length compare by
+// length, then digits); its place in the file and its text.
 struct Numbered
 {
-    QString number;
-    int line;
-    QString text;
+    QStringRef number;
+    int place;
+    QStringRef text;
 };
 
 bool numberedBefore(const Numbered& a, const Numbered& b)
@@ -61,7 +178,7 @@ bool numberedBefore(const Numbered& a, const Numbered& b)
         return a.number.size() < b.number.size();
     }
     const int order = a.number.compare(b.number);
-    return order != 0 ? order < 0 : a.line < b.line;
+    return order != 0 ? order < 0 : a.place < b.place;
 }
 
 } // namespace
@@ -82,46 +199,29 @@ MafwPlaylistParser::Format MafwPlaylistParser::formatOf(const QString& mimeType)
 
 QString MafwPlaylistParser::decode(const QByteArray& data)
 {
+    QString text;
     if (QTextCodec* marked = QTextCodec::codecForUtfText(data, nullptr)) {
-        return marked->toUnicode(data); // drops the mark
+        text = marked->toUnicode(data); // drops the mark
+    } else {
+        QTextCodec::ConverterState state;
+        text = QTextCodec::codecForMib(Utf8Mib)->toUnicode(data.constData(), data.size(), &state);
+        if (state.invalidChars > 0 || state.remainingChars > 0) {
+            return QString::fromLatin1(data);
+        }
     }
-    QTextCodec::ConverterState state;
-    const QString text =
-        QTextCodec::codecForMib(Utf8Mib)->toUnicode(data.constData(), data.size(), &state);
-    if (state.invalidChars == 0 && state.remainingChars == 0) {
-        return text;
+    // Unpaired surrogates and noncharacters name nothing and would not survive a URL.
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            if (QChar::isNonCharacter(QChar::surrogateToUcs4(c, text.at(i + 1)))) {
+                text[i] = text[i + 1] = QChar::ReplacementCharacter;
+            }
+            ++i;
+        } else if (c.isSurrogate() || c.isNonCharacter()) {
+            text[i] = QChar::ReplacementCharacter;
+        }
     }
-    return QString::fromLatin1(data);
-}
-
-QUrl MafwPlaylistParser::resolve(const QString& entry, const QUrl& base)
-{
-    // "C:\Music\a.mp3": a Windows drive, not a URL scheme, and nothing here.
-    if (entry.size() >= 2 && entry.at(1) == QLatin1Char(':') && isAsciiLetter(entry.at(0))) {
-        return QUrl();
-    }
-    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
-    if (scheme.match(entry).hasMatch()) {
-        return QUrl(entry);
-    }
-    const bool noBase = base.isEmpty() || base.isRelative();
-    // A rooted path is a local file, unless the list came from a server.
-    if (entry.startsWith(QLatin1Char('/'))) {
-        return noBase || base.isLocalFile() ? QUrl::fromLocalFile(entry)
-                                            : base.resolved(QUrl(entry));
-    }
-    if (noBase) {
-        return QUrl();
-    }
-    if (base.isLocalFile()) {
-        // A path beside the list ('#' and '%' are part of the name); a list made on Windows
-        // separates with backslashes.
-        QString path = entry;
-        path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-        return QUrl::fromLocalFile(
-            QDir::cleanPath(QFileInfo(base.toLocalFile()).path() + QLatin1Char('/') + path));
-    }
-    return base.resolved(QUrl(entry));
+    return text;
 }
 
 QList<QUrl> MafwPlaylistParser::parse(const QByteArray& data, const QUrl& base,
@@ -131,31 +231,28 @@ QList<QUrl> MafwPlaylistParser::parse(const QByteArray& data, const QUrl& base,
     Report& found = report ? *report : local;
     found = Report();
     const QString text = decode(data);
-    QStringList lines;
-    for (const QString& line : text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
-        const QString trimmed = line.trimmed();
-        if (!trimmed.isEmpty()) {
-            lines << trimmed;
-        }
-    }
-    if (lines.isEmpty()) {
+    QStringRef line;
+    if (!FilledLines(text).next(line)) {
         return {};
     }
-    const QString& first = lines.first();
-    if (text.contains(QChar(0)) || first.startsWith(QLatin1Char('<'))) {
+    if (line.startsWith(QLatin1Char('<')) || text.contains(QChar(0))) {
         found.notAPlaylist = true;
         return {};
     }
+    QStringRef number;
+    QStringRef value;
     Format format = Unknown;
-    if (first.startsWith(QLatin1String("[playlist]"), Qt::CaseInsensitive)) {
+    if (line.startsWith(QLatin1String("[playlist]"), Qt::CaseInsensitive)) {
         format = Pls;
-    } else if (first.startsWith(QLatin1String("#EXTM3U"))) {
+    } else if (line.startsWith(QLatin1String("#EXTM3U"))) {
         format = M3u;
     } else {
-        const bool hasFile = std::any_of(lines.cbegin(), lines.cend(), [](const QString& line) {
-            return plsFileLine().match(line).hasMatch();
-        });
-        const bool onlyPls = std::all_of(lines.cbegin(), lines.cend(), isPlsLine);
+        bool hasFile = false;
+        bool onlyPls = true;
+        for (FilledLines lines(text); lines.next(line);) {
+            hasFile = hasFile || plsFileEntry(line, number, value);
+            onlyPls = onlyPls && isPlsLine(line);
+        }
         if (!hasFile) {
             format = M3u;
         } else if (onlyPls) {
@@ -166,41 +263,40 @@ QList<QUrl> MafwPlaylistParser::parse(const QByteArray& data, const QUrl& base,
     }
     found.format = format;
 
-    QStringList texts;
-    if (format == Pls) {
-        std::vector<Numbered> numbered;
-        for (const QString& line : qAsConst(lines)) {
-            const auto match = plsFileLine().match(line);
-            if (match.hasMatch() && !match.capturedRef(2).trimmed().isEmpty()) {
-                QString number = match.captured(1);
-                int zeros = 0;
-                while (zeros < number.size() && number.at(zeros) == QLatin1Char('0')) {
-                    ++zeros;
-                }
-                number.remove(0, zeros);
-                numbered.push_back({number, int(numbered.size()), match.captured(2).trimmed()});
+    // The first MaxEntries entries, in order.
+    std::vector<Numbered> taken;
+    int seen = 0;
+    for (FilledLines lines(text); lines.next(line);) {
+        if (format == M3u) {
+            if (!line.startsWith(QLatin1Char('#')) && ++seen <= MaxEntries) {
+                taken.push_back({QStringRef(), seen, line});
             }
-        }
-        std::sort(numbered.begin(), numbered.end(), numberedBefore);
-        for (const Numbered& entry : numbered) {
-            texts << entry.text;
-        }
-    } else {
-        for (const QString& line : qAsConst(lines)) {
-            if (!line.startsWith(QLatin1Char('#'))) {
-                texts << line;
+        } else if (plsFileEntry(line, number, value) && !value.isEmpty()) {
+            int zeros = 0;
+            while (zeros + 1 < number.size() && number.at(zeros) == QLatin1Char('0')) {
+                ++zeros;
+            }
+            // Kept as a heap of the lowest numbers, its top the highest of them.
+            taken.push_back({number.mid(zeros), ++seen, value});
+            std::push_heap(taken.begin(), taken.end(), numberedBefore);
+            if (taken.size() > size_t(MaxEntries)) {
+                std::pop_heap(taken.begin(), taken.end(), numberedBefore);
+                taken.pop_back();
             }
         }
     }
+    if (format == Pls) {
+        std::sort_heap(taken.begin(), taken.end(), numberedBefore);
+    }
+    found.beyondLimit = seen - int(taken.size());
 
+    const QString baseFolder =
+        base.isLocalFile() ? QFileInfo(base.toLocalFile()).path() : QString();
     QList<QUrl> entries;
-    for (int i = 0; i < texts.size(); ++i) {
-        if (entries.size() == MaxEntries) {
-            found.beyondLimit = texts.size() - i;
-            break;
-        }
-        const QUrl url = resolve(texts.at(i), base);
-        if (url.isValid() && !url.isEmpty() && !url.isRelative()) {
+    for (const Numbered& entry : taken) {
+        const QUrl url = resolve(entry.text.toString(), base, baseFolder);
+        // A scheme alone ("file:") names nothing.
+        if (url.isValid() && !url.isRelative() && !(url.path().isEmpty() && url.host().isEmpty())) {
             entries << url;
         } else {
             ++found.unusable;
@@ -213,8 +309,8 @@ QByteArray MafwPlaylistParser::writeM3u(const QList<QUrl>& entries)
 {
     QByteArray out("#EXTM3U\n");
     for (const QUrl& url : entries) {
-        const QString path = url.isLocalFile() ? url.toLocalFile() : QString();
-        out += (survivesAsLine(path) ? path : url.toString(QUrl::FullyEncoded)).toUtf8();
+        out +=
+            (survivesAsPath(url) ? url.toLocalFile() : url.toString(QUrl::FullyEncoded)).toUtf8();
         out += '\n';
     }
     return out;

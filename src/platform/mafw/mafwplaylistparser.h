@@ -14,7 +14,8 @@ class MAFW_EXPORT MafwPlaylistParser
 public:
     enum Format { Unknown, Pls, M3u };
 
-    // At most this many entries are taken from one file; the rest are left out.
+    // At most this many entries are taken from one file (the first ones; in a PLS file those
+    // of the lowest numbers); the rest are left out.
     static constexpr int MaxEntries = 10000;
 
     // What a parse found beside the entries, for diagnostics.
@@ -31,7 +32,7 @@ public:
     static Format formatOf(const QString& mimeType);
 
     // The text of a playlist file: UTF-8 or UTF-16 after a byte order mark, else UTF-8 when it
-    // is valid UTF-8, else Latin-1.
+    // is valid UTF-8, else Latin-1. Unpaired surrogates and noncharacters become U+FFFD.
     static QString decode(const QByteArray& data);
 
     // The entries in order. The data decides the format (a "[playlist]" or "#EXTM3U" header,
@@ -52,9 +53,6 @@ public:
     // A playlist from a server (http, https) may name only http and https entries; a local
     // playlist file also local files. No other scheme (fd:, data:, appsink:, ...) ever.
     static bool isAllowedEntry(const QUrl& playlistUrl, const QUrl& entry);
-
-private:
-    static QUrl resolve(const QString& entry, const QUrl& base);
 };
 
 #endif
