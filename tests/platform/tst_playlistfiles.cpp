@@ -60,9 +60,6 @@ private Q_SLOTS:
         QTest::newRow("utf-16le with mark")
             << QByteArray("\xFF\xFE\xE9\0.\0m\0p\0\x33\0\n\0", 14) << "file:///m/l.m3u"
             << "" << QStringList{"file:///m/\u00E9.mp3"};
-        QTest::newRow("utf-16be with mark")
-            << QByteArray("\xFE\xFF\0\xE9\0.\0m\0p\0\x33", 12) << "file:///m/l.m3u"
-            << "" << QStringList{"file:///m/\u00E9.mp3"};
         QTest::newRow("no base: only rooted paths and urls")
             << QByteArray("a.ogg\n../b.ogg\n/abs/c.ogg\nhttp://s/d\n") << ""
             << "" << QStringList({"file:///abs/c.ogg", "http://s/d"});
@@ -88,11 +85,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QUrl>("url");
         QTest::newRow("newline in a name") << QUrl::fromLocalFile(QStringLiteral("/m/a\nb.ogg"));
-        QTest::newRow("carriage return") << QUrl::fromLocalFile(QStringLiteral("/m/a\rb.ogg"));
         QTest::newRow("space at the end") << QUrl::fromLocalFile(QStringLiteral("/m/a.ogg "));
         QTest::newRow("hash, percent, non-ascii")
             << QUrl::fromLocalFile(QStringLiteral("/m/#1 %20 \u00E9\u4E2D.ogg"));
-        QTest::newRow("url with query") << QUrl(QStringLiteral("http://r/x?y=1&z=%0A#f"));
+        QTest::newRow("file url with fragment") << QUrl(QStringLiteral("file:///m/a%25#x"));
     }
     void m3uRoundTrip()
     {
@@ -103,23 +99,13 @@ private Q_SLOTS:
                  entries);
     }
 
-    // The first entries of an M3U file, those of the lowest numbers in a PLS file.
-    void entryLimit_data()
-    {
-        QTest::addColumn<QByteArray>("data");
-        QByteArray m3u;
-        QByteArray pls("[playlist]\n");
-        for (int i = 0; i <= MafwPlaylistParser::MaxEntries; ++i) {
-            m3u += "http://h/" + QByteArray::number(i) + '\n';
-            const QByteArray n = QByteArray::number(MafwPlaylistParser::MaxEntries - i);
-            pls += "File" + n + "=http://h/" + n + '\n';
-        }
-        QTest::newRow("m3u") << m3u;
-        QTest::newRow("pls") << pls;
-    }
+    // Those of the lowest numbers, wherever they stand.
     void entryLimit()
     {
-        QFETCH(QByteArray, data);
+        QByteArray data("[playlist]\n");
+        for (int i = MafwPlaylistParser::MaxEntries; i >= 0; --i) {
+            data += "File" + QByteArray::number(i) + "=http://h/" + QByteArray::number(i) + '\n';
+        }
         MafwPlaylistParser::Report report;
         const QList<QUrl> entries = MafwPlaylistParser::parse(data, QUrl(), QString(), &report);
         QCOMPARE(entries.size(), MafwPlaylistParser::MaxEntries);
@@ -135,21 +121,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("playlist");
         QTest::addColumn<QString>("entry");
         QTest::addColumn<bool>("allowed");
-        const QString remote = QStringLiteral("http://h/x.pls");
-        const QString local = QStringLiteral("file:///m/x.pls");
-        QTest::newRow("remote: http") << remote << "http://a/1" << true;
-        QTest::newRow("remote: https") << "https://h/x"
+        QTest::newRow("remote: https") << "https://h/x.pls"
                                        << "HTTPS://a/1" << true;
-        QTest::newRow("remote: file") << remote << "file:///home/u/secret.wav" << false;
-        QTest::newRow("remote: stdin") << remote << "fd://0" << false;
-        QTest::newRow("remote: data") << remote << "data:audio/wav;base64,AAAA" << false;
-        QTest::newRow("remote: appsink") << remote << "appsink://x" << false;
-        QTest::newRow("local: file") << local << "file:///m/a.ogg" << true;
-        QTest::newRow("local: http") << local << "http://a/1" << true;
-        QTest::newRow("local: stdin") << local << "fd://0" << false;
-        QTest::newRow("local: data") << local << "data:,x" << false;
-        QTest::newRow("other origin: file") << "qrc:/x.pls"
-                                            << "file:///m/a.ogg" << false;
+        QTest::newRow("remote: file") << "http://h/x.pls"
+                                      << "file:///home/u/a.wav" << false;
+        QTest::newRow("local: file") << "file:///m/x.pls"
+                                     << "file:///m/a.ogg" << true;
+        QTest::newRow("local: data") << "file:///m/x.pls"
+                                     << "data:,x" << false;
+        QTest::newRow("other origin") << "qrc:/x.pls"
+                                      << "http://a/1" << false;
     }
     void originPolicy()
     {

@@ -46,7 +46,7 @@ void LocalHttpServer::serve(QTcpSocket* socket)
     if (!route.live) {
         response += "Content-Length: " + QByteArray::number(route.body.size()) + "\r\n";
     }
-    response += route.headers + "\r\n";
+    response += "\r\n";
     if (route.stall) {
         socket->write(response);
         return;

@@ -16,11 +16,10 @@ public:
         QByteArray body;
         QByteArray contentType = "application/octet-stream";
         int status = 200;
-        bool live = false;    // no Content-Length: the body ends when the connection closes
-        int cutAfter = -1;    // the connection breaks after this many bytes of the body, and
-                              // requests to resume (with a Range) get no answer
-        QByteArray headers{}; // more header lines, each ending in "\r\n"
-        bool stall = false;   // the headers come, then nothing, and the connection stays open
+        bool live = false;  // no Content-Length: the body ends when the connection closes
+        int cutAfter = -1;  // the connection breaks after this many bytes of the body, and
+                            // requests to resume (with a Range) get no answer
+        bool stall = false; // the headers come, then nothing, and the connection stays open
     };
 
     explicit LocalHttpServer(QObject* parent = nullptr);

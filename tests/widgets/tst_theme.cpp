@@ -7,6 +7,7 @@
 #include <mtheme.h>
 #include <mwidgetstyle.h>
 
+#include <QBuffer>
 #include <QPainter>
 
 #include <sys/stat.h>
@@ -184,78 +185,74 @@ private Q_SLOTS:
         MTheme::releasePixmap(second);
     }
 
-    // Images that cannot be used give the placeholder and one warning, at once and without a
-    // huge allocation.
-    void hostileImages_data()
+    // Theme files that are not small regular files, and images beyond the bounds: one warning
+    // and the placeholder (or the other directories' attributes), at once, with no huge
+    // allocation.
+    void hostileFiles_data()
     {
-        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("file"); // in a theme directory of its own
+        QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QSize>("asked");
-        QTest::addColumn<QSize>("got");
-        const QString icons = dir.filePath(QStringLiteral("icons/"));
-        QFile svg(icons + QStringLiteral("huge-svg.svg"));
-        QVERIFY(svg.open(QIODevice::WriteOnly));
-        svg.write("<svg xmlns='http://www.w3.org/2000/svg' width='100000' height='100000'/>");
-        svg.close();
-        QImage wide(5000, 5000, QImage::Format_Mono);
-        wide.fill(1);
-        QVERIFY(wide.save(icons + QStringLiteral("huge-png.png")));
-        QCOMPARE(::mkfifo(QFile::encodeName(icons + QStringLiteral("pipe.svg")).constData(), 0600),
-                 0);
-        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), icons + QStringLiteral("zero.svg")));
-        QTest::newRow("svg of 100000 by 100000") << "huge-svg" << QSize() << QSize(32, 32);
-        QTest::newRow("png of 5000 by 5000") << "huge-png" << QSize() << QSize(32, 32);
-        QTest::newRow("named pipe") << "pipe" << QSize(8, 8) << QSize(8, 8);
-        QTest::newRow("endless device") << "zero" << QSize() << QSize(32, 32);
+        QTest::addColumn<QSize>("got"); // invalid: a style is asked for
+        QByteArray png;
+        QBuffer buffer(&png);
+        QImage large(5000, 5000, QImage::Format_Mono);
+        large.fill(1);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && large.save(&buffer, "png"));
+        const QByteArray svg("<svg xmlns='http://www.w3.org/2000/svg' width='%1' height='%1'/>");
+        const QSize own(32, 32);
+        QTest::newRow("svg of 100000 by 100000")
+            << "icons/huge.svg" << QByteArray(svg).replace("%1", "100000") << QSize() << own;
+        QTest::newRow("png of 5000 by 5000") << "icons/large.png" << png << QSize() << own;
+        QTest::newRow("named pipe as an image")
+            << "icons/pipe.svg" << QByteArray("pipe") << QSize(8, 8) << QSize(8, 8);
+        QTest::newRow("device as an image")
+            << "icons/zero.svg" << QByteArray("device") << QSize() << own;
         QTest::newRow("asked beyond the bounds")
-            << "test-square" << QSize(100000, 50000) << QSize(4096, 2048);
+            << "icons/small.svg" << QByteArray(svg).replace("%1", "8") << QSize(100000, 50000)
+            << QSize(4096, 2048);
+        QTest::newRow("named pipe as theme.conf")
+            << "theme.conf" << QByteArray("pipe") << QSize() << QSize();
+        QTest::newRow("device as theme.conf")
+            << "theme.conf" << QByteArray("device") << QSize() << QSize();
+        QTest::newRow("theme.conf over the size cap")
+            << "theme.conf" << QByteArray(2 * 1024 * 1024, ' ') << QSize() << QSize();
     }
-    void hostileImages()
+    void hostileFiles()
     {
-        QFETCH(QString, id);
+        QFETCH(QString, file);
+        QFETCH(QByteArray, content);
         QFETCH(QSize, asked);
         QFETCH(QSize, got);
-        g_warnings = 0;
-        g_previous = qInstallMessageHandler(countWarnings);
-        const QPixmap* first = MTheme::pixmap(id, asked);
-        const QPixmap* again = MTheme::pixmap(id, asked);
-        qInstallMessageHandler(g_previous);
-        QCOMPARE(g_warnings, 1);
-        QCOMPARE(first->size(), got);
-        QCOMPARE(QColor(first->toImage().pixel(got.width() / 2, 1)), QColor(255, 0, 255));
-        MTheme::releasePixmap(first);
-        MTheme::releasePixmap(again);
-    }
-
-    // An attribute file that is not a small regular file is skipped with one warning; the
-    // other directories still count.
-    void hostileAttributeFiles_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::newRow("named pipe") << "pipe";
-        QTest::newRow("endless device") << "device";
-        QTest::newRow("over the size cap") << "large";
-    }
-    void hostileAttributeFiles()
-    {
-        QFETCH(QString, kind);
-        QTemporaryDir bad;
-        const QString conf = bad.filePath(QStringLiteral("theme.conf"));
-        if (kind == QLatin1String("pipe")) {
-            QCOMPARE(::mkfifo(QFile::encodeName(conf).constData(), 0600), 0);
-        } else if (kind == QLatin1String("device")) {
-            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), conf));
+        QTemporaryDir hostile;
+        const QString path = hostile.filePath(file);
+        QVERIFY(QDir(hostile.path()).mkpath(QStringLiteral("icons")));
+        if (content == "pipe") {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (content == "device") {
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
         } else {
-            QFile file(conf);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(2 * 1024 * 1024));
+            QFile out(path);
+            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(content) == content.size());
         }
-        MTheme::addDirectory(bad.path());
+        MTheme::addDirectory(hostile.path());
         g_warnings = 0;
         g_previous = qInstallMessageHandler(countWarnings);
-        const MStyle* style = MTheme::style("TestStyle", QStringLiteral("bad") + kind);
+        if (got.isValid()) {
+            const QPixmap* first = MTheme::pixmap(QFileInfo(file).baseName(), asked);
+            const QPixmap* again = MTheme::pixmap(QFileInfo(file).baseName(), asked);
+            QCOMPARE(first->size(), got);
+            QCOMPARE(QColor(first->toImage().pixel(got.width() / 2, 1)), QColor(255, 0, 255));
+            MTheme::releasePixmap(first);
+            MTheme::releasePixmap(again);
+        } else {
+            const MStyle* style =
+                MTheme::style("TestStyle", QString::fromLatin1(QTest::currentDataTag()));
+            QVERIFY(style->property("ratio").toReal() > 0);
+            MTheme::releaseStyle(style);
+        }
         qInstallMessageHandler(g_previous);
         QCOMPARE(g_warnings, 1);
-        QVERIFY(style->property("ratio").toReal() > 0);
-        MTheme::releaseStyle(style);
     }
 
     void servicesAndFeedback()
