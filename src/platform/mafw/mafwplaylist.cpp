@@ -4,7 +4,6 @@
 #include "mafwplaylistfetcher.h"
 #include "mafwplaylistparser.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSaveFile>
