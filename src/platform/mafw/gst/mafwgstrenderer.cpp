@@ -2,10 +2,10 @@
 #include "mafwgstrenderer.h"
 
 #include "mafwgstlogging_p.h"
-#include "mafwgstplaylistfetcher.h"
 #include "mafwgstrenderer_p.h"
 
 #include <mafwplaylist.h>
+#include <mafwplaylistfetcher.h>
 
 #include <QCoreApplication>
 
@@ -361,8 +361,8 @@ bool MafwGstRenderer::playPlaylistUri(const QUrl& url, const QString& mimeType)
     m_entryErrors.clear();
     setState(Transitioning);
     if (!m_fetcher) {
-        m_fetcher = new MafwGstPlaylistFetcher(this);
-        connect(m_fetcher, &MafwGstPlaylistFetcher::finished, this,
+        m_fetcher = new MafwPlaylistFetcher(this);
+        connect(m_fetcher, &MafwPlaylistFetcher::finished, this,
                 &MafwGstRenderer::onPlaylistFetched);
     }
     m_fetcher->fetch(url, mimeType);

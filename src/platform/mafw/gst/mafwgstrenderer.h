@@ -13,7 +13,7 @@
 typedef struct _GstElement GstElement;
 typedef struct _GstMessage GstMessage;
 typedef struct _GstSample GstSample;
-class MafwGstPlaylistFetcher;
+class MafwPlaylistFetcher;
 struct MafwGstNextItem;
 
 // A renderer on GStreamer's playbin. Plays a single URI, the items of an assigned playlist in
@@ -124,7 +124,7 @@ private:
     QList<QUrl> m_entries; // entries of a playlist file
     int m_entry = -1;
     QString m_entryErrors;
-    MafwGstPlaylistFetcher* m_fetcher = nullptr;
+    MafwPlaylistFetcher* m_fetcher = nullptr;
 
     bool m_prerolled = false; // the pipeline can seek and answer queries
     bool m_hasPlayed = false; // the current item reached playing
