@@ -15,16 +15,6 @@
 
 using L = KelMediaLabel;
 
-namespace {
-QStringList g_warnings;
-void collectWarnings(QtMsgType type, const QMessageLogContext&, const QString& text)
-{
-    if (type == QtWarningMsg) {
-        g_warnings << text;
-    }
-}
-} // namespace
-
 class TestMediaLabel : public QObject
 {
     Q_OBJECT
@@ -55,8 +45,8 @@ class TestMediaLabel : public QObject
             }
         }
     }
-    // "row column rowSpan columnSpan" of the cells an item covers, also counting that it
-    // covers nothing else; empty when it has none.
+    // "row column rowSpan columnSpan" of the cells an item covers, "scattered" when they are no
+    // rectangle, empty when it has none.
     QString cellOf(QGraphicsLayoutItem* item) const
     {
         QRect covered;
@@ -69,14 +59,12 @@ class TestMediaLabel : public QObject
                 }
             }
         }
-        if (!cells || cells != covered.width() * covered.height()) {
-            return cells ? QStringLiteral("scattered") : QString();
+        if (cells != covered.width() * covered.height()) {
+            return QStringLiteral("scattered");
         }
-        return QStringLiteral("%1 %2 %3 %4")
-            .arg(covered.y())
-            .arg(covered.x())
-            .arg(covered.height())
-            .arg(covered.width());
+        return cells ? QString::asprintf("%d %d %d %d", covered.y(), covered.x(), covered.height(),
+                                         covered.width())
+                     : QString();
     }
     QImage render()
     {
@@ -87,14 +75,6 @@ class TestMediaLabel : public QObject
         scene->render(&painter, QRectF(image.rect()), label->sceneBoundingRect());
         painter.end();
         return image.convertToFormat(QImage::Format_ARGB32);
-    }
-    void sceneMouse(QEvent::Type type, const QPointF& local)
-    {
-        QGraphicsSceneMouseEvent event(type);
-        event.setButton(Qt::LeftButton);
-        event.setButtons(type == QEvent::GraphicsSceneMousePress ? Qt::LeftButton : Qt::NoButton);
-        event.setScenePos(label->mapToScene(local));
-        QCoreApplication::sendEvent(scene, &event);
     }
 
 private Q_SLOTS:
@@ -107,9 +87,9 @@ private Q_SLOTS:
                    " pauseIconId: test-pause; }\n"
                    "MWidgetStyle#Cell { backgroundColor: #ff0000; }\n");
         conf.close();
-        for (const auto& [id, colour] : {std::pair<const char*, Qt::GlobalColor>{"fav", Qt::green},
-                                         {"play", Qt::blue},
-                                         {"pause", Qt::yellow}}) {
+        const std::pair<const char*, Qt::GlobalColor> icons[] = {
+            {"fav", Qt::green}, {"play", Qt::blue}, {"pause", Qt::yellow}};
+        for (const auto& [id, colour] : icons) {
             QImage icon(8, 8, QImage::Format_ARGB32);
             icon.fill(colour);
             QVERIFY(icon.save(dir.filePath(QStringLiteral("icons/test-%1.png").arg(id))));
@@ -143,8 +123,7 @@ private Q_SLOTS:
             {"0 0 2 1", "0 1 1 1", "0 2 1 1", "1 1 1 1", "1 2 1 1"});
         row("right to below", 1, 3, "abcd", "",
             {"0 0 1 2", "1 0 1 1", "1 1 1 1", "2 0 1 1", "2 1 1 1"});
-        row("below to left", 3, 0, "abcd", "", QStringList{"0 2 2 1"} + block);
-        row("below to other", 3, 9, "abcd", "", QStringList{"0 2 2 1"} + block);
+        row("below to other, as left", 3, 9, "abcd", "", QStringList{"0 2 2 1"} + block);
         // A left label spans its row's empty right cell when the other row has a right label.
         row("top left spans", 0, 0, "ad", "", {"0 2 2 1", "0 0 1 2", "", "", "1 1 1 1"});
         row("top left alone", 0, 0, "a", "", {"0 2 2 1", "0 0 1 1", "", "", ""});
@@ -160,8 +139,14 @@ private Q_SLOTS:
         QFETCH(QString, texts);
         QFETCH(QString, cleared);
         QFETCH(QStringList, cells);
-        g_warnings.clear();
-        const QtMessageHandler previous = qInstallMessageHandler(collectWarnings);
+        static QStringList warnings;
+        warnings.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext&, const QString& text) {
+                if (type == QtWarningMsg) {
+                    warnings << text;
+                }
+            });
         makeLabel(from, texts);
         for (QChar c : cleared) {
             label->setText(QString(), L::TextLabel(c.unicode() - 'a'));
@@ -171,7 +156,7 @@ private Q_SLOTS:
             label->setTextPosition(L::TextPosition(to));
         }
         qInstallMessageHandler(previous);
-        QCOMPARE(g_warnings, QStringList()); // no item dropped on another's cell on the way
+        QCOMPARE(warnings, QStringList()); // no item dropped on another's cell on the way
         QStringList seen{cellOf(view()->imageItem())};
         for (int which = L::TopLeftLabel; which <= L::BottomRightLabel; ++which) {
             seen << cellOf(view()->textLabel(L::TextLabel(which)));
@@ -234,8 +219,14 @@ private Q_SLOTS:
         makeLabel(L::TextLeftOfImage);
         view()->grid()->activate();
         QSignalSpy clicked(label, &KelMediaLabel::clicked);
-        sceneMouse(QEvent::GraphicsSceneMousePress, QPointF(20, 20)); // on a text label
-        sceneMouse(QEvent::GraphicsSceneMouseRelease, QPointF(900, 500));
+        // Pressed on a text label, released far outside.
+        for (const auto& [type, at] : {std::pair{QEvent::GraphicsSceneMousePress, QPointF(20, 20)},
+                                       {QEvent::GraphicsSceneMouseRelease, QPointF(900, 500)}}) {
+            QGraphicsSceneMouseEvent event(type);
+            event.setButton(Qt::LeftButton);
+            event.setScenePos(label->mapToScene(at));
+            QCoreApplication::sendEvent(scene, &event);
+        }
         QCOMPARE(clicked.size(), 1);
     }
 
@@ -246,8 +237,7 @@ private Q_SLOTS:
         QPointer<MWidget> image = view()->imageItem();
         label->setView(nullptr);
         QVERIFY(!text && !image && !label->layout());
-        label->setText(QStringLiteral("nowhere"), L::TopLeftLabel);
-        label->setFavoriteMark();
+        label->setText(QStringLiteral("nowhere"), L::TopLeftLabel); // no view: nothing happens
     }
 
     // The marks over the red cells: favourite green, play blue, pause yellow; the status mark
