@@ -295,7 +295,7 @@ private Q_SLOTS:
         QCOMPARE(item->title(), QStringLiteral("T"));
         label->setIcon(QStringLiteral("test-yellow")); // not shown by this view, but it clears
         QVERIFY(item->pixmap().isNull());              // the picture
-        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();             // the layout gives the item the label's area
         QSignalSpy clicked(label, &KelOverlayLabel::clicked);
         mouse(QEvent::GraphicsSceneMousePress, QPointF(100, 100));
         QCOMPARE(scene->mouseGrabberItem(), item); // its click is the label's
