@@ -9,13 +9,15 @@ class TestApplicationInterface : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // Deleting the shared instance deletes its page and lets a new one be made; deleting
+    // another object of the class leaves it alone.
     void singleton()
     {
         KelApplicationInterface* ai = KelApplicationInterface::instance();
         QCOMPARE(KelApplicationInterface::instance(), ai);
         QPointer<MWidget> held = new MWidget;
         ai->showSubPage(held, QStringLiteral("t"));
-        delete new KelApplicationInterface; // another object of the class: the shared one stays
+        delete new KelApplicationInterface;
         QCOMPARE(KelApplicationInterface::instanceToThis, ai);
         delete ai;
         QVERIFY(!held && !KelApplicationInterface::instanceToThis);
@@ -27,10 +29,8 @@ private Q_SLOTS:
         QSignalSpy spy(KelApplicationInterface::instance(),
                        &KelApplicationInterface::playRequested);
         const QStringList uris({QStringLiteral("a"), QStringLiteral("b")});
-        KelApplicationInterface::instance()->play({}, 0, QString());
         KelApplicationInterface::instance()->play(uris, -5, QStringLiteral("caller"));
-        QCOMPARE(spy, QList<QVariantList>(
-                          {{QStringList(), 0, QString()}, {uris, -5, QStringLiteral("caller")}}));
+        QCOMPARE(spy, QList<QVariantList>({{uris, -5, QStringLiteral("caller")}}));
     }
 
     // The same page again, a replaced page, a taken page, a page deleted behind the
@@ -54,7 +54,6 @@ private Q_SLOTS:
         delete c.data();
         ai->showSubPage(nullptr, QStringLiteral("5"));
         QVERIFY(!ai->subPageWidget());
-        QCOMPARE(ai->title(), QStringLiteral("5"));
         QCOMPARE(aliveAtSignal.size(), 5);
         delete b.data();
     }
