@@ -9,21 +9,6 @@ class TestApplicationInterface : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // Deleting the shared instance deletes its page and lets a new one be made; deleting
-    // another object of the class leaves it alone.
-    void singleton()
-    {
-        KelApplicationInterface* ai = KelApplicationInterface::instance();
-        QCOMPARE(KelApplicationInterface::instance(), ai);
-        QPointer<MWidget> held = new MWidget;
-        ai->showSubPage(held, QStringLiteral("t"));
-        delete new KelApplicationInterface;
-        QCOMPARE(KelApplicationInterface::instanceToThis, ai);
-        delete ai;
-        QVERIFY(!held && !KelApplicationInterface::instanceToThis);
-        QVERIFY(KelApplicationInterface::instance()->title().isEmpty());
-    }
-
     void playForwardsExactly()
     {
         QSignalSpy spy(KelApplicationInterface::instance(),
@@ -33,11 +18,13 @@ private Q_SLOTS:
         QCOMPARE(spy, QList<QVariantList>({{uris, -5, QStringLiteral("caller")}}));
     }
 
-    // The same page again, a replaced page, a taken page, a page deleted behind the
-    // interface's back and no page, in one application's life.
-    void subPages()
+    // One application's life: the same page again, a replaced page, a taken page, a page
+    // deleted behind the interface's back and no page; then the instance deleted with a page
+    // held, which lets a new one be made (another object of the class going leaves it alone).
+    void subPagesAndInstance()
     {
         KelApplicationInterface* ai = KelApplicationInterface::instance();
+        QCOMPARE(KelApplicationInterface::instance(), ai);
         QPointer<MWidget> a = new MWidget, b = new MWidget, c = new MWidget;
         QList<bool> aliveAtSignal; // of a
         connect(ai, &KelApplicationInterface::subPageWidgetChanged, this,
@@ -55,7 +42,12 @@ private Q_SLOTS:
         ai->showSubPage(nullptr, QStringLiteral("5"));
         QVERIFY(!ai->subPageWidget());
         QCOMPARE(aliveAtSignal.size(), 5);
-        delete b.data();
+        ai->showSubPage(b, QStringLiteral("6"));
+        delete new KelApplicationInterface;
+        QCOMPARE(KelApplicationInterface::instanceToThis, ai);
+        delete ai;
+        QVERIFY(!b && !KelApplicationInterface::instanceToThis);
+        QVERIFY(KelApplicationInterface::instance()->title().isEmpty());
     }
 };
 
