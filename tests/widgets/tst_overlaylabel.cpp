@@ -30,10 +30,7 @@ class TestOverlayLabel : public QObject
     KelOverlayLabel* label = nullptr;
     QStringList played; // touch feedback
 
-    KelOverlayLabelOverlayView* overlay() const
-    {
-        return qobject_cast<KelOverlayLabelOverlayView*>(label->view());
-    }
+    auto* overlay() const { return qobject_cast<KelOverlayLabelOverlayView*>(label->view()); }
     void makeLabel(const char* styleName,
                    KelOverlayLabel::ViewType type = KelOverlayLabel::OverlayView)
     {
@@ -231,7 +228,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("marginShift");
         QTest::addColumn<QPointF>("holder");
         // ((W - mR) / 2 - 32 - a, (H - mB) / 2 - 32 - a) for the theme's 64 by 64 spinner.
-        QTest::newRow("plain") << "Plain" << false << QPointF(68, 68);
         QTest::newRow("margins") << "Shifted" << false << QPointF(66, 65);
         QTest::newRow("margins, shifted") << "Shifted" << true << QPointF(56, 55);
     }
