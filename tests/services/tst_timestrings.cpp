@@ -7,17 +7,6 @@
 #include <climits>
 
 namespace {
-// An expected text written in ASCII, in the digits and grouping of the test locale.
-QString inTestLocale(QString text)
-{
-    for (QChar& c : text) {
-        if (QLocale().language() == QLocale::Arabic && (c.isDigit() || c == QLatin1Char(','))) {
-            c = c.isDigit() ? QChar(0x0660 + c.digitValue()) : QChar(0x066C);
-        }
-    }
-    return text;
-}
-
 // A moment of the day after 29 February 2024, or days before it, in local time.
 QDateTime moment(int daysBefore, const char* time)
 {
@@ -42,28 +31,24 @@ private Q_SLOTS:
     void timeString_data()
     {
         QTest::addColumn<int>("seconds"); // the row name is the text expected, in ASCII
-        QTest::newRow("00:00") << 0;
         QTest::newRow("00:09") << 9;
-        QTest::newRow("00:59") << 59;
-        QTest::newRow("01:00") << 60;
-        QTest::newRow("09:59") << 599;
         QTest::newRow("10:00") << 600;
         QTest::newRow("59:59") << 3599;
-        QTest::newRow("1:00:00") << 3600;
         QTest::newRow("1:01:01") << 3661;
-        QTest::newRow("10:00:00") << 36000;
-        QTest::newRow("100:00:00") << 360000;
         QTest::newRow("1,000:00:00") << 3600000;
         QTest::newRow("596,523:14:07") << INT_MAX;
-        QTest::newRow("-00:01") << -1; // the unknown durations of the play controls
-        QTest::newRow("-00:02") << -2;
-        QTest::newRow("-1:01:01") << -3661;
+        QTest::newRow("-00:02") << -2; // an unknown duration of the play controls
         QTest::newRow("-596,523:14:08") << INT_MIN;
     }
     void timeString()
     {
         QFETCH(int, seconds);
-        const QString expected = inTestLocale(QString::fromLatin1(QTest::currentDataTag()));
+        QString expected = QString::fromLatin1(QTest::currentDataTag());
+        for (QChar& c : expected) { // in the locale's digits and group separator
+            if (QLocale().language() == QLocale::Arabic && (c.isDigit() || c == QLatin1Char(','))) {
+                c = c.isDigit() ? QChar(0x0660 + c.digitValue()) : QChar(0x066C);
+            }
+        }
         QCOMPARE(KelTime::timeString(seconds), expected);
     }
 
@@ -77,14 +62,11 @@ private Q_SLOTS:
             QTest::newRow(name) << moment(days, then) << moment(0, now)
                                 << QString::fromLatin1(label);
         };
-        row("earlier today", 0, "00:00:00", "23:59:59", "Today");
-        row("later today", 0, "23:00:00", "01:00:00", "Today");
+        row("today, a day apart", 0, "00:00:00", "23:59:59", "Today");
         row("before midnight", 1, "23:59:59", "00:00:01", "Yesterday");
-        row("yesterday's start", 1, "00:00:00", "23:59:59", "Yesterday");
         row("two days", 2, "23:59:59", "00:00:00", "Week ago");
         row("29 days", 29, "00:00:00", "23:00:00", "Week ago");
         row("30 days", 30, "23:59:59", "00:00:00", "Month ago");
-        row("a year", 366, "12:00:00", "12:00:00", "Month ago");
         row("tomorrow", -1, "00:00:00", "23:59:59", "Week ago");
         // Two minutes earlier on the local calendar, written with an offset an hour behind,
         // which puts it on the day before by its own clock.
@@ -101,28 +83,18 @@ private Q_SLOTS:
         QCOMPARE(KelDate::abstractDateDaysAgo(then, now), label);
     }
 
-    void ageLabelNow_data()
-    {
-        QTest::addColumn<int>("daysAgo");
-        QTest::addColumn<QString>("label");
-        QTest::newRow("today") << 0 << QStringLiteral("Today");
-        QTest::newRow("yesterday") << 1 << QStringLiteral("Yesterday");
-        QTest::newRow("30 days") << 30 << QStringLiteral("Month ago");
-        QTest::newRow("tomorrow") << -1 << QStringLiteral("Week ago");
-    }
+    // Against the clock, again if midnight passed meanwhile.
     void ageLabelNow()
     {
-        QFETCH(int, daysAgo);
-        QFETCH(QString, label);
         QString seen;
         QDate today;
-        do { // again if midnight passed meanwhile
+        do {
             today = QDate::currentDate();
-            QDateTime then(today.addDays(-daysAgo), QTime(12, 0));
+            QDateTime then(today.addDays(-1), QTime(12, 0));
             seen = KelDate::abstractDateDaysAgo(then);
-            QCOMPARE(then.date(), today.addDays(-daysAgo)); // not changed
+            QCOMPARE(then.date(), today.addDays(-1)); // not changed
         } while (today != QDate::currentDate());
-        QCOMPARE(seen, label);
+        QCOMPARE(seen, QStringLiteral("Yesterday"));
     }
 };
 
