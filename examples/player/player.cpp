@@ -123,7 +123,15 @@ int Player::currentIndex() const
         return NoIndex;
     }
     MafwPlaylist* list = playlist();
-    return list ? list->currentIndex() : 0;
+    if (!list) {
+        return 0;
+    }
+    // The playlist follows the renderer's item, also while paused; the handler hears only
+    // of items the engine accepts.
+    if (list->currentIndex() >= 0) {
+        return list->currentIndex();
+    }
+    return m_playlistHandler ? qMax(0, m_playlistHandler->index()) : 0;
 }
 
 PlayerItem Player::knownItem(const QUrl& url) const
@@ -270,7 +278,7 @@ void Player::onError(const MafwError& error)
     m_failed = true;
     // Skip to the item after the one that failed, once the renderer has stopped.
     MafwPlaylist* list = playlist();
-    const int following = list ? list->currentIndex() + 1 : NoIndex;
+    const int following = list ? currentIndex() + 1 : NoIndex;
     if (list && m_active && following > 0 && following < int(list->count())) {
         QTimer::singleShot(0, this, [this, following]() { playIndex(following); });
         return;
@@ -405,7 +413,6 @@ void Player::playIndex(int index)
 
 void Player::quit()
 {
-    m_active = false;
-    m_controls->stop();
     finish();
+    m_controls->stop();
 }
