@@ -1,7 +1,7 @@
 # Installs the build into a fresh prefix, then builds and runs two programs against it: one
 # with the CMake package, one with pkg-config on a bare compiler command line. Each plays a
-# file to its end through the renderer plug-in found beside the installed library, and the
-# installed kelmora-player plays the same file.
+# file to its end through the renderer plug-in found beside the installed library. Then the
+# installed kelmora-player plays its installed sample.
 # Variables: BUILD_DIR, WORK_DIR, SOURCE_DIR, CXX, CXX_LAUNCHER, EXTRA_FLAGS (a ;-list).
 
 function(run what)
@@ -21,7 +21,8 @@ run("install" ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${prefix}")
 # What the programs run with: no plug-in path, a fake sink that does not wait for a clock.
 set(play_env ${CMAKE_COMMAND} -E env --unset=KELMORA_MAFW_PLUGIN_PATH
     "KELMORA_AUDIO_SINK=fakesink sync=false" "KELMORA_VIDEO_SINK=fakesink sync=false"
-    QT_QPA_PLATFORM=offscreen "HOME=${WORK_DIR}" "XDG_CACHE_HOME=${WORK_DIR}/cache")
+    QT_QPA_PLATFORM=offscreen "HOME=${WORK_DIR}" "XDG_CACHE_HOME=${WORK_DIR}/cache"
+    "DBUS_SESSION_BUS_ADDRESS=unix:path=${WORK_DIR}/no-bus")
 
 string(REPLACE ";" " " flags "${EXTRA_FLAGS}")
 run("configure the CMake consumer" ${CMAKE_COMMAND} -S "${SOURCE_DIR}/consumer"
@@ -41,5 +42,7 @@ run("build the pkg-config consumer" ${CXX_LAUNCHER} ${CXX} -std=c++17 -fPIC ${EX
     "${SOURCE_DIR}/consumer/consumer.cpp" ${pc_flags} "-Wl,-rpath,${lib_dir}"
     -o "${WORK_DIR}/pc-consumer")
 run("run the pkg-config consumer" ${play_env} "${WORK_DIR}/pc-consumer")
+
+run("run the installed player on its sample" ${play_env} "${prefix}/bin/kelmora-player")
 
 file(REMOVE_RECURSE "${WORK_DIR}")
