@@ -3,6 +3,8 @@
 #include "mprisservice.h"
 #include "player.h"
 
+#include <limits>
+
 MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService* service)
     : QDBusAbstractAdaptor(service), m_service(service)
 {
@@ -92,17 +94,30 @@ void MprisPlayerAdaptor::Play()
     m_service->player()->play();
 }
 
+namespace {
+// Any client may call: times are kept to what a uint of seconds can hold, without overflow.
+constexpr qlonglong MaxMicroseconds =
+    qlonglong(std::numeric_limits<int>::max()) * MprisPlayerAdaptor::MicrosecondsPerSecond;
+
+uint toSeconds(qlonglong microseconds)
+{
+    return uint(qBound<qlonglong>(0, microseconds, MaxMicroseconds) /
+                MprisPlayerAdaptor::MicrosecondsPerSecond);
+}
+} // namespace
+
 void MprisPlayerAdaptor::Seek(qlonglong offset)
 {
     Player* player = m_service->player();
-    const qlonglong target = qlonglong(player->position()) * MicrosecondsPerSecond + offset;
+    const qlonglong target = qlonglong(player->position()) * MicrosecondsPerSecond +
+                             qBound(-MaxMicroseconds, offset, MaxMicroseconds);
     const int length = player->duration();
     // Past the end means the next item, as the desktop expects.
     if (length > 0 && target >= qlonglong(length) * MicrosecondsPerSecond && player->canGoNext()) {
         player->next();
         return;
     }
-    player->seekTo(uint(qMax<qlonglong>(0, target / MicrosecondsPerSecond)));
+    player->seekTo(toSeconds(target));
 }
 
 void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath& trackId, qlonglong position)
@@ -114,5 +129,5 @@ void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath& trackId, qlonglong p
         (length > 0 && position > qlonglong(length) * MicrosecondsPerSecond)) {
         return;
     }
-    player->seekTo(uint(position / MicrosecondsPerSecond));
+    player->seekTo(toSeconds(position));
 }

@@ -15,6 +15,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <limits>
+
 class TestPlayer : public QObject, PlaybackFixture
 {
     Q_OBJECT
@@ -215,6 +217,9 @@ private Q_SLOTS:
                               << QStringList{QStringLiteral("stop")};
         QTest::newRow("Seek") << QStringLiteral("Seek") << QVariantList{70 * second}
                               << QStringList{QStringLiteral("seekTo(70,0)")};
+        QTest::newRow("Seek by any offset a client sends")
+            << QStringLiteral("Seek") << QVariantList{std::numeric_limits<qlonglong>::max()}
+            << QStringList{QStringLiteral("seekTo(%1,0)").arg(std::numeric_limits<int>::max())};
         QTest::newRow("SetPosition")
             << QStringLiteral("SetPosition")
             << QVariantList{QVariant::fromValue(
