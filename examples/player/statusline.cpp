@@ -2,6 +2,8 @@
 
 #include "player.h"
 
+#include <keltime.h>
+
 #include <QIODevice>
 #include <QRegularExpression>
 
@@ -36,15 +38,8 @@ StatusLine::StatusLine(QIODevice* output, bool inPlace, int width, QIODevice* er
 
 QString StatusLine::timeText(int seconds)
 {
-    if (seconds < 0) {
-        return QStringLiteral("--:--");
-    }
-    const int hours = seconds / 3600;
-    const int minutes = seconds / 60 % 60;
-    const QString clock = QStringLiteral("%1:%2")
-                              .arg(minutes, 2, 10, QLatin1Char('0'))
-                              .arg(seconds % 60, 2, 10, QLatin1Char('0'));
-    return hours > 0 ? QStringLiteral("%1:%2").arg(hours).arg(clock) : clock;
+    // The play controls give a negative length while it is unknown.
+    return seconds < 0 ? QStringLiteral("--:--") : KelTime::timeString(seconds);
 }
 
 QString StatusLine::text(const Player& player, int width)

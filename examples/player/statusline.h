@@ -21,7 +21,7 @@ public:
     StatusLine(QIODevice* output, bool inPlace, int width, QIODevice* errors = nullptr,
                QObject* parent = nullptr);
 
-    // Clock text of a position or length: 03:07, 1:02:05; "--:--" when unknown (negative).
+    // Clock text of a position or length (KelTime: 03:07, 1:02:05); "--:--" when unknown.
     static QString timeText(int seconds);
     // The status text of the player as it stands, at most width characters.
     static QString text(const Player& player, int width);
