@@ -4,16 +4,21 @@
 #include "mprisservice.h"
 #include "player.h"
 #include "playerarguments.h"
+#include "playerwindow.h"
 #include "statusline.h"
 #include "terminalkeys.h"
 
 #include <kelplaycontrols.h>
+#include <mapplication.h>
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLoggingCategory>
+#include <QStandardPaths>
+#include <QTimer>
 
 #include <memory>
 #include <sys/ioctl.h>
@@ -46,6 +51,18 @@ QString samplePlaylist()
                                                QStringLiteral("/sample.m3u")));
 }
 
+// The window needs a display; with none (a screenshot on a server) it is drawn offscreen.
+bool useOffscreenWhenNoDisplay()
+{
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+        !qEnvironmentVariableIsEmpty("DISPLAY") ||
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        return false;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return true;
+}
+
 int terminalWidth()
 {
     winsize size{};
@@ -59,11 +76,25 @@ int terminalWidth()
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    bool window = false;
+    for (int i = 1; i < argc; ++i) {
+        window = window || qstrcmp(argv[i], "--window") == 0;
+    }
+    const bool offscreen = window && useOffscreenWhenNoDisplay();
+    // A terminal player needs no display: only the window brings up the GUI.
+    std::unique_ptr<QCoreApplication> application(window ? new MApplication(argc, argv)
+                                                         : new QCoreApplication(argc, argv));
+    QCoreApplication& app = *application;
     if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES")) {
         QLoggingCategory::setFilterRules(QStringLiteral("kelmora.*.debug=false"));
     }
     qSetMessagePattern(QStringLiteral("%{message}"));
+    // Cover art fetched over HTTP is a cache, not the user's files.
+    if (qEnvironmentVariableIsEmpty("KELMORA_ART_DIR")) {
+        qputenv("KELMORA_ART_DIR", QFile::encodeName(QStandardPaths::writableLocation(
+                                                         QStandardPaths::GenericCacheLocation) +
+                                                     QStringLiteral("/kelmora/art")));
+    }
     QStringList args = app.arguments();
     args.removeFirst();
     const PlayerArguments arguments = PlayerArguments::parse(args, samplePlaylist());
@@ -143,6 +174,43 @@ int main(int argc, char** argv)
                                               "left/right seek 10 s, s shuffle, q quit"));
         }
 
+        std::unique_ptr<PlayerWindow> playerWindow;
+        bool screenshotFailed = false;
+        if (arguments.window()) {
+            if (offscreen) {
+                status.showMessage(QStringLiteral("no display: the window is drawn offscreen"));
+            }
+            playerWindow.reset(new PlayerWindow(&player));
+            mpris.setCanRaise(true);
+            QObject::connect(&mpris, &MprisService::raiseRequested, playerWindow.get(), [&]() {
+                playerWindow->show();
+                playerWindow->raise();
+                playerWindow->activateWindow();
+            });
+            // The window stays after the end, to play again; closing it quits.
+            QObject::disconnect(&player, &Player::finished, &app, nullptr);
+            auto* gui = static_cast<QGuiApplication*>(&app);
+            gui->setQuitOnLastWindowClosed(false);
+            QObject::connect(gui, &QGuiApplication::lastWindowClosed, &player, &Player::quit);
+            QObject::connect(&player, &Player::finished, &app, [&app, &player]() {
+                if (!MApplication::activeWindow() || !MApplication::activeWindow()->isVisible()) {
+                    app.exit(player.exitStatus());
+                }
+            });
+            playerWindow->show();
+            const QString file = arguments.screenshotFile();
+            if (!file.isEmpty()) {
+                QTimer::singleShot(arguments.screenshotDelayMs(), &app, [&, file]() {
+                    screenshotFailed = !playerWindow->saveScreenshot(file);
+                    status.showMessage(screenshotFailed
+                                           ? QStringLiteral("cannot write %1").arg(file)
+                                           : QStringLiteral("screenshot written to %1").arg(file),
+                                       screenshotFailed);
+                    playerWindow->close();
+                });
+            }
+        }
+
         if (!player.start(arguments)) {
             exitStatus = Player::SomethingFailed;
         } else {
@@ -150,6 +218,8 @@ int main(int argc, char** argv)
         }
         if (interrupted) {
             exitStatus = Player::Interrupted;
+        } else if (screenshotFailed) {
+            exitStatus = Player::SomethingFailed;
         }
         status.finish();
     }

@@ -1,0 +1,71 @@
+// The player's window, end to end: kelmora-player --window --screenshot plays its sample
+// and writes a picture that shows the playing item and the list.
+#include "playerwindow.h"
+#include "testmain.h"
+
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+
+class TestPlayerWindow : public QObject
+{
+    Q_OBJECT
+
+    // Distinct colours in a part of the picture.
+    static int colours(const QImage& image, const QRect& area)
+    {
+        QSet<QRgb> seen;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                seen.insert(image.pixel(x, y));
+            }
+        }
+        return seen.size();
+    }
+
+private Q_SLOTS:
+    void screenshotShowsThePlayingItemAndTheList()
+    {
+        QTemporaryDir dir;
+        const QString shot = dir.filePath(QStringLiteral("shot.png"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("KELMORA_MAFW_PLUGIN_PATH"),
+                   QStringLiteral(KELMORA_TEST_PLUGIN_DIR));
+        env.insert(QStringLiteral("KELMORA_AUDIO_SINK"), QStringLiteral("fakesink sync=true"));
+        env.insert(QStringLiteral("HOME"), dir.path());
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), dir.filePath(QStringLiteral("cache")));
+        env.insert(QStringLiteral("KELMORA_ART_DIR"), dir.filePath(QStringLiteral("art")));
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                   QStringLiteral("unix:path=") + dir.filePath(QStringLiteral("no-bus")));
+        QProcess player;
+        player.setProcessEnvironment(env);
+        player.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        player.start(QStringLiteral(KELMORA_PLAYER_BINARY),
+                     {QStringLiteral("--window"), QStringLiteral("--screenshot"), shot,
+                      QStringLiteral("--screenshot-delay"), QStringLiteral("1500")});
+        QVERIFY(player.waitForFinished(60000));
+        QCOMPARE(player.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(player.exitCode(), 0);
+
+        const QImage image(shot);
+        QCOMPARE(image.size(), QSize(PlayerWindow::Width, PlayerWindow::Height));
+        // The overlay shows the first track's cover, embedded in the file: a gradient from
+        // orange to red with rings, in the sample.
+        const QRect overlay(0, 0, PlayerWindow::Width, PlayerWindow::OverlayHeight);
+        QVERIFY2(colours(image, overlay) > 100, "the overlay label is blank");
+        const QColor corner = image.pixelColor(2, 2);
+        QVERIFY2(corner.red() > 180 && corner.red() > corner.green() &&
+                     corner.green() > corner.blue(),
+                 qPrintable(corner.name()));
+        // Each of the sample's three rows has its texts and picture on it.
+        for (int row = 0; row < 3; ++row) {
+            const QRect area(0, PlayerWindow::OverlayHeight + row * PlayerWindow::RowHeight,
+                             PlayerWindow::Width, PlayerWindow::RowHeight);
+            QVERIFY2(colours(image, area) > 10, qPrintable(QStringLiteral("row %1").arg(row)));
+        }
+    }
+};
+
+KELMORA_TEST_MAIN(TestPlayerWindow)
+#include "tst_playerwindow.moc"
