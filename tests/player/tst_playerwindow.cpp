@@ -1,13 +1,21 @@
-// The player's window, end to end: kelmora-player --window --screenshot plays its sample
-// and writes a picture that shows the playing item and the list.
+// The player's window: a tap on a row plays it and the marks follow the state (scripted
+// renderer); end to end, kelmora-player --window --screenshot plays its sample and writes a
+// picture that shows the playing item and the list.
+#include "playbackfixture.h"
+#include "player.h"
 #include "playerwindow.h"
 #include "testmain.h"
 
+#include <kelmedialabel.h>
+#include <kelmedialabelmodel.h>
+
+#include <QFile>
+#include <QGraphicsSceneMouseEvent>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 
-class TestPlayerWindow : public QObject
+class TestPlayerWindow : public QObject, PlaybackFixture
 {
     Q_OBJECT
 
@@ -23,7 +31,57 @@ class TestPlayerWindow : public QObject
         return seen.size();
     }
 
+    static void tap(KelMediaLabel* label)
+    {
+        for (QEvent::Type type :
+             {QEvent::GraphicsSceneMousePress, QEvent::GraphicsSceneMouseRelease}) {
+            QGraphicsSceneMouseEvent event(type);
+            event.setButton(Qt::LeftButton);
+            event.setButtons(type == QEvent::GraphicsSceneMousePress ? Qt::LeftButton
+                                                                     : Qt::NoButton);
+            event.setScenePos(label->mapToScene(label->boundingRect().center()));
+            QCoreApplication::sendEvent(label->scene(), &event);
+        }
+    }
+    static QList<int> marks(const PlayerWindow& window)
+    {
+        QList<int> result;
+        for (KelMediaLabel* label : window.itemLabels()) {
+            result << label->labelModel()->playStatus();
+        }
+        return result;
+    }
+
 private Q_SLOTS:
+    void cleanup() { tearDownControls(); }
+
+    void tapPlaysTheRowAndMarksFollow()
+    {
+        setUpControls();
+        QTemporaryDir dir;
+        QStringList files;
+        for (const char* name : {"a.ogg", "b.ogg", "c.ogg"}) {
+            QFile file(dir.filePath(QLatin1String(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            files << file.fileName();
+        }
+        Player player(controls);
+        PlayerWindow window(&player);
+        QVERIFY(player.start(PlayerArguments::parse(files, QString())));
+        QCOMPARE(window.itemLabels().size(), 3);
+        renderer->setState(MafwRenderer::Playing);
+        const int play = KelMediaLabel::PlayStatusPlay;
+        const int none = KelMediaLabel::PlayStatusNone;
+        QCOMPARE(marks(window), (QList<int>{play, none, none}));
+
+        renderer->takeCommands();
+        tap(window.itemLabels().at(2));
+        QVERIFY(renderer->takeCommands().contains(QStringLiteral("gotoIndex(2)")));
+        Q_EMIT renderer->mediaChanged(2, MafwContent(QUrl::fromLocalFile(files.at(2)).toString()));
+        renderer->setState(MafwRenderer::Paused);
+        QCOMPARE(marks(window), (QList<int>{none, none, int(KelMediaLabel::PlayStatusPause)}));
+    }
+
     void screenshotShowsThePlayingItemAndTheList()
     {
         QTemporaryDir dir;
