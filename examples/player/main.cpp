@@ -176,6 +176,7 @@ int main(int argc, char** argv)
 
         std::unique_ptr<PlayerWindow> playerWindow;
         bool screenshotFailed = false;
+        QTimer screenshotTimer;
         if (arguments.window()) {
             if (offscreen) {
                 status.showMessage(QStringLiteral("no display: the window is drawn offscreen"));
@@ -200,7 +201,21 @@ int main(int argc, char** argv)
             playerWindow->show();
             const QString file = arguments.screenshotFile();
             if (!file.isEmpty()) {
-                QTimer::singleShot(arguments.screenshotDelayMs(), &app, [&, file]() {
+                // Counted from the start of playback, however long start-up took; taken at
+                // once if nothing plays.
+                screenshotTimer.setSingleShot(true);
+                screenshotTimer.setInterval(arguments.screenshotDelayMs());
+                QObject::connect(&player, &Player::stateChanged, &screenshotTimer,
+                                 [&screenshotTimer](MafwRenderer::State state) {
+                                     if (state == MafwRenderer::Playing &&
+                                         !screenshotTimer.isActive()) {
+                                         screenshotTimer.start();
+                                     }
+                                 });
+                QObject::connect(&player, &Player::finished, &screenshotTimer,
+                                 [&screenshotTimer]() { screenshotTimer.start(0); });
+                QObject::connect(&screenshotTimer, &QTimer::timeout, &app, [&, file]() {
+                    screenshotTimer.disconnect();
                     screenshotFailed = !playerWindow->saveScreenshot(file);
                     status.showMessage(screenshotFailed
                                            ? QStringLiteral("cannot write %1").arg(file)

@@ -215,5 +215,7 @@ void PlayerWindow::updateOverlay()
 
 bool PlayerWindow::saveScreenshot(const QString& path)
 {
+    // Layouts settle on posted events: let them, so that the picture is what a user sees.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     return grab().toImage().save(path, "PNG");
 }
