@@ -16,6 +16,7 @@ QString problem(const QString& argument, const QString& why)
 }
 
 // "#EXTINF:123,Artist - Title": the length and the names an M3U file gives for its next entry.
+// A comma inside a quoted attribute is not expected.
 void readExtInf(const QString& line, PlayerItem* item)
 {
     const int comma = line.indexOf(QLatin1Char(','));
@@ -23,8 +24,14 @@ void readExtInf(const QString& line, PlayerItem* item)
         return;
     }
     bool ok = false;
-    const int seconds = line.mid(8, comma - 8).trimmed().toInt(&ok);
+    const int seconds = line.mid(8, comma - 8).trimmed().section(QLatin1Char(' '), 0, 0).toInt(&ok);
     item->duration = ok && seconds > 0 ? seconds : PlayerItem::UnknownDuration;
+    // Radio and TV lists name a picture as an attribute: #EXTINF:-1 tvg-logo="URL",Name
+    static const QRegularExpression logo(QStringLiteral("tvg-logo=\"([^\"]*)\""));
+    const QRegularExpressionMatch match = logo.match(line.left(comma));
+    if (match.hasMatch()) {
+        item->imageUrl = QUrl(match.captured(1), QUrl::StrictMode);
+    }
     const QString names = line.mid(comma + 1).trimmed();
     const int dash = names.indexOf(QLatin1String(" - "));
     if (dash < 0) {
@@ -98,6 +105,8 @@ QList<PlayerItem> PlayerArguments::readPlaylistFile(const QString& path, QString
             const QString line = raw.trimmed();
             if (line.startsWith(QLatin1String("#EXTINF:"))) {
                 readExtInf(line, &next);
+            } else if (line.startsWith(QLatin1String("#EXTIMG:"))) {
+                next.imageUrl = QUrl(line.mid(8).trimmed(), QUrl::StrictMode);
             } else if (!line.isEmpty() && !line.startsWith(QLatin1Char('#'))) {
                 const QList<QUrl> one = MafwPlaylistParser::parse(line.toUtf8(), base, mime);
                 if (one.size() == 1) {

@@ -28,7 +28,8 @@ public:
     static QString usage();
     // The MIME type of a playlist file or URL by its name; empty when it is not one.
     static QString playlistMimeType(const QUrl& url);
-    // Entries of a local playlist file, with the titles and lengths an M3U file gives.
+    // Entries of a local playlist file, with the titles, lengths and pictures an M3U file
+    // gives (#EXTINF with a tvg-logo attribute, #EXTIMG).
     static QList<PlayerItem> readPlaylistFile(const QString& path, QString* error);
 
     Mode mode() const { return m_mode; }

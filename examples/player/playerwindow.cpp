@@ -40,6 +40,7 @@ PlayerWindow::PlayerWindow(Player* player, QWidget* parent)
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     resize(Width, Height);
+    m_artRows.setColumnCount(1);
     m_layout->setContentsMargins(0, 0, 0, 0);
     m_layout->setSpacing(0);
     m_root->setLayout(m_layout);
@@ -204,6 +205,7 @@ void PlayerWindow::updateOverlay()
         const QSize size(Width, OverlayHeight);
         const QImage filled =
             picture.scaled(size, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+        m_overlay->setImage(QString()); // the theme picture goes, or it would stay in front
         m_overlay->setImage(filled.copy(QRect(
             QPoint((filled.width() - size.width()) / 2, (filled.height() - size.height()) / 2),
             size)));

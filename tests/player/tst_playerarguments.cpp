@@ -26,7 +26,8 @@ private Q_SLOTS:
         write(QStringLiteral("a.ogg"), "x");
         write(QStringLiteral("b.ogg"), "x");
         write(QStringLiteral("list.m3u"),
-              "#EXTM3U\n#EXTINF:125,Band - Song A\na.ogg\n\n#EXTINF:-1,Only Title\r\nb.ogg\n");
+              "#EXTM3U\n#EXTINF:125,Band - Song A\n#EXTIMG:http://art.example/a.png\na.ogg\n\n"
+              "#EXTINF:-1 tvg-logo=\"https://art.example/b.png\",Only Title\r\nb.ogg\n");
         write(QStringLiteral("list.pls"), "[playlist]\nFile1=a.ogg\nNumberOfEntries=1\n");
         write(QStringLiteral("empty.m3u"), "#EXTM3U\n");
         write(QStringLiteral("huge.m3u"), QByteArray(PlayerArguments::MaxPlaylistBytes + 1, '#'));
@@ -156,6 +157,8 @@ private Q_SLOTS:
         QCOMPARE(items.at(0).title, QStringLiteral("Song A"));
         QCOMPARE(items.at(0).artist, QStringLiteral("Band"));
         QCOMPARE(items.at(0).duration, 125);
+        QCOMPARE(items.at(0).imageUrl, QUrl(QStringLiteral("http://art.example/a.png")));
+        QCOMPARE(items.at(1).imageUrl, QUrl(QStringLiteral("https://art.example/b.png")));
         QCOMPARE(items.at(1).title, QStringLiteral("Only Title"));
         QVERIFY(items.at(1).artist.isEmpty());
         QCOMPARE(items.at(1).duration, int(PlayerItem::UnknownDuration));

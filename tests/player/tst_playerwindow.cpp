@@ -1,6 +1,7 @@
-// The player's window: a tap on a row plays it and the marks follow the state (scripted
-// renderer); end to end, kelmora-player --window --screenshot plays its sample and writes a
-// picture that shows the playing item and the list.
+// The player's window: a tap on a row plays it, the marks follow the state, a web cover comes
+// through the art loader (scripted renderer); end to end, kelmora-player --window --screenshot
+// plays its sample and writes a picture that shows the playing item and the list.
+#include "localhttpserver.h"
 #include "playbackfixture.h"
 #include "player.h"
 #include "playerwindow.h"
@@ -8,7 +9,9 @@
 
 #include <kelmedialabel.h>
 #include <kelmedialabelmodel.h>
+#include <keloverlaylabel.h>
 
+#include <QBuffer>
 #include <QFile>
 #include <QGraphicsSceneMouseEvent>
 #include <QProcess>
@@ -80,6 +83,37 @@ private Q_SLOTS:
         Q_EMIT renderer->mediaChanged(2, MafwContent(QUrl::fromLocalFile(files.at(2)).toString()));
         renderer->setState(MafwRenderer::Paused);
         QCOMPARE(marks(window), (QList<int>{none, none, int(KelMediaLabel::PlayStatusPause)}));
+    }
+
+    // A picture on the web, named by the playlist file, comes through the art loader.
+    void webCoverComesThroughTheArtLoader()
+    {
+        setUpControls();
+        QTemporaryDir dir;
+        qputenv("KELMORA_ART_DIR", QFile::encodeName(dir.filePath(QStringLiteral("art"))));
+        LocalHttpServer server;
+        QVERIFY(server.listen());
+        QImage green(8, 8, QImage::Format_RGB32);
+        green.fill(Qt::green);
+        QByteArray png;
+        QBuffer buffer(&png);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && green.save(&buffer, "PNG"));
+        server.addRoute(QStringLiteral("/cover.png"), {png, "image/png"});
+        QFile list(dir.filePath(QStringLiteral("list.m3u")));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write("#EXTM3U\n#EXTIMG:" + server.url(QStringLiteral("/cover.png")).toEncoded() +
+                   "\na.ogg\nb.ogg\n");
+        list.close();
+
+        Player player(controls);
+        PlayerWindow window(&player);
+        QVERIFY(player.start(PlayerArguments::parse({list.fileName(), list.fileName()}, {})));
+        renderer->setState(MafwRenderer::Playing);
+        QTRY_VERIFY(window.overlayLabel()->image() &&
+                    window.overlayLabel()->image()->toImage().pixelColor(240, 130) ==
+                        QColor(Qt::green));
+        QCOMPARE(server.hits(QStringLiteral("/cover.png")), 1);
+        qunsetenv("KELMORA_ART_DIR");
     }
 
     void screenshotShowsThePlayingItemAndTheList()
