@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QPluginLoader>
 
+#include <dlfcn.h>
+
 MafwPluginControl::MafwPluginControl(const QString& pluginName, QObject* parent)
     : QObject(parent), m_pluginName(pluginName)
 {
@@ -22,7 +24,23 @@ QStringList MafwPluginControl::pluginPath()
     if (!fromEnv.isEmpty()) {
         return fromEnv.split(QLatin1Char(':'), Qt::SkipEmptyParts);
     }
-    return {QStringLiteral(KELMORA_MAFW_PLUGIN_DIR)};
+    return {defaultPluginDir()};
+}
+
+QString MafwPluginControl::defaultPluginDir()
+{
+    const QString dir = QStringLiteral(KELMORA_MAFW_PLUGIN_LOOKUP);
+    if (QDir::isAbsolutePath(dir)) {
+        return dir;
+    }
+    // Relative to this library's own file, so that an install to any prefix works.
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<void*>(&MafwPluginControl::defaultPluginDir), &info) ||
+        !info.dli_fname) {
+        return dir;
+    }
+    const QFileInfo library(QFile::decodeName(info.dli_fname));
+    return QDir::cleanPath(library.absoluteDir().filePath(dir));
 }
 
 bool MafwPluginControl::loadPlugin()

@@ -22,8 +22,11 @@ public:
     bool isLoaded() const { return m_state == Loaded; }
 
     // Directories searched, in order: those of KELMORA_MAFW_PLUGIN_PATH (colon-separated)
-    // when it is set, else the install location.
+    // when it is set, else defaultPluginDir().
     static QStringList pluginPath();
+    // The install location of the plug-ins, found relative to this library's file unless it
+    // was configured as an absolute path.
+    static QString defaultPluginDir();
 
 private:
     enum LoadState { NotTried, Loaded, Failed };

@@ -1,0 +1,418 @@
+#include "player.h"
+
+#include "playermetadatahandler.h"
+
+#include <kelplaycontrols.h>
+#include <mafwplaylist.h>
+#include <mafwregistry.h>
+#include <mafwshared.h>
+
+#include <QTimer>
+
+namespace {
+const QString RendererId = QStringLiteral("mafw_gst_renderer");
+
+// Fills what item does not know from what other does.
+void merge(PlayerItem* item, const PlayerItem& other)
+{
+    if (!other.title.isEmpty()) {
+        item->title = other.title;
+    }
+    if (!other.artist.isEmpty()) {
+        item->artist = other.artist;
+    }
+    if (!other.imageUrl.isEmpty()) {
+        item->imageUrl = other.imageUrl;
+    }
+    if (other.duration > 0) {
+        item->duration = other.duration;
+    }
+}
+} // namespace
+
+Player::Player(KelPlayControls* controls, QObject* parent) : QObject(parent), m_controls(controls)
+{
+    using C = KelPlayControls;
+    connect(controls, &C::stateChanged, this, &Player::onStateChanged);
+    connect(controls, &C::positionChanged, this, &Player::onPositionChanged);
+    connect(controls, &C::mediaChanged, this, &Player::onMediaChanged);
+    connect(controls, &C::metadataChanged, this, &Player::onMetadataChanged);
+    connect(controls, &C::error, this, &Player::onError);
+    connect(controls, &C::playbackCompleted, this, &Player::onCompleted);
+    connect(controls, &C::playlistContentsChanged, this, &Player::itemsChanged);
+    connect(controls, &C::bufferingChanged, this, [this](float status) {
+        m_buffering = status;
+        Q_EMIT bufferingChanged(status);
+    });
+}
+
+Player::~Player() = default;
+
+QString Player::playlistName()
+{
+    return QStringLiteral("kelmora-player");
+}
+
+bool Player::start(const PlayerArguments& arguments)
+{
+    m_mode = arguments.mode();
+    m_items = arguments.items();
+    m_mimeType = arguments.playlistMimeType();
+    m_playlistHandler = new PlayerMetadataHandler;
+    m_uriHandler = new PlayerMetadataHandler;
+    m_controls->setMetadataHandler(m_playlistHandler, KelPlayControls::PlaylistContent);
+    m_controls->setMetadataHandler(m_uriHandler, KelPlayControls::UriContent);
+    m_controls->init();
+    MafwRegistry* registry = MafwRegistry::instance();
+    if (!registry || !registry->findRenderer(RendererId)) {
+        Q_EMIT message(QStringLiteral("no renderer: the plug-in \"libqmafw_gst_renderer_plugin\" "
+                                      "was not found (KELMORA_MAFW_PLUGIN_PATH names its folder)"),
+                       true);
+        return false;
+    }
+    if (m_items.isEmpty()) {
+        return false;
+    }
+    switch (m_mode) {
+    case PlayerArguments::PlaySharedPlaylist:
+        m_playlist = MafwShared::instance()->createPlaylist(playlistName());
+        m_playlist->clear();
+        for (const PlayerItem& item : qAsConst(m_items)) {
+            m_playlist->appendItem(item.url);
+        }
+        // Kept when it completes, so that the window can play its items again.
+        if (!m_controls->setPlaylist(playlistName(), false)) {
+            Q_EMIT message(QStringLiteral("the playlist could not be handed to the renderer"),
+                           true);
+            return false;
+        }
+        Q_EMIT itemsChanged();
+        m_controls->play(0u);
+        return true;
+    case PlayerArguments::PlaySingleUri:
+        m_controls->play(m_items.first().url);
+        return true;
+    case PlayerArguments::PlayPlaylistFile:
+        m_controls->playPlaylist(m_items.first().url, m_mimeType);
+        return true;
+    case PlayerArguments::NothingToPlay:
+        break;
+    }
+    return false;
+}
+
+MafwPlaylist* Player::playlist() const
+{
+    return hasPlaylist() ? m_playlist.data() : nullptr;
+}
+
+PlayerMetadataHandler* Player::currentHandler() const
+{
+    return hasPlaylist() ? m_playlistHandler.data() : m_uriHandler.data();
+}
+
+int Player::count() const
+{
+    MafwPlaylist* list = playlist();
+    return list ? int(list->count()) : m_items.size();
+}
+
+int Player::currentIndex() const
+{
+    if (!m_active) {
+        return NoIndex;
+    }
+    MafwPlaylist* list = playlist();
+    if (!list) {
+        return 0;
+    }
+    // The playlist follows the renderer's item, also while paused; the handler hears only
+    // of items the engine accepts.
+    if (list->currentIndex() >= 0) {
+        return list->currentIndex();
+    }
+    return m_playlistHandler ? qMax(0, m_playlistHandler->index()) : 0;
+}
+
+PlayerItem Player::knownItem(const QUrl& url) const
+{
+    PlayerItem item;
+    item.url = url;
+    for (const PlayerItem& given : m_items) {
+        if (given.url == url) {
+            item = given;
+            break;
+        }
+    }
+    merge(&item, m_learnt.value(url));
+    return item;
+}
+
+QList<PlayerItem> Player::items() const
+{
+    MafwPlaylist* list = playlist();
+    if (!list) {
+        QList<PlayerItem> result;
+        for (const PlayerItem& item : m_items) {
+            result << knownItem(item.url);
+        }
+        return result;
+    }
+    QList<PlayerItem> result;
+    for (uint i = 0; i < list->count(); ++i) {
+        result << knownItem(list->item(i));
+    }
+    return result;
+}
+
+PlayerItem Player::currentItem() const
+{
+    const int index = currentIndex();
+    if (index == NoIndex) {
+        return PlayerItem();
+    }
+    MafwPlaylist* list = playlist();
+    PlayerItem item = knownItem(list ? list->item(uint(index)) : m_items.value(0).url);
+    const PlayerMetadataHandler* handler = currentHandler();
+    // The handler speaks of the current item unless it names another one (an item moved to
+    // while paused is not reported to it).
+    if (handler && (handler->item().url.isEmpty() || handler->item().url == item.url)) {
+        merge(&item, handler->item());
+    }
+    return item;
+}
+
+int Player::duration() const
+{
+    const int known = currentItem().duration;
+    return known > 0 ? known
+                     : (m_engineDuration > 0 ? m_engineDuration : PlayerItem::UnknownDuration);
+}
+
+bool Player::isShuffled() const
+{
+    MafwPlaylist* list = playlist();
+    return list && list->isShuffled();
+}
+
+bool Player::canSeek() const
+{
+    return m_active && m_controls->isSeekable();
+}
+
+bool Player::canGoNext() const
+{
+    return playlist() && m_active && currentIndex() + 1 < count();
+}
+
+bool Player::canGoPrevious() const
+{
+    return playlist() && m_active && currentIndex() > 0;
+}
+
+void Player::onStateChanged(MafwRenderer::State state)
+{
+    const bool started =
+        !m_active && (state == MafwRenderer::Playing || state == MafwRenderer::Transitioning);
+    if (started) {
+        m_active = true;
+        m_finished = false;
+    }
+    if (m_state != state) {
+        m_state = state;
+        Q_EMIT stateChanged(state);
+    }
+    if (started) {
+        Q_EMIT itemChanged();
+    }
+    const int index = currentIndex();
+    if (index != NoIndex) {
+        m_lastIndex = index;
+    }
+}
+
+void Player::onPositionChanged(uint position, int duration)
+{
+    m_engineDuration = duration;
+    if (m_position != position) {
+        m_position = position;
+        Q_EMIT positionChanged(position);
+    }
+}
+
+void Player::onMediaChanged(const KelMetadataHandler* handler)
+{
+    // A handler that forgot its item (the end of playback) starts nothing new.
+    const auto* ours = qobject_cast<const PlayerMetadataHandler*>(handler);
+    if (ours && ours->index() == PlayerMetadataHandler::NoIndex && ours->item().url.isEmpty()) {
+        return;
+    }
+    m_position = 0;
+    m_engineDuration = PlayerItem::UnknownDuration;
+    Q_EMIT positionChanged(0);
+    onMetadataChanged(nullptr);
+}
+
+void Player::onMetadataChanged(const KelMetadataHandler*)
+{
+    const PlayerItem current = currentItem();
+    if (!current.url.isEmpty()) {
+        PlayerItem& learnt = m_learnt[current.url];
+        const PlayerItem before = learnt;
+        merge(&learnt, current);
+        if (learnt.title != before.title || learnt.artist != before.artist ||
+            learnt.duration != before.duration || learnt.imageUrl != before.imageUrl) {
+            Q_EMIT itemsChanged();
+        }
+    }
+    Q_EMIT itemChanged();
+}
+
+void Player::onError(const MafwError& error)
+{
+    Q_EMIT message(QStringLiteral("error %1: %2").arg(int(error.code())).arg(error.message()),
+                   true);
+    if (error.code() == MafwError::TransientError) {
+        return;
+    }
+    m_failed = true;
+    // Skip to the item after the one that failed, once the renderer has stopped.
+    MafwPlaylist* list = playlist();
+    const int following = list ? currentIndex() + 1 : NoIndex;
+    if (list && m_active && following > 0 && following < int(list->count())) {
+        QTimer::singleShot(0, this, [this, following]() { playIndex(following); });
+        return;
+    }
+    finish();
+}
+
+void Player::onCompleted()
+{
+    // The engine also reports a completion when a new start clears what went before.
+    if (m_active) {
+        finish();
+    }
+}
+
+void Player::finish()
+{
+    m_active = false;
+    if (m_finished) {
+        return;
+    }
+    m_finished = true;
+    Q_EMIT finished(exitStatus());
+    Q_EMIT itemChanged();
+}
+
+void Player::playPause()
+{
+    if (m_state == MafwRenderer::Playing || m_state == MafwRenderer::Transitioning) {
+        pause();
+    } else {
+        play();
+    }
+}
+
+void Player::play()
+{
+    if (m_state == MafwRenderer::Paused) {
+        m_controls->resume();
+    } else if (m_state == MafwRenderer::Stopped) {
+        playIndex(m_lastIndex);
+    }
+}
+
+void Player::pause()
+{
+    m_controls->pause();
+}
+
+void Player::stop()
+{
+    m_active = false;
+    m_controls->stop();
+    Q_EMIT itemChanged();
+}
+
+void Player::next()
+{
+    if (canGoNext()) {
+        m_controls->next();
+    }
+}
+
+void Player::previous()
+{
+    if (canGoPrevious()) {
+        m_controls->previous();
+    }
+}
+
+void Player::seekTo(uint seconds)
+{
+    if (!canSeek()) {
+        return;
+    }
+    const int length = duration();
+    if (length > 0) {
+        seconds = qMin(seconds, uint(length));
+    }
+    m_controls->setPosition(seconds);
+    m_position = seconds;
+    Q_EMIT positionChanged(seconds);
+    Q_EMIT seeked(seconds);
+}
+
+void Player::seekBy(int seconds)
+{
+    seekTo(uint(qMax(0, int(m_position) + seconds)));
+}
+
+void Player::setShuffle(bool on)
+{
+    MafwPlaylist* list = playlist();
+    if (!list) {
+        Q_EMIT message(QStringLiteral("only a playlist of several items can be shuffled"), false);
+        return;
+    }
+    if (list->isShuffled() == on) {
+        return;
+    }
+    on ? list->shuffle() : list->unshuffle();
+    Q_EMIT itemsChanged();
+    Q_EMIT itemChanged();
+}
+
+void Player::toggleShuffle()
+{
+    setShuffle(!isShuffled());
+}
+
+void Player::playIndex(int index)
+{
+    if (index < 0 || index >= count()) {
+        return;
+    }
+    m_finished = false;
+    m_lastIndex = index;
+    switch (m_mode) {
+    case PlayerArguments::PlaySharedPlaylist:
+        m_controls->play(uint(index));
+        break;
+    case PlayerArguments::PlaySingleUri:
+        m_controls->play(m_items.first().url);
+        break;
+    case PlayerArguments::PlayPlaylistFile:
+        m_controls->playPlaylist(m_items.first().url, m_mimeType);
+        break;
+    case PlayerArguments::NothingToPlay:
+        break;
+    }
+}
+
+void Player::quit()
+{
+    finish();
+    m_controls->stop();
+}

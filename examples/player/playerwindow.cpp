@@ -1,0 +1,223 @@
+#include "playerwindow.h"
+
+#include "player.h"
+#include "statusline.h"
+
+#include <kelartloader.h>
+#include <kelmedialabel.h>
+#include <keloverlaylabel.h>
+#include <mimagewidget.h>
+
+#include <QFileInfo>
+#include <QGraphicsLinearLayout>
+#include <QGraphicsScene>
+#include <QGraphicsWidget>
+#include <QImageReader>
+
+namespace {
+constexpr int Margin = 8;
+constexpr int MarkRoom = 50;
+constexpr int CoverSide = 64;
+// Covers are small pictures; a bigger file is not read.
+constexpr qint64 MaxCoverBytes = 4 * 1024 * 1024;
+const QColor Background(16, 16, 16);
+
+QString lengthText(int seconds)
+{
+    return seconds > 0 ? StatusLine::timeText(seconds) : QString();
+}
+} // namespace
+
+PlayerWindow::PlayerWindow(Player* player, QWidget* parent)
+    : MApplicationWindow(parent), m_player(player), m_root(new QGraphicsWidget),
+      m_layout(new QGraphicsLinearLayout(Qt::Vertical)),
+      m_overlay(new KelOverlayLabel(KelOverlayLabel::OverlayView)),
+      m_artLoader(new KelArtLoader(this))
+{
+    setWindowTitle(QStringLiteral("Kelmora Player"));
+    setBackgroundBrush(Background);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    resize(Width, Height);
+    m_artRows.setColumnCount(1);
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_layout->setSpacing(0);
+    m_root->setLayout(m_layout);
+    scene()->addItem(m_root);
+
+    const QSizeF overlaySize(Width, OverlayHeight);
+    m_overlay->setMinimumSize(overlaySize);
+    m_overlay->setMaximumSize(overlaySize);
+    m_overlay->setSmallImage(QStringLiteral("icon-m-content-audio"));
+    m_layout->addItem(m_overlay);
+    connect(m_overlay, &KelOverlayLabel::clicked, player, &Player::playPause);
+
+    connect(m_artLoader, &KelArtLoader::downloadOfArtReady, this,
+            [this](const QString& path, const QModelIndex& index) {
+                const QUrl url = m_artRows.data(index).toUrl();
+                QImageReader reader(path);
+                m_covers.insert(url, reader.read());
+                updateRows();
+                updateOverlay();
+            });
+    connect(m_artLoader, &KelArtLoader::errorOccurred, this,
+            [](const QString& error, const QModelIndex&) {
+                qWarning("cover art not loaded: %s", qPrintable(error));
+            });
+
+    connect(player, &Player::itemsChanged, this, &PlayerWindow::rebuildRows);
+    connect(player, &Player::itemChanged, this, [this]() {
+        updateOverlay();
+        updateMarks();
+    });
+    connect(player, &Player::stateChanged, this, [this]() {
+        updateOverlay();
+        updateMarks();
+    });
+    connect(player, &Player::bufferingChanged, this, &PlayerWindow::updateOverlay);
+    rebuildRows();
+    updateOverlay();
+}
+
+PlayerWindow::~PlayerWindow() = default;
+
+QImage PlayerWindow::cover(const QUrl& imageUrl, int row)
+{
+    if (imageUrl.isEmpty()) {
+        return QImage();
+    }
+    if (m_covers.contains(imageUrl)) {
+        return m_covers.value(imageUrl);
+    }
+    if (imageUrl.isLocalFile()) {
+        QImage image;
+        const QString path = imageUrl.toLocalFile();
+        if (QFileInfo(path).size() <= MaxCoverBytes) {
+            image = QImageReader(path).read();
+        }
+        m_covers.insert(imageUrl, image);
+        return image;
+    }
+    const QString scheme = imageUrl.scheme();
+    if ((scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
+        !m_fetching.contains(imageUrl)) {
+        m_fetching.insert(imageUrl);
+        if (m_artRows.rowCount() <= row) {
+            m_artRows.setRowCount(row + 1);
+        }
+        const QModelIndex index = m_artRows.index(row, 0);
+        m_artRows.setData(index, imageUrl);
+        m_artLoader->getArtOfMusicItem(imageUrl.toString(), index);
+    }
+    return QImage();
+}
+
+void PlayerWindow::rebuildRows()
+{
+    const int count = m_player->items().size();
+    while (m_rows.size() > count) {
+        KelMediaLabel* label = m_rows.takeLast();
+        m_layout->removeItem(label);
+        delete label;
+    }
+    while (m_rows.size() < count) {
+        auto* label = new KelMediaLabel(KelMediaLabel::TextRightOfImage);
+        const QSizeF size(Width, RowHeight);
+        label->setMinimumSize(size);
+        label->setMaximumSize(size);
+        label->setLayoutMargins(Margin, Margin, Margin + MarkRoom, Margin);
+        label->setTextElide(true, KelMediaLabel::TopLeftLabel);
+        label->setTextElide(true, KelMediaLabel::BottomLeftLabel);
+        label->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter, KelMediaLabel::TopRightLabel);
+        const int row = m_rows.size();
+        connect(label, &KelMediaLabel::clicked, m_player,
+                [this, row]() { m_player->playIndex(row); });
+        m_layout->addItem(label);
+        m_rows << label;
+    }
+    m_root->resize(Width, OverlayHeight + count * RowHeight);
+    scene()->setSceneRect(0, 0, Width, OverlayHeight + count * RowHeight);
+    updateRows();
+    updateMarks();
+}
+
+void PlayerWindow::updateRows()
+{
+    const QList<PlayerItem> items = m_player->items();
+    for (int i = 0; i < items.size() && i < m_rows.size(); ++i) {
+        const PlayerItem& item = items.at(i);
+        KelMediaLabel* label = m_rows.at(i);
+        label->setText(item.displayTitle(), KelMediaLabel::TopLeftLabel);
+        label->setText(item.artist, KelMediaLabel::BottomLeftLabel);
+        label->setText(lengthText(item.duration), KelMediaLabel::TopRightLabel);
+        const QImage picture = cover(item.imageUrl, i);
+        if (picture.isNull()) {
+            label->setIconAsImage(QStringLiteral("icon-m-content-audio"));
+        } else {
+            label->setImage(MImageWidget(picture.scaled(CoverSide, CoverSide, Qt::KeepAspectRatio,
+                                                        Qt::SmoothTransformation)));
+        }
+    }
+}
+
+void PlayerWindow::updateMarks()
+{
+    const int current = m_player->currentIndex();
+    KelMediaLabel::LabelPlayStatus mark = KelMediaLabel::PlayStatusNone;
+    switch (m_player->state()) {
+    case MafwRenderer::Playing:
+    case MafwRenderer::Transitioning:
+        mark = KelMediaLabel::PlayStatusPlay;
+        break;
+    case MafwRenderer::Paused:
+        mark = KelMediaLabel::PlayStatusPause;
+        break;
+    case MafwRenderer::Stopped:
+        break;
+    }
+    for (int i = 0; i < m_rows.size(); ++i) {
+        m_rows.at(i)->setPlayStatus(i == current ? mark : KelMediaLabel::PlayStatusNone);
+    }
+    if (current >= 0 && current < m_rows.size()) {
+        ensureVisible(m_rows.at(current));
+    }
+}
+
+void PlayerWindow::updateOverlay()
+{
+    const PlayerItem item = m_player->currentItem();
+    const bool playing = m_player->state() == MafwRenderer::Playing ||
+                         m_player->state() == MafwRenderer::Transitioning;
+    m_overlay->setTitle(item.url.isEmpty() ? QStringLiteral("Kelmora Player")
+                                           : item.displayTitle());
+    m_overlay->setSubtitle(item.artist);
+    m_overlay->setOverlayImage(playing ? QStringLiteral("icon-m-toolbar-mediacontrol-pause")
+                                       : QStringLiteral("icon-m-toolbar-mediacontrol-play"));
+    const QImage picture = cover(item.imageUrl, qMax(0, m_player->currentIndex()));
+    if (picture.isNull()) {
+        if (!m_overlayImage.isEmpty() || m_overlay->imageId().isEmpty()) {
+            m_overlay->setImage(QStringLiteral("icon-l-album-art-default"));
+        }
+        m_overlayImage = QUrl();
+    } else if (m_overlayImage != item.imageUrl) {
+        // Filled, not stretched: the middle of the picture at the label's proportions.
+        const QSize size(Width, OverlayHeight);
+        const QImage filled =
+            picture.scaled(size, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+        m_overlay->setImage(QString()); // the theme picture goes, or it would stay in front
+        m_overlay->setImage(filled.copy(QRect(
+            QPoint((filled.width() - size.width()) / 2, (filled.height() - size.height()) / 2),
+            size)));
+        m_overlayImage = item.imageUrl;
+    }
+    m_overlay->setLoading(m_player->state() == MafwRenderer::Transitioning ||
+                          m_player->buffering() < 1.0f);
+}
+
+bool PlayerWindow::saveScreenshot(const QString& path)
+{
+    // Layouts settle on posted events: let them, so that the picture is what a user sees.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    return grab().toImage().save(path, "PNG");
+}
