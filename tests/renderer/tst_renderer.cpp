@@ -253,6 +253,140 @@ private Q_SLOTS:
         QCOMPARE(m_answers, 2);
     }
 
+    // The engine on this renderer. A shuffled play while the playlist plays shuffles it at
+    // once, with the started item first, and not again later.
+    void shufflePlayWhilePlaying()
+    {
+        startEngine();
+        MafwPlaylist* list = enginePlaylist();
+        controls->play(0u);
+        QVERIFY(waitForState(MafwRenderer::Playing));
+        controls->shufflePlay(1);
+        QVERIFY(list->isShuffled());
+        QVERIFY(!controls->isGoingToBeShuffled());
+        QCOMPARE(list->item(0), fixture->item(1));
+        const QList<QUrl> order = list->items();
+        controls->pause();
+        QVERIFY(waitForState(MafwRenderer::Paused));
+        controls->resume();
+        QVERIFY(waitForState(MafwRenderer::Playing));
+        QCOMPARE(list->items(), order);
+        QCOMPARE(items().constLast(), told(0, 1));
+    }
+
+    // An item change reaches the handler whatever the state: "play:N", "pause", "stop",
+    // "next", "prev" and "pending" (the playlist set while the renderer is away).
+    void itemChangeReachesHandler_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("index");
+        QTest::newRow("paused") << "play:0 pause next" << 1;
+        QTest::newRow("stopped") << "play:0 stop next" << 1;
+        QTest::newRow("stopped, previous") << "play:2 stop prev" << 1;
+        QTest::newRow("pending playlist") << "pending" << 0;
+    }
+    void itemChangeReachesHandler()
+    {
+        QFETCH(QString, script);
+        QFETCH(int, index);
+        startEngine();
+        for (const QString& step : script.split(QLatin1Char(' '))) {
+            if (step == QLatin1String("pending")) {
+                MafwRegistry::instance()->removeRenderer(RendererId);
+                enginePlaylist();
+                MafwRegistry::instance()->addRenderer(renderer);
+            } else if (step.startsWith(QLatin1String("play:"))) {
+                enginePlaylist();
+                controls->play(step.mid(5).toUInt());
+                QVERIFY(waitForState(MafwRenderer::Playing));
+            } else if (step == QLatin1String("pause")) {
+                controls->pause();
+                QVERIFY(waitForState(MafwRenderer::Paused));
+            } else if (step == QLatin1String("stop")) {
+                controls->stop();
+            } else {
+                handler->calls.clear();
+                step == QLatin1String("next") ? controls->next() : controls->previous();
+            }
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(items().value(0), told(index, index), Timeout);
+        if (script.contains(QLatin1String("pause"))) {
+            controls->resume();
+            QVERIFY(waitForState(MafwRenderer::Playing));
+            QCOMPARE(items().constLast(), told(index, index));
+        }
+    }
+
+    // play(0): the engine's own notice for index 0 first, the renderer's item after it.
+    void playFromZero()
+    {
+        startEngine();
+        enginePlaylist();
+        int media = 0;
+        connect(controls, &KelPlayControls::mediaChanged, this, [&media]() { ++media; });
+        controls->play(0u);
+        QVERIFY(waitForState(MafwRenderer::Playing));
+        QCOMPARE(items(), QStringList({QStringLiteral("setDataFromIndex(0,)"), told(0, 0)}));
+        QCOMPARE(media, 2);
+    }
+
+    // A start beyond the playlist is refused and leaves the handler listening.
+    void startBeyondPlaylist_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::newRow("play") << 0;
+        QTest::newRow("jump") << 1;
+        QTest::newRow("play, wrapping to a negative index") << 2;
+    }
+    void startBeyondPlaylist()
+    {
+        QFETCH(int, command);
+        startEngine();
+        enginePlaylist();
+        controls->play(0u);
+        QVERIFY(waitForState(MafwRenderer::Playing));
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("beyond the playlist")));
+        if (command == 1) {
+            controls->setPlaylistIndex(5);
+        } else {
+            controls->play(command == 0 ? 5u : uint(INT_MAX) + 2u);
+        }
+        QCOMPARE(controls->startingIndexOfPlay(), 0);
+        handler->calls.clear();
+        controls->next();
+        QTRY_COMPARE_WITH_TIMEOUT(items().value(0), told(1, 1), Timeout);
+    }
+
+    // A playlist URL asked for while the renderer is away keeps its MIME type.
+    void pendingPlaylistUrlKeepsItsType()
+    {
+        startEngine();
+        MafwRegistry::instance()->removeRenderer(RendererId);
+        QSignalSpy errors(controls, &KelPlayControls::error);
+        controls->playPlaylist(fixture->m3uFile(), QStringLiteral("audio/x-mpegurl"));
+        reports->entries.clear();
+        MafwRegistry::instance()->addRenderer(renderer);
+        QVERIFY2(reports->waitFor(QStringLiteral("media(-1,short0)")), qPrintable(reports->text()));
+        QCOMPARE(controls->mimeType(), QStringLiteral("audio/x-mpegurl"));
+        QVERIFY(errors.isEmpty());
+    }
+
+    // A URI that waited for the renderer is played once, not again when the renderer returns.
+    void playedUriNotReplayed()
+    {
+        startEngine();
+        MafwRegistry::instance()->removeRenderer(RendererId);
+        controls->play(fixture->item(0));
+        MafwRegistry::instance()->addRenderer(renderer);
+        QVERIFY(waitForState(MafwRenderer::Playing));
+        controls->stop();
+        MafwRegistry::instance()->removeRenderer(RendererId);
+        reports->entries.clear();
+        MafwRegistry::instance()->addRenderer(renderer);
+        QVERIFY2(reports->entries.isEmpty(), qPrintable(reports->text()));
+    }
+
 public Q_SLOTS:
     void positionReply(uint) { ++m_answers; }
 
