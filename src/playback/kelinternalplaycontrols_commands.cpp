@@ -174,14 +174,14 @@ void KelInternalPlayControls::startPlaylistAt(uint index, bool shuffled)
 void KelInternalPlayControls::startPlay()
 {
     allowErrors();
-    if (callActive) {
-        shuffleState = NoShufflePending;
-        Q_EMIT error(playDuringCallError());
-        return;
-    }
     MafwRenderer* renderer = currentRendererInUse(contentType);
-    if (!renderer) {
+    if (callActive || !renderer) {
+        // Nothing starts: neither a shuffle nor the starting item is to be waited for.
         shuffleState = NoShufflePending;
+        awaitingStartingIndex = false;
+        if (callActive) {
+            Q_EMIT error(playDuringCallError());
+        }
         return;
     }
     renderer->assignPlaylist(playlist);
