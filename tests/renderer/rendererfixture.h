@@ -3,29 +3,27 @@
 
 #include <mafwrenderer.h>
 
+#include <QTemporaryDir>
 #include <QUrl>
 
-// The renderer that a contract test runs against, with media it can play. One implementation
-// is linked into each test executable.
-class RendererFixture
-{
-public:
-    virtual ~RendererFixture() = default;
-    // Called before the application object exists.
-    static void prepareEnvironment();
-    static RendererFixture* create();
+#include <functional>
+#include <memory>
 
-    // Registered as "mafw_gst_renderer"; owned by the fixture.
-    virtual MafwRenderer* renderer() = 0;
-    // Playable item i (0 to 2): a short one ends by itself within a second, a long one
-    // outlasts a test.
-    virtual QUrl item(int i, bool shortItem = false) const = 0;
-    // An item that does not exist.
-    virtual QUrl missingItem() const = 0;
-    // An M3U playlist file listing the short items 0 and 1.
-    virtual QUrl m3uFile() const = 0;
+// The renderer a contract test runs against, registered as "mafw_gst_renderer", and the media
+// it plays by name: "long0.wav" to "long2.wav" outlast a test, "short0.wav" to "short2.wav"
+// end by themselves within a second, "two.m3u" lists short0 and short1, "missing.wav" does
+// not exist. Each test executable links one of the two makers.
+struct RendererFixture
+{
+    static void prepareEnvironment(); // before the application object exists
+    static RendererFixture* make();
+
+    MafwRenderer* renderer = nullptr;
+    std::function<QUrl(const QString& name)> item;
     // Waits until no start or seek is under way.
-    virtual bool waitSettled() = 0;
+    std::function<bool()> waitSettled;
+    QTemporaryDir dir;
+    std::unique_ptr<QObject> owned;
 };
 
 #endif

@@ -6,45 +6,7 @@
 
 #include <QFile>
 #include <QLoggingCategory>
-#include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-class ScriptedFixture : public RendererFixture
-{
-public:
-    ScriptedFixture()
-    {
-        m_renderer.answerWhenSettling = true;
-        MafwRegistry::instance()->addRenderer(&m_renderer);
-        QFile m3u(m_dir.filePath(QStringLiteral("two.m3u")));
-        if (m3u.open(QIODevice::WriteOnly)) {
-            m3u.write(item(0, true).toEncoded() + '\n' + item(1, true).toEncoded() + '\n');
-        }
-    }
-    MafwRenderer* renderer() override { return &m_renderer; }
-    QUrl item(int i, bool shortItem) const override
-    {
-        return QUrl(shortItem ? QStringLiteral("file:///media/short%1.wav?ms=200").arg(i)
-                              : QStringLiteral("file:///media/long%1.wav").arg(i));
-    }
-    QUrl missingItem() const override { return QUrl(QStringLiteral("file:///media/missing")); }
-    QUrl m3uFile() const override
-    {
-        return QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("two.m3u")));
-    }
-    bool waitSettled() override
-    {
-        QTest::qWait(0);
-        m_renderer.settle();
-        return true;
-    }
-
-private:
-    QTemporaryDir m_dir;
-    ScriptedRenderer m_renderer;
-};
-} // namespace
 
 void RendererFixture::prepareEnvironment()
 {
@@ -52,7 +14,31 @@ void RendererFixture::prepareEnvironment()
     QLoggingCategory::setFilterRules(QStringLiteral("kelmora.platform.warning=false"));
 }
 
-RendererFixture* RendererFixture::create()
+RendererFixture* RendererFixture::make()
 {
-    return new ScriptedFixture;
+    auto* fixture = new RendererFixture;
+    auto* renderer = new ScriptedRenderer;
+    renderer->answerWhenSettling = true;
+    fixture->renderer = renderer;
+    fixture->owned.reset(renderer);
+    MafwRegistry::instance()->addRenderer(renderer);
+    fixture->item = [fixture](const QString& name) {
+        if (name.endsWith(QLatin1String(".m3u"))) {
+            return QUrl::fromLocalFile(fixture->dir.filePath(name));
+        }
+        return QUrl(
+            QStringLiteral("file:///media/") + name +
+            (name.startsWith(QLatin1String("short")) ? QStringLiteral("?ms=200") : QString()));
+    };
+    fixture->waitSettled = [renderer]() {
+        QTest::qWait(0);
+        renderer->settle();
+        return true;
+    };
+    QFile m3u(fixture->item(QStringLiteral("two.m3u")).toLocalFile());
+    if (m3u.open(QIODevice::WriteOnly)) {
+        m3u.write(fixture->item(QStringLiteral("short0.wav")).toEncoded() + '\n' +
+                  fixture->item(QStringLiteral("short1.wav")).toEncoded() + '\n');
+    }
+    return fixture;
 }

@@ -10,27 +10,27 @@ ScriptedRenderer::ScriptedRenderer(const QString& uuid, QObject* parent)
     : MafwRenderer(uuid, QStringLiteral("Scripted ") + uuid, parent)
 {
     m_dueTimer.setSingleShot(true);
-    m_dueTimer.setInterval(0);
     connect(&m_dueTimer, &QTimer::timeout, this, &ScriptedRenderer::settle);
     m_itemTimer.setSingleShot(true);
     connect(&m_itemTimer, &QTimer::timeout, this, &ScriptedRenderer::endItem);
 }
 
-bool ScriptedRenderer::record(const QString& command)
+void ScriptedRenderer::record(const QString& command)
 {
-    commands << command;
-    return true;
+    if (journal) {
+        *journal << QLatin1Char('>') + command;
+    }
 }
 
-QStringList ScriptedRenderer::takeCommands()
+void ScriptedRenderer::later(const std::function<void()>& step, bool forThisItem)
 {
-    return std::exchange(commands, {});
-}
-
-void ScriptedRenderer::later(const std::function<void()>& step)
-{
-    m_due << step;
-    m_dueTimer.start();
+    const int generation = m_generation;
+    m_due << [this, step, forThisItem, generation]() {
+        if (!forThisItem || generation == m_generation) {
+            step();
+        }
+    };
+    m_dueTimer.start(0);
 }
 
 void ScriptedRenderer::settle()
@@ -82,38 +82,35 @@ void ScriptedRenderer::report()
 
 void ScriptedRenderer::start(State target)
 {
-    const bool fromStopped = m_state == Stopped;
     const bool reported = m_movedStopped && m_reportedUri == current() &&
                           m_reportedIndex == (m_playlist ? m_index : -1);
+    const bool fromStopped = m_state == Stopped;
     m_movedStopped = false;
     m_target = target;
-    m_itemTimer.stop();
-    const int generation = ++m_generation;
+    ++m_generation;
     if (!(fromStopped && reported)) {
         report();
     }
-    if (fromStopped) {
-        change(Transitioning);
-    }
-    later([this, generation]() {
-        if (generation == m_generation) {
-            arrive();
-        }
-    });
+    reach(Transitioning, fromStopped);
 }
 
-void ScriptedRenderer::arrive()
+// Moves to the target at once, then later on to what was asked for (or fails there).
+void ScriptedRenderer::reach(State now, bool changeNow)
 {
-    const QUrl uri = current();
-    if (uri.path().contains(QLatin1String("missing"))) {
-        fail(MafwError::ResourceNotFound);
-        return;
+    if (changeNow) {
+        change(now);
     }
-    change(m_target);
-    const int ms = QUrlQuery(uri).queryItemValue(QStringLiteral("ms")).toInt();
-    if (m_state == Playing && ms > 0) {
-        m_itemTimer.start(ms);
-    }
+    later([this]() {
+        const QUrl uri = current();
+        if (uri.path().contains(QLatin1String("missing"))) {
+            return fail(MafwError::ResourceNotFound);
+        }
+        change(m_target);
+        const int ms = QUrlQuery(uri).queryItemValue(QStringLiteral("ms")).toInt();
+        if (m_state == Playing && ms > 0) {
+            m_itemTimer.start(ms);
+        }
+    });
 }
 
 bool ScriptedRenderer::moveTo(int index)
@@ -125,12 +122,22 @@ bool ScriptedRenderer::moveTo(int index)
     if (m_playlist) {
         m_playlist->setCurrentIndex(index);
     }
-    if (m_state == Stopped) {
+    if (m_state != Stopped) {
+        start(m_state == Paused ? Paused : m_target);
+    } else {
         report();
         m_movedStopped = true;
-    } else {
-        start(m_state == Paused ? Paused : m_target);
     }
+    return true;
+}
+
+bool ScriptedRenderer::startCurrent(State target)
+{
+    if (count() == 0) {
+        return false;
+    }
+    m_index = qMax(0, m_index);
+    start(target);
     return true;
 }
 
@@ -140,15 +147,7 @@ bool ScriptedRenderer::play()
     if (m_state == Paused) {
         return resume();
     }
-    if (m_state != Stopped) {
-        return true;
-    }
-    if (count() == 0) {
-        return false;
-    }
-    m_index = qMax(0, m_index);
-    start(Playing);
-    return true;
+    return m_state != Stopped || startCurrent(Playing);
 }
 
 bool ScriptedRenderer::playUri(const QUrl& uri, const MafwContent* content)
@@ -160,9 +159,7 @@ bool ScriptedRenderer::playUri(const QUrl& uri, const MafwContent* content)
     }
     use(nullptr, false);
     m_entries = {uri};
-    m_index = 0;
-    start(Playing);
-    return true;
+    return startCurrent(Playing);
 }
 
 bool ScriptedRenderer::playPlaylistUri(const QUrl& url, const QString& mimeType)
@@ -172,26 +169,19 @@ bool ScriptedRenderer::playPlaylistUri(const QUrl& url, const QString& mimeType)
         return false;
     }
     use(nullptr, true);
-    const int generation = ++m_generation;
+    ++m_generation;
+    m_target = Playing;
     change(Transitioning);
-    later([this, generation, url, mimeType]() {
-        if (generation != m_generation) {
-            return;
-        }
+    later([this, url, mimeType]() {
         // A remote playlist stands for a stream of its own.
-        m_entries = {url};
-        if (url.isLocalFile()) {
-            QFile file(url.toLocalFile());
-            m_entries = file.open(QIODevice::ReadOnly)
-                            ? MafwPlaylistParser::parse(file.readAll(), url, mimeType)
-                            : QList<QUrl>();
-        }
-        if (m_entries.isEmpty()) {
+        QFile file(url.toLocalFile());
+        m_entries = !url.isLocalFile() ? QList<QUrl>{url}
+                    : file.open(QIODevice::ReadOnly)
+                        ? MafwPlaylistParser::parse(file.readAll(), url, mimeType)
+                        : QList<QUrl>();
+        if (!startCurrent(m_target)) {
             fail(MafwError::PlaylistUnreadable);
-            return;
         }
-        m_index = 0;
-        start(Playing);
     });
     return true;
 }
@@ -218,16 +208,16 @@ bool ScriptedRenderer::pause()
     if (m_state != Playing && m_state != Transitioning) {
         return false;
     }
+    pauseHere();
+    return true;
+}
+
+void ScriptedRenderer::pauseHere()
+{
     m_target = Paused;
     if (m_state == Playing) {
-        const int generation = m_generation;
-        later([this, generation]() {
-            if (generation == m_generation) {
-                change(Paused);
-            }
-        });
+        reach(Paused, false);
     }
-    return true;
 }
 
 bool ScriptedRenderer::resume()
@@ -237,37 +227,19 @@ bool ScriptedRenderer::resume()
         return false;
     }
     m_target = Playing;
-    const int generation = ++m_generation;
-    change(Transitioning);
-    later([this, generation]() {
-        if (generation == m_generation) {
-            arrive();
-        }
-    });
+    ++m_generation;
+    reach(Transitioning, true);
     return true;
 }
 
 bool ScriptedRenderer::pauseAt(uint seconds)
 {
     record(QStringLiteral("pauseAt(%1)").arg(seconds));
-    if (m_state == Stopped) {
-        if (count() == 0) {
-            return false;
-        }
-        m_index = qMax(0, m_index);
-        start(Paused);
-    } else if (m_state == Playing) {
-        m_target = Paused;
-        const int generation = m_generation;
-        later([this, generation]() {
-            if (generation == m_generation) {
-                change(Paused);
-            }
-        });
-    } else {
-        m_target = Paused;
-    }
     m_position = seconds;
+    if (m_state == Stopped) {
+        return startCurrent(Paused);
+    }
+    pauseHere();
     return true;
 }
 
@@ -280,10 +252,7 @@ bool ScriptedRenderer::next()
 bool ScriptedRenderer::previous()
 {
     record(QStringLiteral("previous"));
-    if (!m_playlist && !m_fromFile) {
-        return false;
-    }
-    return moveTo(qMax(0, m_index - 1));
+    return (m_playlist || m_fromFile) && moveTo(qMax(0, m_index - 1));
 }
 
 bool ScriptedRenderer::gotoIndex(uint index)
@@ -314,11 +283,13 @@ bool ScriptedRenderer::assignPlaylist(MafwPlaylist* playlist)
     }
     if (playlist) {
         QPointer<MafwPlaylist> held(playlist);
-        later([this, held]() {
-            if (held && held == m_playlist) {
-                Q_EMIT playlistChanged(held);
-            }
-        });
+        later(
+            [this, held]() {
+                if (held && held == m_playlist) {
+                    Q_EMIT playlistChanged(held);
+                }
+            },
+            false);
     }
     return true;
 }
@@ -333,20 +304,15 @@ void ScriptedRenderer::use(MafwPlaylist* playlist, bool fromFile)
     m_entries.clear();
     m_index = playlist ? playlist->currentIndex() : -1;
     if (playlist) {
-        connect(playlist, &MafwPlaylist::contentsChanged, this, &ScriptedRenderer::followPlaylist);
-    }
-}
-
-void ScriptedRenderer::followPlaylist()
-{
-    const int index = m_playlist->currentIndex();
-    if (index == m_index) {
-        return;
-    }
-    m_index = index;
-    // The same item under a new index: said where it is now.
-    if (m_state != Stopped && index >= 0 && current() == m_reportedUri) {
-        report();
+        connect(playlist, &MafwPlaylist::contentsChanged, this, [this]() {
+            const int index = m_playlist->currentIndex();
+            const bool moved = index != m_index;
+            m_index = index;
+            // The same item under a new index: said where it is now.
+            if (moved && m_state != Stopped && index >= 0 && current() == m_reportedUri) {
+                report();
+            }
+        });
     }
 }
 
@@ -357,11 +323,7 @@ bool ScriptedRenderer::requestPosition(QObject* receiver, const char* member)
     }
     m_requests.append({receiver, QByteArray(member)});
     if (answerWhenSettling) {
-        later([this]() {
-            while (!m_requests.isEmpty()) {
-                answerPosition(m_position);
-            }
-        });
+        later([this]() { answerPosition(m_position); }, false);
     }
     return true;
 }
@@ -377,11 +339,7 @@ bool ScriptedRenderer::answerPosition(uint seconds)
 
 void ScriptedRenderer::endItem()
 {
-    if (m_state == Stopped) {
-        return;
-    }
-    if (m_index + 1 < count()) {
-        moveTo(m_index + 1);
+    if (m_state == Stopped || moveTo(m_index + 1)) {
         return;
     }
     ++m_generation;
@@ -393,12 +351,11 @@ void ScriptedRenderer::endItem()
 
 void ScriptedRenderer::fail(MafwError::Code code)
 {
-    const MafwError failure(code, current().toString());
-    if (code == MafwError::TransientError) {
-        Q_EMIT error(failure);
-        return;
+    if (code != MafwError::TransientError) {
+        ++m_generation;
     }
-    ++m_generation;
-    Q_EMIT error(failure);
-    change(Stopped);
+    Q_EMIT error(MafwError(code, current().toString()));
+    if (code != MafwError::TransientError) {
+        change(Stopped);
+    }
 }

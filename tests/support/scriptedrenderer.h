@@ -9,7 +9,7 @@
 
 #include <functional>
 
-// A renderer that keeps every promise of MafwRenderer without playing anything. It records
+// A renderer that keeps every promise of MafwRenderer without playing anything. It journals
 // each command, does at once what a renderer does inside a call, and keeps what a renderer
 // does later (reaching the state asked for, confirming a playlist, reading a playlist file)
 // until settle() or the event loop runs it. The test plays the media: endItem(), fail(),
@@ -36,9 +36,8 @@ public:
     bool assignPlaylist(MafwPlaylist* playlist) override;
     bool requestPosition(QObject* receiver, const char* member) override;
 
-    // Commands in the order received, e.g. "gotoIndex(2)"; takeCommands() also forgets them.
-    QStringList commands;
-    QStringList takeCommands();
+    // Receives each command in the order received, e.g. ">gotoIndex(2)", when set.
+    QStringList* journal = nullptr;
     State state() const { return m_state; }
 
     // Runs what is due later, until nothing more is.
@@ -59,17 +58,20 @@ public:
     void dropRequests() { m_requests.clear(); }
 
 private:
-    bool record(const QString& command);
-    void later(const std::function<void()>& step);
+    void record(const QString& command);
+    // Runs step from the event loop or settle(); only while the item stays, unless not
+    // forThisItem.
+    void later(const std::function<void()>& step, bool forThisItem = true);
     void report();
     void start(State target);
-    void arrive();
+    bool startCurrent(State target);
+    void reach(State now, bool changeNow);
+    void pauseHere();
     bool moveTo(int index);
     void change(State state);
     int count() const;
     QUrl current() const;
     void use(MafwPlaylist* playlist, bool fromFile);
-    void followPlaylist();
     void halt();
 
     State m_state = Stopped;
