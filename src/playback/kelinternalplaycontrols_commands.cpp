@@ -10,7 +10,6 @@
 #include <limits>
 
 namespace {
-
 MafwError playDuringCallError()
 {
     return MafwError(MafwError::CannotPlayDuringCall,
@@ -319,7 +318,6 @@ void KelInternalPlayControls::playUri(const QUrl& uri)
 {
     Q_EMIT playbackAboutToStart();
     clearPlaylist();
-    shuffleState = NoShufflePending;
     clearPendingPlaylist();
     if (renderers.contains(KelPlayControls::UriContent)) {
         pendingUri.clear();
