@@ -16,6 +16,7 @@
 
 class ContextProperty;
 class KelMetadataHandler;
+class MApplicationWindow;
 class MafwPlaylist;
 
 // The playback engine behind KelPlayControls: finds the renderer, hands it playlists and URIs,
@@ -114,9 +115,28 @@ private Q_SLOTS:
     void handleSwitcherExited();
 
 private:
+    // What shuffleState says.
+    enum ShuffleState {
+        ShuffleWhenPlaylistArrives = 0, // shufflePlay() without a playlist
+        ShuffleWhenPlaying = 1,         // shuffle once the renderer plays the starting item
+        NoShufflePending = 2,
+    };
+    static constexpr int NoIndex = -1;
+    // duration before the renderer reported one, and after a playlist URL was started.
+    static constexpr int DurationNotReported = -2;
+    static constexpr int DurationOfStream = -1;
+    static constexpr int PositionPollMs = 1000;
+    static constexpr int SwitcherPositionPollMs = 10000;
+    static constexpr int PositionStopDelayMs = 500;
+    // Errors are let through again this long after a seek.
+    static constexpr uint SeekErrorGateSeconds = 3;
+
+    void startPlaylistAt(uint index, bool shuffled);
+    void shuffleNow();
+    bool isPlaylistIndex(uint index, const char* signature) const;
+    void followActiveWindow();
     void applyRendererState(MafwRenderer::State newState);
     void disconnectPlaylistContents();
-    void dropMetadataHandler(KelPlayControls::ContentType type);
     void forgetMetadataHandler(QObject* handler);
 
     QHash<KelPlayControls::ContentType, KelMetadataHandler*> metadataHandlers;
@@ -131,14 +151,15 @@ private:
     QString gstRendererId;
     QString seekableKey;
     QString durationKey;
-    int startingIndex = -1;
+    int startingIndex = NoIndex;
     bool awaitingStartingIndex = false;
-    int duration = -2;
+    int duration = DurationNotReported;
     QTimer* positionTimer;     // child of the engine
     QTimer* positionStopTimer; // child of the engine
     QString assignedPlaylistName;
     QUrl pendingUri;
     bool pendingUriIsPlaylist = false;
+    QString pendingMimeType;                      // of a pending playlist URL
     ContextProperty* callStateProperty = nullptr; // child of the engine, made by init()
     QString callStateKey;
     bool callActive = false;
@@ -146,17 +167,18 @@ private:
     bool deletePlaylistOnComplete = false;
     bool completionPending = false;
     bool playlistNew = false;
-    int shuffleState = 2;
+    ShuffleState shuffleState = NoShufflePending;
     int pendingPositionRequests = 0;
     int positionRepliesToSkip = 0;
     bool errorsAllowed = true;
     bool initialised = false;
     QUrl playlistUrl;
     QTimer allowErrorsTimer;
-    int positionInterval = 1000;
-    int switcherPositionInterval = 10000;
+    int positionInterval = PositionPollMs;
+    int switcherPositionInterval = SwitcherPositionPollMs;
     int shuffleStartIndex = 0;
     QString mimeType;
+    QPointer<MApplicationWindow> switcherWindow; // the active window, whose switcher is followed
 };
 
 #endif

@@ -11,7 +11,9 @@
 #include <mapplication.h>
 #include <mapplicationwindow.h>
 
+#include <QGuiApplication>
 #include <QSet>
+#include <QWindow>
 
 using Type = KelPlayControls::ContentType;
 
@@ -41,7 +43,7 @@ void KelInternalPlayControls::init()
     if (initialised) {
         return;
     }
-    if (!MafwShared::instance()->initialize(MafwShared::TrackFlags(0x3F))) {
+    if (!MafwShared::instance()->initialize(MafwShared::TrackAll)) {
         qCWarning(lcPlayback).noquote()
             << QStringLiteral("void KelInternalPlayControls::init() initTracking failed!");
     }
@@ -63,11 +65,11 @@ void KelInternalPlayControls::init()
     positionStopTimer->setSingleShot(true);
     connect(positionStopTimer, &QTimer::timeout, this, &KelInternalPlayControls::stopPositionTimer);
 
-    if (MApplicationWindow* window = MApplication::activeWindow()) {
-        connect(window, &MApplicationWindow::switcherEntered, this,
-                &KelInternalPlayControls::handleSwitcherEntered);
-        connect(window, &MApplicationWindow::switcherExited, this,
-                &KelInternalPlayControls::handleSwitcherExited);
+    followActiveWindow();
+    // Queued: the window list learns of the activation during the same notification.
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(app, &QGuiApplication::focusWindowChanged, this,
+                &KelInternalPlayControls::followActiveWindow, Qt::QueuedConnection);
     }
 
     callStateProperty = new ContextProperty(callStateKey, this);
@@ -117,12 +119,36 @@ void KelInternalPlayControls::addRenderer(const QString& id, const QString& name
     renderers.insert(KelPlayControls::UriContent, registry->findRenderer(id));
     connectMetadataHandlerSignals(KelPlayControls::UriContent);
 
-    if (pendingUri.isEmpty()) {
+    // Played once: a renderer that comes back later does not play it again.
+    const QUrl uri = std::exchange(pendingUri, QUrl());
+    if (uri.isEmpty()) {
         handlePendingPlaylist();
     } else if (!pendingUriIsPlaylist) {
-        playUriWithGstRenderer(pendingUri);
+        playUriWithGstRenderer(uri);
     } else {
-        playPlaylistWithGstRenderer(pendingUri, QStringLiteral("audio/x-scpls"));
+        playPlaylistWithGstRenderer(uri, pendingMimeType);
+    }
+}
+
+void KelInternalPlayControls::followActiveWindow()
+{
+    MApplicationWindow* window = MApplication::activeWindow();
+    if (window == switcherWindow) {
+        return;
+    }
+    if (switcherWindow) {
+        disconnect(switcherWindow, nullptr, this, nullptr);
+    }
+    switcherWindow = window;
+    if (!window) {
+        return;
+    }
+    connect(window, &MApplicationWindow::switcherEntered, this,
+            &KelInternalPlayControls::handleSwitcherEntered);
+    connect(window, &MApplicationWindow::switcherExited, this,
+            &KelInternalPlayControls::handleSwitcherExited);
+    if (initialised) {
+        window->isInSwitcher() ? handleSwitcherEntered() : handleSwitcherExited();
     }
 }
 
@@ -138,7 +164,8 @@ void KelInternalPlayControls::removeRenderer(const QString& id, const QString& n
             disconnect(renderer, nullptr, this, nullptr);
             for (KelMetadataHandler* handler : qAsConst(metadataHandlers)) {
                 if (handler) {
-                    disconnect(renderer, nullptr, handler, nullptr);
+                    disconnect(renderer, &MafwRenderer::metadataChanged, handler,
+                               &KelMetadataHandler::onMetadataChange);
                 }
             }
         }
@@ -211,12 +238,11 @@ void KelInternalPlayControls::connectRendererSignals(MafwRenderer* renderer)
 
 void KelInternalPlayControls::handleRendererStateChange(MafwRenderer::State newState)
 {
-    if (newState == MafwRenderer::Playing && shuffleState == 1 && playlist) {
-        playlist->shuffle();
-        shuffleState = 2;
+    const bool inUse = qobject_cast<MafwRenderer*>(sender()) == currentRendererInUse(contentType);
+    if (newState == MafwRenderer::Playing && inUse) {
+        shuffleNow();
     }
-    if (qobject_cast<MafwRenderer*>(sender()) != currentRendererInUse(contentType) &&
-        !completionPending) {
+    if (!inUse && !completionPending) {
         return;
     }
     applyRendererState(newState);

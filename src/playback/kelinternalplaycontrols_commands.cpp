@@ -28,6 +28,20 @@ bool isNegativeIndex(int index, const char* signature)
 }
 } // namespace
 
+// An index the playlist in use does not have would leave the engine awaiting an item that
+// never comes; one above INT_MAX would wrap.
+bool KelInternalPlayControls::isPlaylistIndex(uint index, const char* signature) const
+{
+    const uint limit = playlist ? playlist->count() : uint(std::numeric_limits<int>::max()) + 1;
+    if (index < limit) {
+        return true;
+    }
+    qCWarning(lcPlayback).noquote() << QStringLiteral("%1 index %2 is beyond the playlist, ignored")
+                                           .arg(QLatin1String(signature))
+                                           .arg(index);
+    return false;
+}
+
 bool KelInternalPlayControls::setPlaylist(const QString& playlistId, bool deleteOnComplete)
 {
     if (!initialised) {
@@ -117,7 +131,7 @@ void KelInternalPlayControls::handlePlaylistChange(MafwPlaylist* newPlaylist)
     connect(newPlaylist, &MafwPlaylist::contentsChanged, this,
             &KelInternalPlayControls::handlePlaylistContentsChanged, Qt::UniqueConnection);
     Q_EMIT playlistChanged(newPlaylist);
-    if (shuffleState == 0) {
+    if (shuffleState == ShuffleWhenPlaylistArrives) {
         shufflePlay(shuffleStartIndex);
     }
 }
@@ -140,9 +154,18 @@ void KelInternalPlayControls::disconnectPlaylistContents()
 
 void KelInternalPlayControls::play(uint index)
 {
+    if (isPlaylistIndex(index, "void KelInternalPlayControls::play(uint)")) {
+        startPlaylistAt(index, false);
+    }
+}
+
+void KelInternalPlayControls::startPlaylistAt(uint index, bool shuffled)
+{
     Q_EMIT playbackAboutToStart();
     startingIndex = int(index);
     awaitingStartingIndex = true;
+    // The latest start decides whether the playlist is shuffled.
+    shuffleState = shuffled ? ShuffleWhenPlaying : NoShufflePending;
     changeContentType(KelPlayControls::PlaylistContent);
     startPlay();
 }
@@ -150,35 +173,54 @@ void KelInternalPlayControls::play(uint index)
 void KelInternalPlayControls::startPlay()
 {
     allowErrors();
-    if (callActive) {
-        Q_EMIT error(playDuringCallError());
-        return;
-    }
     MafwRenderer* renderer = currentRendererInUse(contentType);
-    if (!renderer) {
+    if (callActive || !renderer) {
+        // Nothing starts: neither a shuffle nor the starting item is to be waited for.
+        shuffleState = NoShufflePending;
+        awaitingStartingIndex = false;
+        if (callActive) {
+            Q_EMIT error(playDuringCallError());
+        }
         return;
     }
     renderer->assignPlaylist(playlist);
-    renderer->gotoIndex(uint(startingIndex));
+    // Told first: the renderer may report the real item from inside gotoIndex().
     if (startingIndex == 0) {
         onMediaChanged(0, MafwContent());
     }
+    renderer->gotoIndex(uint(startingIndex));
     renderer->play();
+    // A renderer already playing moves to the item and keeps playing: no Playing report
+    // follows, so the starting item is current now.
+    if (rendererState == MafwRenderer::Playing) {
+        shuffleNow();
+    }
+}
+
+void KelInternalPlayControls::shuffleNow()
+{
+    if (shuffleState == ShuffleWhenPlaying && playlist) {
+        shuffleState = NoShufflePending;
+        playlist->shuffle();
+    }
 }
 
 void KelInternalPlayControls::shufflePlay(int index)
 {
-    if (isNegativeIndex(index, "void KelInternalPlayControls::shufflePlay(int)")) {
+    const char* signature = "void KelInternalPlayControls::shufflePlay(int)";
+    if (isNegativeIndex(index, signature)) {
         return;
     }
     shuffleStartIndex = index;
     if (!playlist) {
-        shuffleState = 0;
+        shuffleState = ShuffleWhenPlaylistArrives;
         return;
     }
-    shuffleState = 1;
-    playlist->unshuffle();
-    play(uint(index));
+    shuffleState = NoShufflePending;
+    if (isPlaylistIndex(uint(index), signature)) {
+        playlist->unshuffle();
+        startPlaylistAt(uint(index), true);
+    }
 }
 
 void KelInternalPlayControls::stop()
@@ -241,7 +283,7 @@ void KelInternalPlayControls::setPosition(uint seconds)
     if (!renderer) {
         return;
     }
-    allowErrorsAfterTimeout(3);
+    allowErrorsAfterTimeout(SeekErrorGateSeconds);
     if (rendererState != MafwRenderer::Stopped) {
         positionRepliesToSkip = pendingPositionRequests;
         const uint limit = uint(std::numeric_limits<int>::max());
@@ -262,7 +304,8 @@ void KelInternalPlayControls::setPlaylistIndex(int index)
     if (!renderer) {
         return;
     }
-    if (isNegativeIndex(index, "void KelInternalPlayControls::setPlaylistIndex(int)")) {
+    const char* signature = "void KelInternalPlayControls::setPlaylistIndex(int)";
+    if (isNegativeIndex(index, signature) || !isPlaylistIndex(uint(index), signature)) {
         return;
     }
     allowErrors();
@@ -299,11 +342,12 @@ void KelInternalPlayControls::playUriWithGstRenderer(const QUrl& uri)
 
 void KelInternalPlayControls::playPlaylist(const QUrl& url, const QString& type)
 {
-    duration = -1;
+    duration = DurationOfStream;
     Q_EMIT playbackAboutToStart();
     if (url.toString() != playlistUrl.toString()) {
         clearPlaylist();
     }
+    shuffleState = NoShufflePending;
     clearPendingPlaylist();
     if (renderers.contains(KelPlayControls::UriContent)) {
         pendingUri.clear();
@@ -311,6 +355,7 @@ void KelInternalPlayControls::playPlaylist(const QUrl& url, const QString& type)
     } else {
         pendingUriIsPlaylist = true;
         pendingUri = url;
+        pendingMimeType = type;
     }
 }
 
@@ -333,7 +378,8 @@ void KelInternalPlayControls::clearPlaylist()
         renderer->stop();
     }
     clearMetadataHandler(contentType);
-    startingIndex = -1;
+    startingIndex = NoIndex;
+    shuffleState = NoShufflePending;
     if (playlist && !playlist->isPermanent() && deletePlaylistOnComplete) {
         changeContentType(KelPlayControls::NoContent);
         disconnectPlaylistContents();

@@ -94,10 +94,9 @@ void KelInternalPlayControls::disconnectMetadataHandlerSignals(KelPlayControls::
 
 void KelInternalPlayControls::onMediaChanged(int index, const MafwContent& content)
 {
-    if (index == -1) {
-        return;
-    }
-    if (rendererState != MafwRenderer::Playing && index != startingIndex) {
+    // Reports come only when the item really changed (also while paused or stopped), so
+    // all but the items passed on the way to an awaited starting index are taken.
+    if (index == NoIndex) {
         return;
     }
     if (awaitingStartingIndex && index != startingIndex) {

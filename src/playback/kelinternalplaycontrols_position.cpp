@@ -47,7 +47,7 @@ void KelInternalPlayControls::updatePosition(uint position)
 
 void KelInternalPlayControls::disablePositionUpdates()
 {
-    positionStopTimer->start(500);
+    positionStopTimer->start(PositionStopDelayMs);
 }
 
 void KelInternalPlayControls::enablePositionUpdates()
@@ -105,7 +105,7 @@ void KelInternalPlayControls::blockErrors()
 
 void KelInternalPlayControls::allowErrorsAfterTimeout(uint seconds)
 {
-    allowErrorsTimer.start(int(seconds * 1000));
+    allowErrorsTimer.start(std::chrono::seconds(seconds));
 }
 
 void KelInternalPlayControls::callStatePropertyChecker()

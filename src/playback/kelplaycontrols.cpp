@@ -70,7 +70,7 @@ KelPlayControls::ContentType KelPlayControls::contentType()
 }
 bool KelPlayControls::isGoingToBeShuffled()
 {
-    return engine->shuffleState != 2;
+    return engine->shuffleState != KelInternalPlayControls::NoShufflePending;
 }
 QString KelPlayControls::mimeType()
 {

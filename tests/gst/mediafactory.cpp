@@ -73,13 +73,4 @@ bool writeVorbis(const QString& path, int milliseconds)
         path);
 }
 
-bool writeTheora(const QString& path, int frames)
-{
-    return encode(QStringLiteral("videotestsrc num-buffers=%1 ! video/x-raw,width=64,height=48,"
-                                 "framerate=25/1 ! theoraenc ! oggmux ! filesink location=\"%2\"")
-                      .arg(frames)
-                      .arg(QStringLiteral("%1")),
-                  path);
-}
-
 } // namespace MediaFactory

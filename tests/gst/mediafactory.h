@@ -10,7 +10,6 @@ bool writeWav(const QString& path, int milliseconds, int frequency = 440);
 // Runs a GStreamer pipeline description to its end; "%1" in it stands for path.
 bool encode(const QString& description, const QString& path);
 bool writeVorbis(const QString& path, int milliseconds);
-bool writeTheora(const QString& path, int frames);
 } // namespace MediaFactory
 
 #endif

@@ -126,11 +126,11 @@ private Q_SLOTS:
                         Qt::QueuedConnection));
         QVERIFY(QMetaType::type("MafwContent") != QMetaType::UnknownType);
         QVERIFY(QMetaType::type("MafwPlaylist*") != QMetaType::UnknownType);
-        renderer.setState(MafwRenderer::Paused);
+        renderer.setState(MafwRenderer::Transitioning);
         Q_EMIT renderer.error(MafwError(MafwError::MissingDecoder, QStringLiteral("m")));
         QVERIFY(receiver.states.isEmpty());
         QCoreApplication::processEvents();
-        QCOMPARE(receiver.states, QList<int>{2});
+        QCOMPARE(receiver.states, QList<int>{3});
         QCOMPARE(receiver.codes, QList<int>{304});
     }
 
@@ -192,7 +192,7 @@ private Q_SLOTS:
     void sharedPlaylists()
     {
         MafwShared* shared = MafwShared::instance();
-        QVERIFY(shared->initialize(MafwShared::TrackFlags(0x3F)));
+        QVERIFY(shared->initialize(MafwShared::TrackAll));
         QVERIFY(!shared->initialize(MafwShared::TrackFlags(0x40)));
         QVERIFY(!shared->createPlaylist(QString()));
         MafwPlaylist* a = shared->createPlaylist(QStringLiteral("a"), true);

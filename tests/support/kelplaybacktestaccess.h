@@ -14,18 +14,11 @@ public:
     static int pendingRequests(KelPlayControls* f) { return f->engine->pendingPositionRequests; }
     static int repliesToSkip(KelPlayControls* f) { return f->engine->positionRepliesToSkip; }
     static bool errorsAllowed(KelPlayControls* f) { return f->engine->errorsAllowed; }
-    static int shuffleState(KelPlayControls* f) { return f->engine->shuffleState; }
-    static bool completionPending(KelPlayControls* f) { return f->engine->completionPending; }
     static QUrl pendingUri(KelPlayControls* f) { return f->engine->pendingUri; }
     static MafwPlaylist* pendingPlaylist(KelPlayControls* f) { return f->engine->pendingPlaylist; }
-    static int duration(KelPlayControls* f) { return f->engine->duration; }
     static bool hasRenderer(KelPlayControls* f)
     {
         return f->engine->renderers.contains(KelPlayControls::PlaylistContent);
-    }
-    static bool hasHandlerEntry(KelPlayControls* f, KelPlayControls::ContentType type)
-    {
-        return f->engine->metadataHandlers.contains(type);
     }
 
     static QTimer* positionTimer(KelPlayControls* f) { return f->engine->positionTimer; }
@@ -33,13 +26,11 @@ public:
     static QTimer* allowErrorsTimer(KelPlayControls* f) { return &f->engine->allowErrorsTimer; }
 
     // Fire a timer's work now instead of waiting for it.
-    static void firePositionPoll(KelPlayControls* f) { f->engine->getPosition(); }
     static void firePositionStop(KelPlayControls* f)
     {
         f->engine->positionStopTimer->stop();
         f->engine->stopPositionTimer();
     }
-    static void blockErrors(KelPlayControls* f) { f->engine->blockErrors(); }
     static void fireAllowErrors(KelPlayControls* f)
     {
         f->engine->allowErrorsTimer.stop();

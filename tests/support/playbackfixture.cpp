@@ -8,84 +8,62 @@
 #include <QCoreApplication>
 #include <QEvent>
 
-SignalLog::SignalLog(KelPlayControls* c) : QObject(c)
-{
-    using F = KelPlayControls;
-    auto add = [this](const QString& text) { entries << text; };
-    connect(c, &F::stateChanged, this,
-            [add](MafwRenderer::State s) { add(QStringLiteral("stateChanged(%1)").arg(int(s))); });
-    connect(c, &F::playlistChanged, this, [add](MafwPlaylist* p) {
-        add(QStringLiteral("playlistChanged(%1)").arg(p ? p->name() : QStringLiteral("null")));
-    });
-    connect(c, &F::playlistContentsChanged, this,
-            [add](MafwPlaylist*) { add(QStringLiteral("playlistContentsChanged")); });
-    connect(c, &F::mediaChanged, this,
-            [add](const KelMetadataHandler*) { add(QStringLiteral("mediaChanged")); });
-    connect(c, &F::metadataChanged, this,
-            [add](const KelMetadataHandler*) { add(QStringLiteral("metadataChanged")); });
-    connect(c, &F::positionChanged, this,
-            [add](uint p, int d) { add(QStringLiteral("positionChanged(%1,%2)").arg(p).arg(d)); });
-    connect(c, &F::bufferingChanged, this,
-            [add](float f) { add(QStringLiteral("bufferingChanged(%1)").arg(double(f))); });
-    connect(c, &F::callActivated, this,
-            [add](bool b) { add(QStringLiteral("callActivated(%1)").arg(int(b))); });
-    connect(c, &F::playbackCompleted, this, [add]() { add(QStringLiteral("playbackCompleted")); });
-    connect(c, &F::error, this,
-            [add](const MafwError& e) { add(QStringLiteral("error(%1)").arg(int(e.code()))); });
-    connect(c, &F::contentTypeChanged, this,
-            [add]() { add(QStringLiteral("contentTypeChanged")); });
-    connect(c, &F::playbackAboutToStart, this,
-            [add]() { add(QStringLiteral("playbackAboutToStart")); });
-    connect(c, &F::aboutToPlayRadioStream, this,
-            [add]() { add(QStringLiteral("aboutToPlayRadioStream")); });
-}
-
-QStringList SignalLog::take()
-{
-    QStringList taken;
-    taken.swap(entries);
-    return taken;
-}
-
-QStringList SignalLog::only(const QString& prefix) const
-{
-    QStringList result;
-    for (const QString& entry : entries) {
-        if (entry.startsWith(prefix)) {
-            result << entry;
-        }
-    }
-    return result;
-}
-
 void PlaybackFixture::setUpControls(bool initialise, bool withRenderer)
 {
     if (withRenderer) {
         addRenderer();
     }
     controls = KelPlayControls::instance();
-    log = new SignalLog(controls);
+    using F = KelPlayControls;
+    auto add = [this](const QString& text) { journal << text; };
+    auto note = [add](const char* text) { return [add, text]() { add(QLatin1String(text)); }; };
+    QObject::connect(controls, &F::stateChanged, controls,
+                     [add](MafwRenderer::State s) { add(QStringLiteral("state%1").arg(int(s))); });
+    QObject::connect(controls, &F::playlistChanged, controls, [add](MafwPlaylist* p) {
+        add(QStringLiteral("list(%1)").arg(p ? p->name() : QStringLiteral("null")));
+    });
+    QObject::connect(controls, &F::positionChanged, controls,
+                     [add](uint p, int d) { add(QStringLiteral("pos(%1,%2)").arg(p).arg(d)); });
+    QObject::connect(controls, &F::bufferingChanged, controls,
+                     [add](float f) { add(QStringLiteral("buf(%1)").arg(double(f))); });
+    QObject::connect(controls, &F::callActivated, controls,
+                     [add](bool b) { add(QStringLiteral("call%1").arg(int(b))); });
+    QObject::connect(controls, &F::error, controls, [add](const MafwError& e) {
+        add(QStringLiteral("err%1").arg(int(e.code())));
+    });
+    QObject::connect(controls, &F::playlistContentsChanged, controls, note("contents"));
+    QObject::connect(controls, &F::mediaChanged, controls, note("media"));
+    QObject::connect(controls, &F::metadataChanged, controls, note("meta"));
+    QObject::connect(controls, &F::playbackCompleted, controls, note("done"));
+    QObject::connect(controls, &F::contentTypeChanged, controls, note("type"));
+    QObject::connect(controls, &F::playbackAboutToStart, controls, note("start"));
+    QObject::connect(KelPlaybackTestAccess::engine(controls),
+                     &KelInternalPlayControls::rendererLost, controls, note("lost"));
     if (initialise) {
         controls->init();
     }
-    if (renderer) {
-        renderer->takeCommands();
-    }
-    log->take();
+    journal.clear();
 }
 
 ScriptedRenderer* PlaybackFixture::addRenderer()
 {
     renderer = new ScriptedRenderer;
+    renderer->journal = &journal;
     MafwRegistry::instance()->addRenderer(renderer);
     return renderer;
+}
+
+RecordingHandler* PlaybackFixture::handler(KelPlayControls::ContentType type)
+{
+    auto* handler = new RecordingHandler(&journal);
+    controls->setMetadataHandler(handler, type);
+    return handler;
 }
 
 void PlaybackFixture::tearDownControls()
 {
     delete controls;
     controls = nullptr;
-    log = nullptr;
     delete renderer.data();
     MafwShared* shared = MafwShared::instance();
     for (const QString& name : shared->playlistNames()) {
@@ -93,30 +71,14 @@ void PlaybackFixture::tearDownControls()
     }
     ContextProvider::setValue(QStringLiteral("Phone.Call"), QVariant());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    journal.clear();
 }
 
 MafwPlaylist* PlaybackFixture::makePlaylist(const QString& name, int items, bool permanent)
 {
     MafwPlaylist* playlist = MafwShared::instance()->createPlaylist(name, permanent);
     for (int i = 0; i < items; ++i) {
-        playlist->appendItem(QUrl(QStringLiteral("file:///media/%1-%2.ogg").arg(name).arg(i)));
+        playlist->appendItem(QUrl(QStringLiteral("file:///%1%2").arg(name).arg(i)));
     }
     return playlist;
-}
-
-MafwPlaylist* PlaybackFixture::installPlaylist(const QString& name, int items,
-                                               bool deleteOnComplete)
-{
-    MafwPlaylist* playlist = makePlaylist(name, items);
-    controls->setPlaylist(name, deleteOnComplete);
-    Q_EMIT renderer->playlistChanged(playlist);
-    renderer->takeCommands();
-    log->take();
-    return playlist;
-}
-
-void PlaybackFixture::rendererState(MafwRenderer::State state)
-{
-    renderer->setState(state);
-    renderer->takeCommands();
 }

@@ -12,34 +12,24 @@
 
 class MafwPlaylist;
 
-// Records every facade signal as text, e.g. "stateChanged(1)", in emission order.
-class SignalLog : public QObject
-{
-    Q_OBJECT
-public:
-    explicit SignalLog(KelPlayControls* controls);
-    QStringList entries;
-    QStringList take();
-    // Entries whose text starts with prefix.
-    QStringList only(const QString& prefix) const;
-};
-
-// A fresh facade per test, optionally initialised, with a scripted "mafw_gst_renderer".
+// A fresh facade per test, optionally initialised, with a scripted "mafw_gst_renderer", and
+// one journal of what happens in order: the facade's signals ("state1", "pos(5,-2)",
+// "err322", "media", "done", ...; "lost" when the engine loses the renderer), the renderer's
+// commands (">play", ">gotoIndex(2)") and the calls of handlers made by handler() ("h:set(2,l2)").
 class PlaybackFixture
 {
 protected:
     void setUpControls(bool initialise = true, bool withRenderer = true);
     void tearDownControls();
     ScriptedRenderer* addRenderer();
+    RecordingHandler* handler(KelPlayControls::ContentType type);
+    // A shared playlist of items "file:///<name><i>".
     static MafwPlaylist* makePlaylist(const QString& name, int items, bool permanent = false);
-    // Sets the playlist and confirms it from the renderer, as a renderer does later.
-    MafwPlaylist* installPlaylist(const QString& name, int items, bool deleteOnComplete = true);
-    // Emits a state from the renderer and forgets its commands.
-    void rendererState(MafwRenderer::State state);
+    QStringList takeJournal() { return std::exchange(journal, {}); }
 
     KelPlayControls* controls = nullptr;
     QPointer<ScriptedRenderer> renderer;
-    SignalLog* log = nullptr;
+    QStringList journal;
 };
 
 #endif

@@ -5,9 +5,16 @@
 
 #include <QPointer>
 #include <QStringList>
+#include <QTimer>
 
-// A renderer driven by the test: it records every command with its arguments, keeps position
-// requests until the test answers them, and emits whatever signal the test asks for.
+#include <functional>
+
+// A renderer that keeps every promise of MafwRenderer without playing anything. It journals
+// each command, does at once what a renderer does inside a call, and keeps what a renderer
+// does later (reaching the state asked for, confirming a playlist, reading a playlist file)
+// until settle() or the event loop runs it. The test plays the media: endItem(), fail(),
+// answerPosition(). An item whose path holds "missing" fails to start; one whose URI has the
+// query "ms=N" ends by itself N ms after it reached Playing.
 class ScriptedRenderer : public MafwRenderer
 {
     Q_OBJECT
@@ -29,20 +36,59 @@ public:
     bool assignPlaylist(MafwPlaylist* playlist) override;
     bool requestPosition(QObject* receiver, const char* member) override;
 
-    // Commands in the order received, e.g. "gotoIndex(2)"; takeCommands() also forgets them.
-    QStringList commands;
-    QStringList takeCommands();
+    // Receives each command in the order received, e.g. ">gotoIndex(2)", when set.
+    QStringList* journal = nullptr;
+    State state() const { return m_state; }
+
+    // Runs what is due later, until nothing more is.
+    void settle();
+    // The current item ends: the next one starts, or playback completes.
+    void endItem();
+    // A failure: one error and Stopped; a passing one (TransientError) only the error.
+    void fail(MafwError::Code code);
+    // The renderer changes state by itself, as a renderer may (from Stopped through
+    // Transitioning).
+    void setState(State state);
 
     bool acceptPositionRequests = true;
+    bool answerWhenSettling = false; // else the test answers
     int openRequests() const { return m_requests.size(); }
-    // Answers the oldest open request; false when none is open.
+    // Answers the oldest open request; false when none is open or its receiver is gone.
     bool answerPosition(uint seconds);
     void dropRequests() { m_requests.clear(); }
 
-    void setState(MafwRenderer::State state) { Q_EMIT stateChanged(state); }
-
 private:
-    bool record(const QString& command);
+    void record(const QString& command);
+    // Runs step from the event loop or settle(); only while the item stays, unless not
+    // forThisItem.
+    void later(const std::function<void()>& step, bool forThisItem = true);
+    void report();
+    void start(State target);
+    bool startCurrent(State target);
+    void reach(State now, bool changeNow);
+    void pauseHere();
+    bool moveTo(int index);
+    void change(State state);
+    int count() const;
+    QUrl current() const;
+    void use(MafwPlaylist* playlist, bool fromFile);
+    void halt();
+
+    State m_state = Stopped;
+    State m_target = Playing;
+    QPointer<MafwPlaylist> m_playlist; // the source when set, else m_entries
+    QList<QUrl> m_entries;             // a URI, or the entries of a playlist file
+    bool m_fromFile = false;
+    int m_index = -1;
+    int m_generation = 0; // bumped when what was due for the old item no longer is
+    bool m_movedStopped = false;
+    bool m_finishing = false;
+    int m_reportedIndex = -1;
+    QUrl m_reportedUri;
+    uint m_position = 0;
+    QList<std::function<void()>> m_due;
+    QTimer m_dueTimer;
+    QTimer m_itemTimer;
 
     struct Request
     {

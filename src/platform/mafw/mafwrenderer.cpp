@@ -10,6 +10,25 @@ const QString MafwRenderer::MAFW_RENDERER_PROPERTY_POLICY_OVERRIDE =
 MafwRenderer::MafwRenderer(const QString& uuid, const QString& name, QObject* parent)
     : QObject(parent), m_uuid(uuid), m_name(name)
 {
+#ifndef QT_NO_DEBUG
+    // Connected first, so that a renderer breaking its promise is stopped inside its report.
+    connect(this, &MafwRenderer::stateChanged, this, [this](State state) {
+        if (!isLegalStateChange(m_reportedState, state)) {
+            qCCritical(lcMafw).noquote()
+                << QStringLiteral("renderer \"%1\" reported state %2 after %3")
+                       .arg(m_uuid)
+                       .arg(int(state))
+                       .arg(int(m_reportedState));
+            Q_ASSERT_X(false, "MafwRenderer::stateChanged", "illegal renderer state change");
+        }
+        m_reportedState = state;
+    });
+#endif
+}
+
+bool MafwRenderer::isLegalStateChange(State from, State to)
+{
+    return from != to && (from != Stopped || to == Transitioning);
 }
 
 MafwRenderer::~MafwRenderer() = default;

@@ -13,7 +13,34 @@
 class MafwPlaylist;
 
 // A player of media. Subclasses implement the commands; the base refuses them all.
-// Commands return true when accepted; what follows is reported through the signals.
+//
+// What every renderer promises (the engine relies on nothing else):
+// - Commands return true when accepted; a refused command changes nothing and reports nothing.
+// - States: stateChanged() comes only with a change, never the same state twice in a row.
+//   Leaving Stopped always passes through Transitioning (isLegalStateChange() says which
+//   changes may be reported). stop() reports Stopped before it returns. A start (play(),
+//   playUri(), playPlaylistUri(), or pauseAt() while Stopped) and resume() report
+//   Transitioning before they return; the running state asked for (Playing, or Paused for
+//   pauseAt()) follows later, from the event loop, as does Paused after pause().
+// - Items: mediaChanged(index, content) names the item that became current: its play-order
+//   index in the assigned playlist (-1 for a single URI or a playlist file's entry) and its
+//   URI as the content's uuid. next(), previous() and gotoIndex() report the new item before
+//   they return, also when it is the current one, and keep the running state: Playing stays
+//   Playing, Paused stays Paused, Stopped stays Stopped, with no stateChanged(). A command
+//   that starts an item (playUri(), play() or pauseAt() while Stopped) reports it before it
+//   returns, unless a move reported that item while Stopped. A playlist file's entries and
+//   the later items of a playlist are reported when they start, the state staying Playing.
+//   While not Stopped, an edit or shuffle that moves the current item to another
+//   index reports it again under the new index. The assigned playlist's currentIndex() is
+//   kept on the current item.
+// - assignPlaylist() of a playlist other than the one in use (or while a URI plays) stops
+//   first. It is confirmed later, never from inside the call, by playlistChanged(playlist),
+//   unless another playlist was assigned meanwhile; nullptr drops the playlist and is not
+//   confirmed.
+// - The end of the last item reports playbackCompleted() and then Stopped (also when a
+//   handler of playbackCompleted() calls stop()).
+// - A failure that ends playback reports exactly one error() and then Stopped; a passing
+//   problem (MafwError::TransientError) reports one error() and playback goes on.
 class MAFW_EXPORT MafwRenderer : public QObject
 {
     Q_OBJECT
@@ -52,6 +79,10 @@ public:
     // position in whole seconds.
     virtual bool requestPosition(QObject* receiver, const char* member);
 
+    // Whether a renderer may report a change from one state to the other. Debug builds
+    // check every report of every renderer against it.
+    static bool isLegalStateChange(State from, State to);
+
     // Invokes a member given in SLOT() or SIGNAL() encoding with one uint argument.
     // False when receiver is null or has no such member.
     static bool deliverPosition(QObject* receiver, const QByteArray& member, uint seconds);
@@ -69,6 +100,7 @@ Q_SIGNALS:
 private:
     QString m_uuid;
     QString m_name;
+    State m_reportedState = Stopped; // as checked in debug builds
 };
 
 Q_DECLARE_METATYPE(MafwRenderer::State)

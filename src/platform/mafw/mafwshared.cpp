@@ -15,9 +15,8 @@ MafwShared::~MafwShared() = default;
 
 bool MafwShared::initialize(QFlags<TrackFlag> flags)
 {
-    constexpr int known = 0x3F;
     // Tracking runs on the application's event loop.
-    if ((int(flags) & ~known) || !QCoreApplication::instance()) {
+    if ((int(flags) & ~int(TrackAll)) || !QCoreApplication::instance()) {
         return false;
     }
     m_flags |= flags;

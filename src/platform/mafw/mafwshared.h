@@ -22,6 +22,7 @@ public:
         TrackPermanent = 0x08,        // permanent playlists
         TrackShuffle = 0x10,          // shuffle and unshuffle of published playlists
         TrackFiles = 0x20,            // playlists loaded from and saved to files
+        TrackAll = 0x3F,
     };
     Q_DECLARE_FLAGS(TrackFlags, TrackFlag)
     Q_FLAG(TrackFlags)

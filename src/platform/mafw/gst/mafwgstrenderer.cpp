@@ -1,154 +1,49 @@
-// Commands, item handling and the pipeline of the GStreamer renderer.
+// Commands of the GStreamer renderer and what it reports: states, items, metadata, errors.
 #include "mafwgstrenderer.h"
 
 #include "mafwgstlogging_p.h"
-#include "mafwgstrenderer_p.h"
-
-#include <mafwplaylist.h>
 #include <mafwplaylistfetcher.h>
 
-#include <QCoreApplication>
-
-#include <gst/gst.h>
-
-namespace {
-
-GstElement* sinkFromDescription(const QByteArray& description)
-{
-    GError* error = nullptr;
-    GstElement* sink = gst_parse_bin_from_description(description.constData(), TRUE, &error);
-    if (!sink) {
-        qCWarning(lcGst).noquote() << QStringLiteral("invalid sink \"%1\": %2; using a fake sink")
-                                          .arg(QString::fromUtf8(description),
-                                               QString::fromUtf8(error ? error->message : ""));
-        g_clear_error(&error);
-        sink = gst_parse_bin_from_description("fakesink sync=true", TRUE, nullptr);
-    }
-    return sink;
-}
-
-// True when the automatic audio sink finds no device and falls back to a fake one.
-bool noAudioDevice()
-{
-    GstElement* probe = gst_element_factory_make("autoaudiosink", nullptr);
-    if (!probe) {
-        return true;
-    }
-    bool fake = true;
-    if (gst_element_set_state(probe, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE) {
-        fake = false;
-        GstIterator* it = gst_bin_iterate_elements(GST_BIN(probe));
-        GValue item = G_VALUE_INIT;
-        while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
-            GstElement* child = GST_ELEMENT(g_value_get_object(&item));
-            GstElementFactory* factory = gst_element_get_factory(child);
-            if (factory && g_strcmp0(GST_OBJECT_NAME(factory), "fakesink") == 0) {
-                fake = true;
-            }
-            g_value_reset(&item);
-        }
-        g_value_unset(&item);
-        gst_iterator_free(it);
-    }
-    gst_element_set_state(probe, GST_STATE_NULL);
-    gst_object_unref(probe);
-    return fake;
-}
-
-GstElement* makeAudioSink()
-{
-    const QByteArray description = qgetenv("KELMORA_AUDIO_SINK");
-    if (!description.isEmpty()) {
-        return sinkFromDescription(description);
-    }
-    static const bool fake = noAudioDevice();
-    static bool warned = false;
-    if (fake) {
-        if (!warned) {
-            warned = true;
-            qCWarning(lcGst) << "no audio output device found; playing to a fake sink";
-        }
-        return sinkFromDescription("fakesink sync=true");
-    }
-    return gst_element_factory_make("autoaudiosink", nullptr);
-}
-
-GstElement* makeVideoSink()
-{
-    const QByteArray description = qgetenv("KELMORA_VIDEO_SINK");
-    if (!description.isEmpty()) {
-        return sinkFromDescription(description);
-    }
-    return gst_element_factory_make("autovideosink", nullptr);
-}
-
-} // namespace
+#include <mafwplaylist.h>
 
 MafwGstRenderer::MafwGstRenderer(const QString& uuid, const QString& name, QObject* parent)
-    : MafwRenderer(uuid, name, parent)
+    : MafwRenderer(uuid, name, parent), m_pipeline(new MafwGstPipeline(this))
 {
+    using P = MafwGstPipeline;
+    connect(m_pipeline, &P::playing, this, [this]() { setState(Playing); });
+    connect(m_pipeline, &P::paused, this, [this]() { setState(Paused); });
+    connect(m_pipeline, &P::ended, this, &MafwGstRenderer::onEnded);
+    connect(m_pipeline, &P::failed, this, &MafwGstRenderer::onFailed);
+    connect(m_pipeline, &P::tagFound, this, &MafwGstRenderer::onTag);
+    connect(m_pipeline, &P::durationChanged, this, [this](int seconds) {
+        Q_EMIT metadataChanged(QStringLiteral("duration"), {QVariant(seconds)});
+    });
+    connect(m_pipeline, &P::seekableChanged, this, [this](bool seekable) {
+        Q_EMIT metadataChanged(QStringLiteral("is-seekable"), {QVariant(seekable)});
+    });
+    connect(m_pipeline, &P::bufferingChanged, this, &MafwRenderer::bufferingInfo);
+    connect(m_pipeline, &P::stateRequested, this, &MafwGstRenderer::onStateRequested);
+    connect(m_pipeline, &P::handedOver, this, &MafwGstRenderer::onHandedOver);
+    connect(m_pipeline, &P::nextStreamStarted, this, &MafwGstRenderer::onNextStreamStarted);
 }
 
-MafwGstRenderer::~MafwGstRenderer()
-{
-    if (m_pipeline) {
-        gst_element_set_state(m_pipeline, GST_STATE_NULL);
-        GstBus* bus = gst_element_get_bus(m_pipeline);
-        gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
-        gst_object_unref(bus);
-        g_signal_handlers_disconnect_by_data(m_pipeline, this);
-        gst_object_unref(m_pipeline);
-    }
-    delete m_next.exchange(nullptr);
-}
+MafwGstRenderer::~MafwGstRenderer() = default;
 
 qulonglong MafwGstRenderer::pipelineHandle()
 {
-    ensurePipeline();
-    return qulonglong(quintptr(m_pipeline));
+    return qulonglong(quintptr(m_pipeline->element()));
 }
 
-void MafwGstRenderer::ensurePipeline()
+qint64 MafwGstRenderer::positionMs() const
 {
-    if (m_pipeline) {
-        return;
-    }
-    m_pipeline = gst_element_factory_make("playbin", nullptr);
-    if (!m_pipeline) {
-        qCWarning(lcGst) << "GStreamer's playbin is not installed";
-        return;
-    }
-    gst_object_ref_sink(m_pipeline);
-    g_object_set(m_pipeline, "audio-sink", makeAudioSink(), "video-sink", makeVideoSink(), nullptr);
-    g_signal_connect(m_pipeline, "about-to-finish", G_CALLBACK(MafwGstRendererHooks::aboutToFinish),
-                     this);
-    g_signal_connect(m_pipeline, "deep-element-added",
-                     G_CALLBACK(MafwGstRendererHooks::deepElementAdded), this);
-    GstBus* bus = gst_element_get_bus(m_pipeline);
-    gst_bus_set_sync_handler(bus, MafwGstRendererHooks::busSync, this, nullptr);
-    gst_object_unref(bus);
+    return m_state == Stopped ? 0 : m_pipeline->positionMs();
 }
 
-void MafwGstRenderer::resetPipeline(bool release)
+void MafwGstRenderer::resetStream(bool release)
 {
-    if (m_pipeline) {
-        gst_element_set_state(m_pipeline, release ? GST_STATE_NULL : GST_STATE_READY);
-    }
-    // Messages still on their way from the old stream are dropped from here on.
-    ++m_generation;
-    delete m_next.exchange(nullptr);
-    m_handedOver.clear();
-    m_staleHandOvers = 0;
-    m_groupKnown = false;
-    m_prerolled = false;
-    m_hasPlayed = false;
-    m_buffering = false;
-    m_pendingSeekMs = -1;
-    m_seekingToMs = -1;
-    m_duration = -1;
-    m_seekable = -1;
+    m_pipeline->reset(release);
+    m_cursor.clearHandOvers();
     m_tags.clear();
-    m_missingPlugin.clear();
 }
 
 void MafwGstRenderer::setState(State state)
@@ -159,166 +54,78 @@ void MafwGstRenderer::setState(State state)
     }
 }
 
-QUrl MafwGstRenderer::currentUri() const
-{
-    switch (m_source) {
-    case UriSource:
-        return m_uri;
-    case PlaylistSource:
-        return m_playlist && m_index >= 0 ? m_playlist->item(uint(m_index)) : QUrl();
-    case PlaylistUrlSource:
-        return m_entry >= 0 && m_entry < m_entries.size() ? m_entries.at(m_entry) : QUrl();
-    case NoSource:
-        break;
-    }
-    return QUrl();
-}
-
 void MafwGstRenderer::reportMedia()
 {
-    const int index = m_source == PlaylistSource ? m_index : -1;
-    const QUrl uri = currentUri();
-    // Reported when moved to while stopped: starting it is no news.
-    const bool announced = m_announcedStopped;
-    m_announcedStopped = m_state == Stopped;
-    if (announced && m_reportedIndex == index && m_reportedUri == uri) {
-        return;
-    }
-    m_reportedIndex = index;
-    m_reportedUri = uri;
-    MafwContent content(uri.toString());
+    m_reportedIndex = m_cursor.reportedIndex();
+    m_reportedUri = m_cursor.currentUri();
+    MafwContent content(m_reportedUri.toString());
     content.setMetadata(m_tags);
-    Q_EMIT mediaChanged(index, content);
+    Q_EMIT mediaChanged(m_reportedIndex, content);
 }
 
-void MafwGstRenderer::startItem(const QUrl& uri, Target target)
+void MafwGstRenderer::startItem(Target target)
 {
-    ensurePipeline();
-    if (!m_pipeline) {
+    const bool fromStopped = m_state == Stopped;
+    if (!m_pipeline->load(m_cursor.currentUri(), target)) {
         fail(MafwError(MafwError::RendererFailure,
                        QStringLiteral("GStreamer's playbin is missing")));
         return;
     }
-    resetPipeline(false);
-    m_target = target;
+    m_cursor.clearHandOvers();
+    m_tags.clear();
     m_policyPaused = false;
-    const QByteArray encoded = uri.toEncoded();
-    g_object_set(m_pipeline, "uri", encoded.constData(), nullptr);
-    // Moving between items keeps the running state (the engine takes item changes only while
-    // playing); a start from nothing is a transition.
-    reportMedia();
-    if (m_state == Stopped) {
+    // Starting the item a move reported while stopped is no news.
+    const bool reported = m_movedStopped && m_reportedIndex == m_cursor.reportedIndex() &&
+                          m_reportedUri == m_cursor.currentUri();
+    m_movedStopped = false;
+    if (!(fromStopped && reported)) {
+        reportMedia();
+    }
+    if (fromStopped) {
         setState(Transitioning);
     }
     publishNext();
-    gst_element_set_state(m_pipeline,
-                          target == TargetPlaying ? GST_STATE_PLAYING : GST_STATE_PAUSED);
+    m_pipeline->run();
+}
+
+bool MafwGstRenderer::startAt(int position, Target target)
+{
+    if (!m_cursor.moveTo(position)) {
+        return false;
+    }
+    startItem(target);
+    return true;
 }
 
 bool MafwGstRenderer::startCurrent(Target target)
 {
-    switch (m_source) {
-    case UriSource:
-        startItem(m_uri, target);
-        return true;
-    case PlaylistSource:
-        return startPlaylistIndex(m_index < 0 ? 0 : m_index, target);
-    case PlaylistUrlSource:
-        if (m_entries.isEmpty()) {
-            return false;
-        }
-        startPlaylistEntry(m_entry < 0 ? 0 : m_entry, target);
-        return true;
-    case NoSource:
-        break;
-    }
-    return false;
-}
-
-bool MafwGstRenderer::startPlaylistIndex(int index, Target target)
-{
-    if (!m_playlist || index < 0 || uint(index) >= m_playlist->count()) {
-        return false;
-    }
-    m_index = index;
-    m_playlist->setCurrentIndex(index);
-    startItem(m_playlist->item(uint(index)), target);
-    return true;
-}
-
-void MafwGstRenderer::startPlaylistEntry(int entry, Target target)
-{
-    m_entry = entry;
-    startItem(m_entries.at(entry), target);
-}
-
-int MafwGstRenderer::currentIndex() const
-{
-    return m_source == PlaylistSource ? m_index : m_entry;
-}
-
-int MafwGstRenderer::nextIndex() const
-{
-    if (m_source == PlaylistSource && m_playlist) {
-        return uint(m_index + 1) < m_playlist->count() ? m_index + 1 : -1;
-    }
-    if (m_source == PlaylistUrlSource) {
-        return m_entry + 1 < m_entries.size() ? m_entry + 1 : -1;
-    }
-    return -1;
-}
-
-QUrl MafwGstRenderer::uriAt(int index) const
-{
-    if (m_source == PlaylistSource && m_playlist) {
-        return m_playlist->item(uint(index));
-    }
-    return index >= 0 && index < m_entries.size() ? m_entries.at(index) : QUrl();
+    return m_cursor.source() != MafwGstPlayCursor::NoSource &&
+           startAt(m_cursor.startPosition(), target);
 }
 
 void MafwGstRenderer::publishNext()
 {
-    MafwGstNextItem* fresh = nullptr;
-    // Nothing more is offered once a stale item is on its way: the order is mended when it
-    // starts.
-    if (m_state != Stopped && m_staleHandOvers == 0) {
-        // After the current item, or after the last one already handed over.
-        int index = m_handedOver.isEmpty() ? nextIndex() : m_handedOver.last().index + 1;
-        const int end = m_source == PlaylistSource ? (m_playlist ? int(m_playlist->count()) : 0)
-                                                   : m_entries.size();
-        if (m_source != UriSource && index >= 0 && index < end) {
-            fresh = new MafwGstNextItem{{}, {}, m_generation.load()};
-            for (; index < end; ++index) {
-                fresh->uris.append(uriAt(index).toEncoded());
-                fresh->indexes.append(index);
-            }
+    QList<QUrl> following;
+    if (m_state != Stopped) {
+        for (int p = m_cursor.nextToOffer(); p >= 0 && p < m_cursor.count(); ++p) {
+            following.append(m_cursor.uriAt(p));
         }
     }
-    delete m_next.exchange(fresh);
+    m_pipeline->offer(following);
 }
 
-// Moves to another item: at once when stopped (reported only), else started in the same
-// running state.
-bool MafwGstRenderer::moveTo(int index)
+// Moves to another item: reported at once when stopped, else started in the running state.
+bool MafwGstRenderer::moveTo(int position)
 {
-    if (index < 0) {
+    if (m_state != Stopped) {
+        return startAt(position,
+                       m_state == Paused ? MafwGstPipeline::TargetPaused : m_pipeline->target());
+    }
+    if (!m_cursor.moveTo(position)) {
         return false;
     }
-    if (m_state == Stopped) {
-        if (m_source == PlaylistSource) {
-            m_index = index;
-            m_playlist->setCurrentIndex(index);
-        } else {
-            m_entry = index;
-        }
-        reportMedia();
-        return true;
-    }
-    const Target target = m_state == Paused ? TargetPaused : TargetPlaying;
-    if (m_source == PlaylistSource) {
-        return startPlaylistIndex(index, target);
-    }
-    startPlaylistEntry(index, target);
+    reportMedia();
+    m_movedStopped = true;
     return true;
 }
 
@@ -330,7 +137,7 @@ bool MafwGstRenderer::play()
     if (m_state == Playing || m_state == Transitioning) {
         return true;
     }
-    return startCurrent(TargetPlaying);
+    return startCurrent(MafwGstPipeline::TargetPlaying);
 }
 
 bool MafwGstRenderer::playUri(const QUrl& uri, const MafwContent* content)
@@ -342,9 +149,9 @@ bool MafwGstRenderer::playUri(const QUrl& uri, const MafwContent* content)
     if (m_fetcher) {
         m_fetcher->abort();
     }
-    m_source = UriSource;
-    m_uri = uri;
-    startItem(uri, TargetPlaying);
+    watchPlaylist(nullptr);
+    m_cursor.setUri(uri);
+    startItem(MafwGstPipeline::TargetPlaying);
     return true;
 }
 
@@ -353,11 +160,9 @@ bool MafwGstRenderer::playPlaylistUri(const QUrl& url, const QString& mimeType)
     if (!url.isValid() || url.isEmpty()) {
         return false;
     }
-    resetPipeline(false);
-    m_source = PlaylistUrlSource;
-    m_playlistUrl = url;
-    m_entries.clear();
-    m_entry = -1;
+    resetStream(false);
+    watchPlaylist(nullptr);
+    m_cursor.setPlaylistUrl(url);
     m_entryErrors.clear();
     setState(Transitioning);
     if (!m_fetcher) {
@@ -371,18 +176,19 @@ bool MafwGstRenderer::playPlaylistUri(const QUrl& url, const QString& mimeType)
 
 void MafwGstRenderer::onPlaylistFetched(const QList<QUrl>& entries, const QString& error)
 {
-    if (m_source != PlaylistUrlSource) {
+    if (m_cursor.source() != MafwGstPlayCursor::PlaylistUrlSource) {
         return;
     }
     if (entries.isEmpty()) {
-        fail(MafwError(MafwError::PlaylistUnreadable,
-                       error.isEmpty()
-                           ? QStringLiteral("%1 holds no entry").arg(m_playlistUrl.toString())
-                           : error));
+        fail(MafwError(
+            MafwError::PlaylistUnreadable,
+            error.isEmpty()
+                ? QStringLiteral("%1 holds no entry").arg(m_cursor.playlistUrl().toString())
+                : error));
         return;
     }
-    m_entries = entries;
-    startPlaylistEntry(0, TargetPlaying);
+    m_cursor.setEntries(entries);
+    startAt(0, m_pipeline->target());
 }
 
 bool MafwGstRenderer::stop()
@@ -390,8 +196,7 @@ bool MafwGstRenderer::stop()
     if (m_fetcher) {
         m_fetcher->abort();
     }
-    resetPipeline(true);
-    m_target = TargetPlaying;
+    resetStream(true);
     m_policyPaused = false;
     // Stopped while reporting the end: the end's own Stopped follows the completion.
     if (!m_finishing) {
@@ -402,60 +207,55 @@ bool MafwGstRenderer::stop()
 
 bool MafwGstRenderer::pause()
 {
-    if (!m_pipeline || (m_state != Playing && m_state != Transitioning)) {
+    if (m_state != Playing && m_state != Transitioning) {
         return false;
     }
-    m_target = TargetPaused;
-    gst_element_set_state(m_pipeline, GST_STATE_PAUSED);
+    m_pipeline->setTarget(MafwGstPipeline::TargetPaused);
     return true;
 }
 
 bool MafwGstRenderer::resume()
 {
-    if (!m_pipeline || m_state != Paused) {
+    if (m_state != Paused) {
         return false;
     }
-    m_target = TargetPlaying;
     m_policyPaused = false;
     setState(Transitioning);
-    gst_element_set_state(m_pipeline, GST_STATE_PLAYING);
+    m_pipeline->setTarget(MafwGstPipeline::TargetPlaying);
     return true;
 }
 
 bool MafwGstRenderer::pauseAt(uint seconds)
 {
     if (m_state == Stopped) {
-        if (!startCurrent(TargetPaused)) {
+        if (!startCurrent(MafwGstPipeline::TargetPaused)) {
             return false;
         }
     } else {
-        m_target = TargetPaused;
-        gst_element_set_state(m_pipeline, GST_STATE_PAUSED);
+        m_pipeline->setTarget(MafwGstPipeline::TargetPaused);
     }
-    m_pendingSeekMs = qint64(seconds) * 1000;
-    applyPendingSeek();
+    m_pipeline->seek(qint64(seconds) * 1000);
     return true;
 }
 
 bool MafwGstRenderer::next()
 {
-    return moveTo(nextIndex());
+    return moveTo(m_cursor.nextPosition());
 }
 
 bool MafwGstRenderer::previous()
 {
-    if (m_source == PlaylistSource && m_playlist && m_playlist->count() > 0) {
-        return moveTo(qMax(0, m_index - 1));
+    const auto source = m_cursor.source();
+    if (source != MafwGstPlayCursor::PlaylistSource &&
+        source != MafwGstPlayCursor::PlaylistUrlSource) {
+        return false;
     }
-    if (m_source == PlaylistUrlSource && !m_entries.isEmpty()) {
-        return moveTo(qMax(0, m_entry - 1));
-    }
-    return false;
+    return moveTo(qMax(0, m_cursor.position() - 1));
 }
 
 bool MafwGstRenderer::gotoIndex(uint index)
 {
-    if (m_source != PlaylistSource || !m_playlist || index >= m_playlist->count()) {
+    if (m_cursor.source() != MafwGstPlayCursor::PlaylistSource || index >= uint(m_cursor.count())) {
         return false;
     }
     return moveTo(int(index));
@@ -468,60 +268,33 @@ bool MafwGstRenderer::seekTo(int seconds, SeekMode mode)
     }
     qint64 target = qint64(seconds) * 1000;
     if (mode == SeekRelative) {
-        target += m_pendingSeekMs >= 0 ? m_pendingSeekMs : positionMs();
+        target += m_pipeline->positionMs();
     }
-    if (m_duration > 0) {
-        target = qMin(target, qint64(m_duration) * 1000);
+    const int duration = m_pipeline->durationSeconds();
+    if (duration > 0) {
+        target = qMin(target, qint64(duration) * 1000);
     }
-    m_pendingSeekMs = qMax<qint64>(0, target);
-    applyPendingSeek();
+    m_pipeline->seek(target);
     return true;
-}
-
-void MafwGstRenderer::applyPendingSeek()
-{
-    if (m_pendingSeekMs < 0 || !m_prerolled || !m_pipeline) {
-        return; // kept until the pipeline can seek
-    }
-    const qint64 target = m_pendingSeekMs;
-    m_pendingSeekMs = -1;
-    m_seekingToMs = target;
-    m_prerolled = false; // until the seek completes
-    // Accurate: key-unit seeks land far off on Vorbis and Opus.
-    const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-    if (!gst_element_seek_simple(m_pipeline, GST_FORMAT_TIME, flags, target * GST_MSECOND)) {
-        m_prerolled = true;
-        m_seekingToMs = -1;
-        Q_EMIT error(MafwError(MafwError::TransientError,
-                               QStringLiteral("%1 cannot seek").arg(currentUri().toString())));
-    }
 }
 
 bool MafwGstRenderer::assignPlaylist(MafwPlaylist* playlist)
 {
-    if (playlist != m_playlist || m_source != PlaylistSource) {
+    if (playlist != m_cursor.playlist() || m_cursor.source() != MafwGstPlayCursor::PlaylistSource) {
         if (m_state != Stopped) {
             stop();
         }
-        if (m_playlist) {
-            m_playlist->disconnect(this);
-        }
-        m_playlist = playlist;
-        m_source = playlist ? PlaylistSource : NoSource;
-        m_index = playlist ? playlist->currentIndex() : -1;
-        if (playlist) {
-            connect(playlist, &MafwPlaylist::contentsChanged, this,
-                    &MafwGstRenderer::onPlaylistContentsChanged);
-        }
+        watchPlaylist(playlist);
+        m_cursor.setPlaylist(playlist);
     }
     if (!playlist) {
-        return false;
+        return true;
     }
     QPointer<MafwPlaylist> held(playlist);
     QMetaObject::invokeMethod(
         this,
         [this, held]() {
-            if (held && held == m_playlist) {
+            if (held && held == m_cursor.playlist()) {
                 Q_EMIT playlistChanged(held);
             }
         },
@@ -529,49 +302,30 @@ bool MafwGstRenderer::assignPlaylist(MafwPlaylist* playlist)
     return true;
 }
 
-void MafwGstRenderer::onPlaylistContentsChanged()
+void MafwGstRenderer::watchPlaylist(MafwPlaylist* playlist)
 {
-    if (!m_playlist) {
+    if (m_watched == playlist) {
         return;
     }
-    const QUrl playing = m_reportedUri;
-    const int index = m_playlist->currentIndex();
-    if (index != m_index) {
-        m_index = index;
-        // The same item under a new index (shuffle, edits before it): say where it is now.
-        if (m_state != Stopped && index >= 0 && m_playlist->item(uint(index)) == playing) {
-            reportMedia();
-        }
+    if (m_watched) {
+        disconnect(m_watched, nullptr, this, nullptr);
     }
-    // Items already handed over stay valid only while they still follow in the new order.
-    for (int k = 0; k < m_handedOver.size(); ++k) {
-        const int expected = m_index + 1 + k;
-        if (uriAt(expected) != m_handedOver.at(k).uri) {
-            m_staleHandOvers += m_handedOver.size() - k;
-            m_handedOver = m_handedOver.mid(0, k);
-            break;
-        }
-        m_handedOver[k].index = expected;
+    m_watched = playlist;
+    if (playlist) {
+        connect(playlist, &MafwPlaylist::contentsChanged, this,
+                &MafwGstRenderer::onPlaylistContentsChanged);
     }
-    publishNext();
 }
 
-qint64 MafwGstRenderer::positionMs() const
+void MafwGstRenderer::onPlaylistContentsChanged()
 {
-    if (!m_pipeline || m_state == Stopped) {
-        return 0;
+    const QUrl playing = m_reportedUri;
+    // The same item under a new index (shuffle, edits before it): say where it is now.
+    if (m_cursor.followPlaylist() && m_state != Stopped && m_cursor.position() >= 0 &&
+        m_cursor.currentUri() == playing) {
+        reportMedia();
     }
-    if (m_pendingSeekMs >= 0) {
-        return m_pendingSeekMs;
-    }
-    if (m_seekingToMs >= 0) {
-        return m_seekingToMs;
-    }
-    gint64 position = 0;
-    if (!gst_element_query_position(m_pipeline, GST_FORMAT_TIME, &position) || position < 0) {
-        return 0;
-    }
-    return position / GST_MSECOND;
+    publishNext();
 }
 
 bool MafwGstRenderer::requestPosition(QObject* receiver, const char* member)
@@ -596,40 +350,91 @@ void MafwGstRenderer::answerPositionRequests()
     for (const PositionRequest& request : requests) {
         deliverPosition(request.receiver, request.member, seconds);
     }
-    if (m_prerolled) {
-        queryDurationAndSeekability();
+    if (m_pipeline->isPrerolled()) {
+        m_pipeline->queryDurationAndSeekability();
     }
 }
 
-void MafwGstRenderer::queryDurationAndSeekability()
+void MafwGstRenderer::onEnded()
 {
-    if (!m_pipeline) {
+    // The hand-over did not happen (the queue changed too late): start it the slow way.
+    const int next = m_cursor.nextPosition();
+    next >= 0 ? void(moveTo(next)) : finish();
+}
+
+void MafwGstRenderer::onNextStreamStarted()
+{
+    if (m_cursor.startHandedOver() < 0) {
+        if (m_cursor.hasStaleHandOver()) {
+            // Handed over before the order changed: go to the item that follows now instead.
+            onEnded();
+        }
         return;
     }
-    gint64 duration = -1;
-    if (gst_element_query_duration(m_pipeline, GST_FORMAT_TIME, &duration) && duration > 0) {
-        const int seconds = int((duration + GST_SECOND / 2) / GST_SECOND);
-        if (seconds != m_duration) {
-            m_duration = seconds;
-            Q_EMIT metadataChanged(QStringLiteral("duration"), {QVariant(seconds)});
+    m_tags.clear();
+    reportMedia();
+    m_pipeline->queryDurationAndSeekability();
+}
+
+void MafwGstRenderer::onHandedOver(const QByteArray& uri)
+{
+    if (!m_cursor.acceptHandOver(uri)) {
+        m_pipeline->offer({});
+    }
+}
+
+void MafwGstRenderer::onTag(const QString& key, const QVariant& value)
+{
+    if (m_tags.value(key) != value) {
+        m_tags.insert(key, value);
+        Q_EMIT metadataChanged(key, {value});
+    }
+}
+
+void MafwGstRenderer::onStateRequested(bool playing)
+{
+    if (playing) {
+        if (m_policyPaused) {
+            m_policyPaused = false;
+            Q_EMIT mafwPropertyChanged(MAFW_RENDERER_PROPERTY_POLICY_OVERRIDE, false);
+        }
+        return;
+    }
+    if (m_state == Playing || m_state == Transitioning) {
+        m_policyPaused = true;
+        m_pipeline->setTarget(MafwGstPipeline::TargetPaused);
+        Q_EMIT mafwPropertyChanged(MAFW_RENDERER_PROPERTY_POLICY_OVERRIDE, true);
+    }
+}
+
+void MafwGstRenderer::onFailed(const MafwError& failure)
+{
+    if (failure.code() == MafwError::TransientError) {
+        Q_EMIT error(failure);
+        return;
+    }
+    // A playlist file's entries are mirrors: try the next one until one starts.
+    if (m_cursor.source() == MafwGstPlayCursor::PlaylistUrlSource && !m_pipeline->hasPlayed()) {
+        m_entryErrors += failure.message() + QLatin1Char('\n');
+        const int next = m_cursor.nextPosition();
+        if (next >= 0) {
+            qCDebug(lcGst) << "entry failed, trying the next:" << failure.message();
+            startAt(next, MafwGstPipeline::TargetPlaying);
+            return;
+        }
+        if (m_cursor.count() > 1) {
+            fail(MafwError(MafwError::NoPlayableEntry,
+                           QStringLiteral("No entry of %1 could be played:\n%2")
+                               .arg(m_cursor.playlistUrl().toString(), m_entryErrors.trimmed())));
+            return;
         }
     }
-    GstQuery* query = gst_query_new_seeking(GST_FORMAT_TIME);
-    if (gst_element_query(m_pipeline, query)) {
-        gboolean seekable = FALSE;
-        gst_query_parse_seeking(query, nullptr, &seekable, nullptr, nullptr);
-        if (int(seekable) != m_seekable) {
-            m_seekable = seekable ? 1 : 0;
-            Q_EMIT metadataChanged(QStringLiteral("is-seekable"), {QVariant(bool(seekable))});
-        }
-    }
-    gst_query_unref(query);
+    fail(failure);
 }
 
 void MafwGstRenderer::finish()
 {
-    resetPipeline(true);
-    m_target = TargetPlaying;
+    resetStream(true);
     m_finishing = true;
     Q_EMIT playbackCompleted();
     m_finishing = false;
@@ -638,8 +443,7 @@ void MafwGstRenderer::finish()
 
 void MafwGstRenderer::fail(const MafwError& failure)
 {
-    resetPipeline(true);
-    m_target = TargetPlaying;
+    resetStream(true);
     Q_EMIT error(failure);
     setState(Stopped);
 }

@@ -8,7 +8,7 @@
 #include <gst/gst.h>
 #include <gst/pbutils/pbutils.h>
 
-Q_LOGGING_CATEGORY(lcGst, "kelmora.platform", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcGst, "kelmora.platform.gst", QtWarningMsg)
 
 bool MafwGstRendererPlugin::initialize(MafwRegistry* registry)
 {

@@ -1,0 +1,115 @@
+#ifndef MAFWGSTPIPELINE_H
+#define MAFWGSTPIPELINE_H
+
+#include <mafwerror.h>
+
+#include <QList>
+#include <QObject>
+#include <QUrl>
+#include <QVariant>
+
+#include <atomic>
+
+typedef struct _GstElement GstElement;
+typedef struct _GstMessage GstMessage;
+struct MafwGstOffer;
+
+// Owns GStreamer's playbin: its sinks, its bus, the generation of the stream, the gapless
+// hand-over, seeks and queries. Bus messages are brought to the thread that owns the pipeline
+// (the Qt main thread), handled in one place and reported as signals; messages of a stream
+// since reset are dropped. Only the hand-over runs on a streaming thread.
+class MafwGstPipeline : public QObject
+{
+    Q_OBJECT
+public:
+    enum Target { TargetPlaying, TargetPaused };
+    static constexpr qint64 NoSeek = -1;
+    static constexpr int Unknown = -1; // duration or seekability not known yet
+
+    explicit MafwGstPipeline(QObject* parent = nullptr);
+    ~MafwGstPipeline() override;
+
+    // The playbin, made on first use; null when GStreamer has none.
+    GstElement* element();
+
+    // Stops the stream (to NULL when releasing, else READY) and forgets everything about it.
+    void reset(bool release);
+    // Resets and loads uri, to be driven to target by run(); false without a playbin.
+    bool load(const QUrl& uri, Target target);
+    void run();
+    // Drives the loaded stream to another target; without one, the next load starts there.
+    void setTarget(Target target);
+    Target target() const { return m_target; }
+
+    // Seeks the stream, at once or as soon as it can seek.
+    void seek(qint64 milliseconds);
+    qint64 positionMs() const;
+    // No start or seek is still under way.
+    bool isSettled() const { return m_prerolled && m_pendingSeekMs == NoSeek; }
+    bool isPrerolled() const { return m_prerolled; }
+    // The stream reached playing since it was loaded.
+    bool hasPlayed() const { return m_hasPlayed; }
+    int durationSeconds() const { return m_duration; }
+    // Reports duration and seekability when they changed.
+    void queryDurationAndSeekability();
+
+    // Offers the items that follow for the gapless hand-over, replacing what was offered
+    // before; none withdraws the offer.
+    void offer(const QList<QUrl>& uris);
+
+Q_SIGNALS:
+    void playing();
+    void paused();
+    void ended();
+    // An error that ends the stream, or a passing one (MafwError::TransientError).
+    void failed(const MafwError& error);
+    void tagFound(const QString& key, const QVariant& value);
+    void durationChanged(int seconds);
+    void seekableChanged(bool seekable);
+    // How full the buffer of a network stream is, from 0 to 1.
+    void bufferingChanged(float fill);
+    // The sound server asks to cork the stream (false) or lets it play again (true).
+    void stateRequested(bool playing);
+    // The streaming thread took an offered item; it starts with the next stream group.
+    void handedOver(const QByteArray& uri);
+    // A new stream group started: a handed-over item plays now.
+    void nextStreamStarted();
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    friend struct MafwGstPipelineHooks;
+
+    void applyPendingSeek();
+    bool isNetworkSource() const;
+
+    // Bus handling (mafwgstpipeline_bus.cpp).
+    void handleMessage(GstMessage* message);
+    void handleEndOfStream();
+    void handleTags(GstMessage* message);
+    void handleBuffering(GstMessage* message);
+    void handleStreamStart(GstMessage* message);
+    void handleStateChanged(GstMessage* message);
+    void handleAsyncDone();
+    MafwError mapError(GstMessage* message) const;
+
+    GstElement* m_playbin = nullptr;
+    std::atomic<int> m_generation{0};            // bumped when the stream is reset
+    std::atomic<MafwGstOffer*> m_offer{nullptr}; // taken by the streaming thread
+    Target m_target = TargetPlaying;
+    QUrl m_uri;                     // the stream playing or starting
+    QList<QByteArray> m_handedUris; // handed over, each starting at a new stream group
+    bool m_groupKnown = false;      // m_group holds the stream group playing
+    uint m_group = 0;
+    bool m_prerolled = false; // the stream can seek and answer queries
+    bool m_hasPlayed = false;
+    bool m_buffering = false;        // a network stream held while it fills
+    qint64 m_pendingSeekMs = NoSeek; // a seek waiting for the stream
+    qint64 m_seekingToMs = NoSeek;   // a seek under way
+    int m_duration = Unknown;        // seconds, as last reported
+    int m_seekable = Unknown;        // as last reported
+    QString m_missingPlugin;
+};
+
+#endif

@@ -1,0 +1,253 @@
+// Bus messages of the pipeline, handled in one place on the pipeline's thread; errors mapped
+// to the framework's codes.
+#include "mafwgstlogging_p.h"
+#include "mafwgstpipeline.h"
+
+#include <mafwcoverartstore.h>
+
+#include <gst/gst.h>
+#include <gst/pbutils/pbutils.h>
+
+namespace {
+const int FullBuffer = 100; // percent
+}
+
+void MafwGstPipeline::handleMessage(GstMessage* message)
+{
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_ERROR:
+        Q_EMIT failed(mapError(message));
+        break;
+    case GST_MESSAGE_EOS:
+        handleEndOfStream();
+        break;
+    case GST_MESSAGE_TAG:
+        handleTags(message);
+        break;
+    case GST_MESSAGE_BUFFERING:
+        handleBuffering(message);
+        break;
+    case GST_MESSAGE_REQUEST_STATE: {
+        GstState requested = GST_STATE_VOID_PENDING;
+        gst_message_parse_request_state(message, &requested);
+        Q_EMIT stateRequested(requested == GST_STATE_PLAYING);
+        break;
+    }
+    case GST_MESSAGE_STREAM_START:
+        handleStreamStart(message);
+        break;
+    case GST_MESSAGE_DURATION_CHANGED:
+        if (m_prerolled) {
+            queryDurationAndSeekability();
+        }
+        break;
+    case GST_MESSAGE_ASYNC_DONE:
+        handleAsyncDone();
+        break;
+    case GST_MESSAGE_STATE_CHANGED:
+        if (GST_MESSAGE_SRC(message) == GST_OBJECT(m_playbin)) {
+            handleStateChanged(message);
+        }
+        break;
+    case GST_MESSAGE_ELEMENT:
+        if (gst_is_missing_plugin_message(message)) {
+            gchar* description = gst_missing_plugin_message_get_description(message);
+            m_missingPlugin = QString::fromUtf8(description);
+            g_free(description);
+        }
+        break;
+    case GST_MESSAGE_WARNING: {
+        GError* error = nullptr;
+        gst_message_parse_warning(message, &error, nullptr);
+        qCDebug(lcGst) << "GStreamer warning:" << (error ? error->message : "");
+        g_clear_error(&error);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void MafwGstPipeline::handleAsyncDone()
+{
+    m_prerolled = true;
+    m_seekingToMs = NoSeek;
+    queryDurationAndSeekability();
+    if (m_pendingSeekMs != NoSeek) {
+        applyPendingSeek();
+    } else if (m_target == TargetPaused) {
+        Q_EMIT paused();
+    }
+}
+
+void MafwGstPipeline::handleStateChanged(GstMessage* message)
+{
+    GstState oldState;
+    GstState newState;
+    gst_message_parse_state_changed(message, &oldState, &newState, nullptr);
+    if (newState == GST_STATE_PLAYING && m_target == TargetPlaying) {
+        m_hasPlayed = true;
+        Q_EMIT playing();
+    } else if (newState == GST_STATE_PAUSED && oldState == GST_STATE_PLAYING &&
+               m_target == TargetPaused) {
+        Q_EMIT paused();
+    }
+}
+
+void MafwGstPipeline::handleStreamStart(GstMessage* message)
+{
+    // The hand-over can come before the current item has even started (a small file is read
+    // at once); only a new stream group is the next item.
+    guint group = 0;
+    const bool hasGroup = gst_message_parse_group_id(message, &group);
+    if (!m_groupKnown || !hasGroup) {
+        m_groupKnown = hasGroup;
+        m_group = group;
+        return;
+    }
+    if (group == m_group) {
+        return;
+    }
+    m_group = group;
+    if (!m_handedUris.isEmpty()) {
+        m_uri = QUrl::fromEncoded(m_handedUris.takeFirst());
+    }
+    m_duration = Unknown;
+    m_seekable = Unknown;
+    m_missingPlugin.clear();
+    Q_EMIT nextStreamStarted();
+}
+
+void MafwGstPipeline::handleEndOfStream()
+{
+    // A stream of unknown length does not end by itself: its connection went.
+    if (isNetworkSource() && m_duration <= 0) {
+        Q_EMIT failed(MafwError(MafwError::StreamEnded,
+                                QStringLiteral("The stream %1 ended").arg(m_uri.toString())));
+        return;
+    }
+    Q_EMIT ended();
+}
+
+void MafwGstPipeline::handleTags(GstMessage* message)
+{
+    GstTagList* tags = nullptr;
+    gst_message_parse_tag(message, &tags);
+    static const struct
+    {
+        const char* tag;
+        const char* key;
+    } known[] = {{GST_TAG_TITLE, "title"},
+                 {GST_TAG_ARTIST, "artist"},
+                 {GST_TAG_ALBUM, "album"},
+                 {GST_TAG_GENRE, "genre"},
+                 {GST_TAG_TRACK_NUMBER, "track-number"}};
+    for (const auto& entry : known) {
+        QVariant value;
+        if (gst_tag_get_type(entry.tag) == G_TYPE_UINT) {
+            guint number = 0;
+            if (gst_tag_list_get_uint(tags, entry.tag, &number)) {
+                value = number;
+            }
+        } else {
+            gchar* text = nullptr;
+            if (gst_tag_list_get_string(tags, entry.tag, &text)) {
+                value = QString::fromUtf8(text);
+                g_free(text);
+            }
+        }
+        if (value.isValid()) {
+            Q_EMIT tagFound(QString::fromLatin1(entry.key), value);
+        }
+    }
+    GstSample* image = nullptr;
+    if (gst_tag_list_get_sample(tags, GST_TAG_IMAGE, &image) ||
+        gst_tag_list_get_sample(tags, GST_TAG_PREVIEW_IMAGE, &image)) {
+        GstBuffer* buffer = gst_sample_get_buffer(image);
+        GstMapInfo map;
+        if (buffer && gst_buffer_map(buffer, &map, GST_MAP_READ)) {
+            const QByteArray bytes(reinterpret_cast<const char*>(map.data), int(map.size));
+            gst_buffer_unmap(buffer, &map);
+            const GstStructure* caps = gst_caps_get_structure(gst_sample_get_caps(image), 0);
+            const QUrl stored = MafwCoverArtStore::store(
+                bytes, QString::fromUtf8(caps ? gst_structure_get_name(caps) : ""));
+            if (!stored.isEmpty()) {
+                Q_EMIT tagFound(QStringLiteral("image-url"), stored);
+            }
+        }
+        gst_sample_unref(image);
+    }
+    gst_tag_list_unref(tags);
+}
+
+void MafwGstPipeline::handleBuffering(GstMessage* message)
+{
+    gint percent = FullBuffer;
+    gst_message_parse_buffering(message, &percent);
+    Q_EMIT bufferingChanged(float(percent) / FullBuffer);
+    if (!isNetworkSource() || m_target != TargetPlaying) {
+        return;
+    }
+    // Hold a network stream while it fills, so that it does not stutter.
+    if (percent < FullBuffer && !m_buffering) {
+        m_buffering = true;
+        gst_element_set_state(m_playbin, GST_STATE_PAUSED);
+    } else if (percent >= FullBuffer && m_buffering) {
+        m_buffering = false;
+        gst_element_set_state(m_playbin, GST_STATE_PLAYING);
+    }
+}
+
+MafwError MafwGstPipeline::mapError(GstMessage* message) const
+{
+    GError* gerror = nullptr;
+    gchar* debug = nullptr;
+    gst_message_parse_error(message, &gerror, &debug);
+    qCDebug(lcGst) << "GStreamer error:" << (gerror ? gerror->message : "") << debug;
+    const QString uri = m_uri.toString();
+    const QString detail = QString::fromUtf8(gerror ? gerror->message : "unknown error");
+    MafwError::Code code = MafwError::RendererFailure;
+    QString text = QStringLiteral("%1: %2").arg(uri, detail);
+    const bool network = isNetworkSource();
+    if (!m_missingPlugin.isEmpty() ||
+        g_error_matches(gerror, GST_CORE_ERROR, GST_CORE_ERROR_MISSING_PLUGIN) ||
+        g_error_matches(gerror, GST_STREAM_ERROR, GST_STREAM_ERROR_CODEC_NOT_FOUND)) {
+        code = MafwError::MissingDecoder;
+        text = QStringLiteral("%1: no decoder is installed for %2")
+                   .arg(uri, m_missingPlugin.isEmpty() ? detail : m_missingPlugin);
+    } else if (gerror && gerror->domain == GST_RESOURCE_ERROR) {
+        switch (gerror->code) {
+        case GST_RESOURCE_ERROR_NOT_FOUND:
+            code = MafwError::ResourceNotFound;
+            break;
+        case GST_RESOURCE_ERROR_OPEN_READ:
+        case GST_RESOURCE_ERROR_OPEN_READ_WRITE:
+        case GST_RESOURCE_ERROR_READ:
+        case GST_RESOURCE_ERROR_NOT_AUTHORIZED:
+            code = !network      ? MafwError::ResourceNotReadable
+                   : m_hasPlayed ? MafwError::ConnectionLost
+                                 : MafwError::ServerUnreachable;
+            break;
+        default:
+            break;
+        }
+    } else if (gerror && gerror->domain == GST_STREAM_ERROR) {
+        switch (gerror->code) {
+        case GST_STREAM_ERROR_TYPE_NOT_FOUND:
+            code = MafwError::NotAMediaFile;
+            break;
+        case GST_STREAM_ERROR_DECODE:
+        case GST_STREAM_ERROR_DEMUX:
+        case GST_STREAM_ERROR_FORMAT:
+        case GST_STREAM_ERROR_WRONG_TYPE:
+        case GST_STREAM_ERROR_FAILED:
+            code = MafwError::CorruptStream;
+            break;
+        default:
+            break;
+        }
+    }
+    g_clear_error(&gerror);
+    g_free(debug);
+    return MafwError(code, text);
+}

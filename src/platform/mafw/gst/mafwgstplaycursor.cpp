@@ -1,0 +1,131 @@
+#include "mafwgstplaycursor.h"
+
+#include <mafwplaylist.h>
+
+void MafwGstPlayCursor::setUri(const QUrl& uri)
+{
+    m_source = UriSource;
+    m_playlist = nullptr;
+    m_entries = {uri};
+    m_position = 0;
+}
+
+void MafwGstPlayCursor::setPlaylist(MafwPlaylist* playlist)
+{
+    m_source = playlist ? PlaylistSource : NoSource;
+    m_playlist = playlist;
+    m_entries.clear();
+    m_position = playlist ? playlist->currentIndex() : -1;
+}
+
+void MafwGstPlayCursor::setPlaylistUrl(const QUrl& url)
+{
+    m_source = PlaylistUrlSource;
+    m_playlist = nullptr;
+    m_playlistUrl = url;
+    m_entries.clear();
+    m_position = -1;
+}
+
+void MafwGstPlayCursor::setEntries(const QList<QUrl>& entries)
+{
+    m_entries = entries;
+}
+
+int MafwGstPlayCursor::count() const
+{
+    if (m_source == PlaylistSource) {
+        return m_playlist ? int(m_playlist->count()) : 0;
+    }
+    return m_entries.size();
+}
+
+int MafwGstPlayCursor::reportedIndex() const
+{
+    return m_source == PlaylistSource ? m_position : -1;
+}
+
+QUrl MafwGstPlayCursor::uriAt(int position) const
+{
+    if (position < 0 || position >= count()) {
+        return QUrl();
+    }
+    return m_source == PlaylistSource ? m_playlist->item(uint(position)) : m_entries.at(position);
+}
+
+int MafwGstPlayCursor::nextPosition() const
+{
+    return m_position + 1 < count() ? m_position + 1 : -1;
+}
+
+bool MafwGstPlayCursor::moveTo(int position)
+{
+    if (position < 0 || position >= count()) {
+        return false;
+    }
+    m_position = position;
+    if (m_source == PlaylistSource) {
+        m_playlist->setCurrentIndex(position);
+    }
+    return true;
+}
+
+bool MafwGstPlayCursor::followPlaylist()
+{
+    if (m_source != PlaylistSource || !m_playlist) {
+        return false;
+    }
+    const int current = m_playlist->currentIndex();
+    const bool moved = current != m_position;
+    m_position = current;
+    // Items already handed over stay valid only while they still follow in the new order.
+    for (int k = 0; k < m_handedOver.size(); ++k) {
+        const int expected = m_position + 1 + k;
+        if (uriAt(expected) != m_handedOver.at(k).uri) {
+            m_stale += m_handedOver.size() - k;
+            m_handedOver = m_handedOver.mid(0, k);
+            break;
+        }
+        m_handedOver[k].position = expected;
+    }
+    return moved;
+}
+
+int MafwGstPlayCursor::nextToOffer() const
+{
+    if (m_stale > 0) {
+        return -1;
+    }
+    const int position =
+        m_handedOver.isEmpty() ? nextPosition() : m_handedOver.constLast().position + 1;
+    return position >= 0 && position < count() ? position : -1;
+}
+
+bool MafwGstPlayCursor::acceptHandOver(const QByteArray& uri)
+{
+    // Offered before the order changed, it may no longer be the item that follows.
+    const int expected =
+        (m_handedOver.isEmpty() ? m_position : m_handedOver.constLast().position) + 1;
+    if (m_stale == 0 && uriAt(expected).toEncoded() == uri) {
+        m_handedOver.append({uriAt(expected), expected});
+        return true;
+    }
+    ++m_stale;
+    return false;
+}
+
+int MafwGstPlayCursor::startHandedOver()
+{
+    if (m_handedOver.isEmpty()) {
+        return -1;
+    }
+    const int position = m_handedOver.takeFirst().position;
+    moveTo(position);
+    return position;
+}
+
+void MafwGstPlayCursor::clearHandOvers()
+{
+    m_handedOver.clear();
+    m_stale = 0;
+}
