@@ -47,7 +47,7 @@ class TestPlayer : public QObject, PlaybackFixture
         status = new StatusLine(&output, true, StatusLine::DefaultWidth);
         status->follow(player);
         QVERIFY(player->start(PlayerArguments::parse(args, QString())));
-        renderer->takeCommands();
+        takeCommands();
     }
 
     QDBusConnection service() { return QDBusConnection(QStringLiteral("mpris-service")); }
@@ -91,7 +91,7 @@ class TestPlayer : public QObject, PlaybackFixture
         QString why;
         QVERIFY2(mpris->registerOn(service(), &why), qPrintable(why));
         renderer->setState(MafwRenderer::Playing);
-        renderer->takeCommands();
+        takeCommands();
         changes.clear();
     }
 
@@ -159,7 +159,7 @@ private Q_SLOTS:
         renderer->setState(MafwRenderer::Playing);
         KelPlaybackTestAccess::firePositionPoll(controls);
         QVERIFY(renderer->answerPosition(61));
-        Q_EMIT renderer->mediaChanged(1, MafwContent(media(QStringLiteral("b.ogg")).toString()));
+        renderer->endItem();
         Q_EMIT renderer->error(
             MafwError(MafwError::ResourceNotFound, QStringLiteral("b.ogg is gone")));
 
@@ -190,7 +190,7 @@ private Q_SLOTS:
         renderer->setState(MafwRenderer::Playing);
         Q_EMIT renderer->error(MafwError(MafwError::CorruptStream, QStringLiteral("broken")));
         renderer->setState(MafwRenderer::Stopped);
-        QTRY_VERIFY(renderer->commands.contains(QStringLiteral("gotoIndex(1)")));
+        QTRY_VERIFY(commands().contains(QStringLiteral("gotoIndex(1)")));
         QVERIFY(finished.isEmpty());
         renderer->setState(MafwRenderer::Playing);
         Q_EMIT renderer->playbackCompleted();
@@ -242,7 +242,7 @@ private Q_SLOTS:
         QFETCH(QStringList, commands);
         const QDBusMessage reply = call(MprisService::PlayerInterface, method, args);
         QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
-        QCOMPARE(renderer->takeCommands(), commands);
+        QCOMPARE(takeCommands(), commands);
     }
 
     void mprisPropertiesFollowTheState()

@@ -77,9 +77,9 @@ private Q_SLOTS:
         const int none = KelMediaLabel::PlayStatusNone;
         QCOMPARE(marks(window), (QList<int>{play, none, none}));
 
-        renderer->takeCommands();
+        takeCommands();
         tap(window.itemLabels().at(2));
-        QVERIFY(renderer->takeCommands().contains(QStringLiteral("gotoIndex(2)")));
+        QVERIFY(takeCommands().contains(QStringLiteral("gotoIndex(2)")));
         Q_EMIT renderer->mediaChanged(2, MafwContent(QUrl::fromLocalFile(files.at(2)).toString()));
         renderer->setState(MafwRenderer::Paused);
         QCOMPARE(marks(window), (QList<int>{none, none, int(KelMediaLabel::PlayStatusPause)}));

@@ -26,6 +26,7 @@ public:
     static QTimer* allowErrorsTimer(KelPlayControls* f) { return &f->engine->allowErrorsTimer; }
 
     // Fire a timer's work now instead of waiting for it.
+    static void firePositionPoll(KelPlayControls* f) { f->engine->getPosition(); }
     static void firePositionStop(KelPlayControls* f)
     {
         f->engine->positionStopTimer->stop();

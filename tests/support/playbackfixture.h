@@ -26,6 +26,9 @@ protected:
     // A shared playlist of items "file:///<name><i>".
     static MafwPlaylist* makePlaylist(const QString& name, int items, bool permanent = false);
     QStringList takeJournal() { return std::exchange(journal, {}); }
+    // The renderer's commands in the journal, without the '>' ("gotoIndex(2)").
+    QStringList commands() const;
+    QStringList takeCommands();
 
     KelPlayControls* controls = nullptr;
     QPointer<ScriptedRenderer> renderer;
