@@ -10,7 +10,6 @@
 
 class KelOverlayLabelModel;
 class KelOverlayLabelOverlayView;
-class MWidgetView;
 
 // Shows one media item as a picture with a text box over its lower part (overlay view) or as
 // a content item (normal view), and reports taps. Touch: pressed look while a finger is down,
@@ -90,7 +89,6 @@ private:
     KelOverlayLabelOverlayView* overlayView() const;
 
     QString styleName_;
-    MWidgetView* view_ = nullptr;
     // The theme pixmap handed out by image(), held until the id changes or the label goes.
     mutable const QPixmap* themeImage_ = nullptr;
     mutable QString themeImageId_;

@@ -26,6 +26,7 @@ public:
     void setLoadingGraphics(bool marginShift);
 
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
+    void setupModel() override;
     void resizeEvent(QGraphicsSceneResizeEvent* event) override;
 
     // For tests: the parts of the text box and the spinner's holder.

@@ -18,6 +18,9 @@ public:
     explicit KelOverlayLabelView(KelOverlayLabel* controller);
     ~KelOverlayLabelView() override = 0;
 
+    // Walks every name of the model, so that a view installed late shows the current item.
+    void setupModel() override;
+
 protected:
     MWidgetStyleContainer* createStyleContainer() const override;
     const char* styleType() const override;

@@ -35,6 +35,37 @@ private Q_SLOTS:
         QTest::newRow("pls without entries")
             << QByteArray("[playlist]\nVersion=2\n") << "file:///x.pls"
             << "" << QStringList();
+        // The data decides when the declared type does not fit it.
+        QTest::newRow("pls type, m3u text")
+            << QByteArray("http://a/1\nhttp://a/2\n") << "http://h/x"
+            << "audio/x-scpls" << QStringList({"http://a/1", "http://a/2"});
+        QTest::newRow("m3u type, pls text")
+            << QByteArray("File1=http://a/1\nTitle1=One\n") << "http://h/x"
+            << "audio/x-mpegurl" << QStringList{"http://a/1"};
+        QTest::newRow("web page") << QByteArray("\n <!DOCTYPE html>\n<html>\nbody\n</html>\n")
+                                  << "http://h/x"
+                                  << "audio/x-mpegurl" << QStringList();
+        QTest::newRow("binary") << QByteArray("ID3\x03\0\0\0\nabc\n", 11) << "http://h/x"
+                                << "" << QStringList();
+        QTest::newRow("windows paths")
+            << QByteArray("C:\\Music\\a.mp3\nd:/b.mp3\nSub\\c.mp3\n") << "file:///m/l.m3u"
+            << "" << QStringList{"file:///m/Sub/c.mp3"};
+        QTest::newRow("pls numbers beyond 32 bits, duplicates kept")
+            << QByteArray("[playlist]\nFile4294967297=http://c\nFile1=http://a\n"
+                          "File01=http://b\nFile2=http://x\n")
+            << ""
+            << "" << QStringList({"http://a", "http://b", "http://x", "http://c"});
+        QTest::newRow("latin-1") << QByteArray("caf\xE9.mp3\n") << "file:///m/l.m3u"
+                                 << "" << QStringList{"file:///m/caf\u00E9.mp3"};
+        QTest::newRow("utf-16le with mark")
+            << QByteArray("\xFF\xFE\xE9\0.\0m\0p\0\x33\0\n\0", 14) << "file:///m/l.m3u"
+            << "" << QStringList{"file:///m/\u00E9.mp3"};
+        QTest::newRow("no base: only rooted paths and urls")
+            << QByteArray("a.ogg\n../b.ogg\n/abs/c.ogg\nhttp://s/d\n") << ""
+            << "" << QStringList({"file:///abs/c.ogg", "http://s/d"});
+        QTest::newRow("local names keep # and %")
+            << QByteArray("a#1 %41.ogg\n../up.ogg\n") << "file:///m/d/l.m3u"
+            << "" << QStringList({"file:///m/d/a%231 %2541.ogg", "file:///m/up.ogg"});
     }
     void parse()
     {
@@ -47,6 +78,66 @@ private Q_SLOTS:
             seen << url.toString();
         }
         QCOMPARE(seen, entries);
+    }
+
+    // What writeM3u writes, parse reads back unchanged.
+    void m3uRoundTrip_data()
+    {
+        QTest::addColumn<QUrl>("url");
+        QTest::newRow("newline in a name") << QUrl::fromLocalFile(QStringLiteral("/m/a\nb.ogg"));
+        QTest::newRow("space at the end") << QUrl::fromLocalFile(QStringLiteral("/m/a.ogg "));
+        QTest::newRow("hash, percent, non-ascii")
+            << QUrl::fromLocalFile(QStringLiteral("/m/#1 %20 \u00E9\u4E2D.ogg"));
+        QTest::newRow("file url with fragment") << QUrl(QStringLiteral("file:///m/a%25#x"));
+    }
+    void m3uRoundTrip()
+    {
+        QFETCH(QUrl, url);
+        const QList<QUrl> entries{url, QUrl(QStringLiteral("http://next/"))};
+        QCOMPARE(MafwPlaylistParser::parse(MafwPlaylistParser::writeM3u(entries),
+                                           QUrl::fromLocalFile(QStringLiteral("/m/l.m3u"))),
+                 entries);
+    }
+
+    // Those of the lowest numbers, wherever they stand.
+    void entryLimit()
+    {
+        QByteArray data("[playlist]\n");
+        for (int i = MafwPlaylistParser::MaxEntries; i >= 0; --i) {
+            data += "File" + QByteArray::number(i) + "=http://h/" + QByteArray::number(i) + '\n';
+        }
+        MafwPlaylistParser::Report report;
+        const QList<QUrl> entries = MafwPlaylistParser::parse(data, QUrl(), QString(), &report);
+        QCOMPARE(entries.size(), MafwPlaylistParser::MaxEntries);
+        QCOMPARE(entries.first(), QUrl(QStringLiteral("http://h/0")));
+        QCOMPARE(entries.last(), QUrl(QStringLiteral("http://h/9999")));
+        QCOMPARE(report.beyondLimit, 1);
+    }
+
+    // Entries of a playlist from a server reach only the web; those of a local file also
+    // local files; nothing reaches special sources.
+    void originPolicy_data()
+    {
+        QTest::addColumn<QString>("playlist");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<bool>("allowed");
+        QTest::newRow("remote: https") << "https://h/x.pls"
+                                       << "HTTPS://a/1" << true;
+        QTest::newRow("remote: file") << "http://h/x.pls"
+                                      << "file:///home/u/a.wav" << false;
+        QTest::newRow("local: file") << "file:///m/x.pls"
+                                     << "file:///m/a.ogg" << true;
+        QTest::newRow("local: data") << "file:///m/x.pls"
+                                     << "data:,x" << false;
+        QTest::newRow("other origin") << "qrc:/x.pls"
+                                      << "http://a/1" << false;
+    }
+    void originPolicy()
+    {
+        QFETCH(QString, playlist);
+        QFETCH(QString, entry);
+        QFETCH(bool, allowed);
+        QCOMPARE(MafwPlaylistParser::isAllowedEntry(QUrl(playlist), QUrl(entry)), allowed);
     }
 
     void saveAndLoadM3u()

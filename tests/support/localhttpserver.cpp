@@ -46,7 +46,11 @@ void LocalHttpServer::serve(QTcpSocket* socket)
     if (!route.live) {
         response += "Content-Length: " + QByteArray::number(route.body.size()) + "\r\n";
     }
-    response += "\r\n";
+    response += route.headers + "\r\n";
+    if (route.stall) {
+        socket->write(response);
+        return;
+    }
     if (!head) {
         response += route.cutAfter >= 0 ? route.body.left(route.cutAfter) : route.body;
     }

@@ -16,9 +16,11 @@ public:
         QByteArray body;
         QByteArray contentType = "application/octet-stream";
         int status = 200;
-        bool live = false; // no Content-Length: the body ends when the connection closes
-        int cutAfter = -1; // the connection breaks after this many bytes of the body, and
-                           // requests to resume (with a Range) get no answer
+        bool live = false;       // no Content-Length: the body ends when the connection closes
+        int cutAfter = -1;       // the connection breaks after this many bytes of the body, and
+                                 // requests to resume (with a Range) get no answer
+        QByteArray headers = {}; // more header lines, each ending in "\r\n"
+        bool stall = false;      // only the headers are sent, and the connection stays open
     };
 
     explicit LocalHttpServer(QObject* parent = nullptr);
@@ -26,6 +28,14 @@ public:
     QUrl url(const QString& path) const;
     void addRoute(const QString& path, const Route& route) { m_routes.insert(path, route); }
     int hits(const QString& path) const { return m_hits.value(path); }
+    int totalHits() const
+    {
+        int total = 0;
+        for (int count : m_hits) {
+            total += count;
+        }
+        return total;
+    }
 
 private:
     void serve(QTcpSocket* socket);

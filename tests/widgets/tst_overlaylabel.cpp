@@ -54,6 +54,15 @@ class TestOverlayLabel : public QObject
         event.setScenePos(label->mapToScene(local));
         scene->sendEvent(label, &event);
     }
+    // Through the scene's own hit test, as a finger would.
+    void scenePress(const QPointF& local)
+    {
+        QGraphicsSceneMouseEvent event(QEvent::GraphicsSceneMousePress);
+        event.setButton(Qt::LeftButton);
+        event.setButtons(Qt::LeftButton);
+        event.setScenePos(label->mapToScene(local));
+        QCoreApplication::sendEvent(scene, &event);
+    }
     QImage paintLabel()
     {
         QImage image(200, 200, QImage::Format_ARGB32_Premultiplied);
@@ -135,6 +144,9 @@ private Q_SLOTS:
         makeLabel(QStringLiteral("Plain"));
         KelOverlayLabelModel* m = label->labelModel();
         const int themed = MTheme::livePixmaps();
+        m->setImageId(QStringLiteral("test-green"));
+        m->setImage(nullptr); // the release rule runs without a stored pixmap too
+        QVERIFY(m->imageId().isEmpty());
         label->setIcon(QStringLiteral("test-green"));
         label->setImage(QPixmap(4, 4));
         QCOMPARE(m->iconId(), QStringLiteral("test-green")); // kept
@@ -233,7 +245,9 @@ private Q_SLOTS:
                 break;
             case 'c': {
                 MCancelEvent cancel;
+                cancel.ignore();
                 QCoreApplication::sendEvent(label, &cancel);
+                QVERIFY(cancel.isAccepted());
                 QVERIFY(!overlay()->isPressed());
                 break;
             }
@@ -390,6 +404,98 @@ private Q_SLOTS:
         QCOMPARE(label->typeOfView(), KelOverlayLabel::Undefined);
         label->setLoading(true); // only the model
         QVERIFY(label->labelModel()->spinner());
+    }
+
+    // The label drives whatever view the framework holds, also one installed without it.
+    void drivesViewInstalledByFramework()
+    {
+        makeLabel(QStringLiteral("Plain"));
+        label->setView(MTheme::view(QStringLiteral("KelOverlayLabelOverlayView"), label));
+        label->setLoading(true);
+        label->setSmallImageStyleName(QStringLiteral("Other"));
+        mouse(QEvent::GraphicsSceneMousePress, QPointF(50, 50));
+        QVERIFY(overlay()->isPressed());
+        QCOMPARE(overlay()->smallImage()->styleName(), QStringLiteral("Other"));
+        QCOMPARE(label->labelModel()->spinner()->parentItem(), overlay()->spinnerHolder());
+        mouse(QEvent::GraphicsSceneMouseRelease, QPointF(50, 50));
+    }
+
+    void replacedOverlayViewTakesSpinnerOutOfScene()
+    {
+        makeLabel(QStringLiteral("Plain"));
+        label->setLoading(true);
+        MProgressIndicator* spinner = label->labelModel()->spinner();
+        QVERIFY(spinner->isAnimating());
+        label->setTypeOfView(KelOverlayLabel::NormalView);
+        QVERIFY(!spinner->scene());
+        QVERIFY(!spinner->isAnimating());
+        delete scene; // the label and its model go, the spinner once
+        scene = nullptr;
+    }
+
+    void clearedSmallImageStaysUnderLabel()
+    {
+        makeLabel(QStringLiteral("Plain"));
+        label->setSmallImage(QStringLiteral("test-green"));
+        label->setSmallImage(QString());
+        MImageWidget* small = overlay()->smallImage();
+        QVERIFY(label->isAncestorOf(small));
+        QVERIFY(!small->isVisibleTo(overlay()->overlayBox()));
+        scene->removeItem(label);
+        delete scene;
+        scene = nullptr;
+        label->setSmallImage(QStringLiteral("test-yellow"));
+        QCOMPARE(overlay()->overlayBox()->layout()->itemAt(0), small);
+        QVERIFY(small->isVisibleTo(overlay()->overlayBox()));
+        delete label;
+    }
+
+    void replacedNormalViewLeavesNothingBehind()
+    {
+        makeLabel(QStringLiteral("Plain"), KelOverlayLabel::NormalView);
+        label->setTypeOfView(KelOverlayLabel::OverlayView);
+        QVERIFY(!label->layout());
+        QStringList played;
+        auto connection = connect(MFeedback::instance(), &MFeedback::played, this,
+                                  [&played](const QString& name) { played << name; });
+        scenePress(QPointF(100, 100));
+        disconnect(connection);
+        QVERIFY(overlay()->isPressed());
+        QCOMPARE(played, QStringList{QStringLiteral("press")});
+    }
+
+    // A view shows the model's state as soon as it is installed, before any change.
+    void newViewShowsModelAtOnce_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::newRow("normal to overlay")
+            << int(KelOverlayLabel::NormalView) << int(KelOverlayLabel::OverlayView);
+        QTest::newRow("overlay to normal")
+            << int(KelOverlayLabel::OverlayView) << int(KelOverlayLabel::NormalView);
+        QTest::newRow("none to overlay")
+            << int(KelOverlayLabel::Undefined) << int(KelOverlayLabel::OverlayView);
+    }
+    void newViewShowsModelAtOnce()
+    {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        makeLabel(QStringLiteral("Plain"), KelOverlayLabel::ViewType(from));
+        label->setTitle(QStringLiteral("Song"));
+        label->setSubtitle(QStringLiteral("Band"));
+        label->setImage(halves(4, 4));
+        label->setSmallImage(QStringLiteral("test-green"));
+        label->setTypeOfView(KelOverlayLabel::ViewType(to)); // no event-loop turn after this
+        if (auto* normal = qobject_cast<KelOverlayLabelNormalView*>(label->view())) {
+            QCOMPARE(normal->item()->title(), QStringLiteral("Song"));
+            QCOMPARE(normal->item()->subtitle(), QStringLiteral("Band"));
+            QCOMPARE(normal->item()->pixmap().size(), QSize(4, 4));
+            QVERIFY(!normal->item()->optionalPixmap().isNull());
+        } else {
+            QCOMPARE(overlay()->textLabel()->text(), QStringLiteral("Song"));
+            QVERIFY(overlay()->overlayBox()->isVisible());
+            QCOMPARE(overlay()->overlayBox()->layout()->itemAt(0), overlay()->smallImage());
+        }
     }
 
     void registeredCreators()

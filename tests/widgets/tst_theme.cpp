@@ -7,7 +7,10 @@
 #include <mtheme.h>
 #include <mwidgetstyle.h>
 
+#include <QBuffer>
 #include <QPainter>
+
+#include <sys/stat.h>
 
 class TestStyle : public MWidgetStyle
 {
@@ -180,6 +183,76 @@ private Q_SLOTS:
         QCOMPARE(QColor(first->toImage().pixel(12, 2)), QColor(255, 0, 255));
         MTheme::releasePixmap(first);
         MTheme::releasePixmap(second);
+    }
+
+    // Theme files that are not small regular files, and images beyond the bounds: one warning
+    // and the placeholder (or the other directories' attributes), at once, with no huge
+    // allocation.
+    void hostileFiles_data()
+    {
+        QTest::addColumn<QString>("file"); // in a theme directory of its own
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QSize>("asked");
+        QTest::addColumn<QSize>("got"); // invalid: a style is asked for
+        QByteArray png;
+        QBuffer buffer(&png);
+        QImage large(5000, 5000, QImage::Format_Mono);
+        large.fill(1);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && large.save(&buffer, "png"));
+        const QByteArray svg("<svg xmlns='http://www.w3.org/2000/svg' width='%1' height='%1'/>");
+        const QSize own(32, 32);
+        QTest::newRow("svg of 100000 by 100000")
+            << "icons/huge.svg" << QByteArray(svg).replace("%1", "100000") << QSize() << own;
+        QTest::newRow("png of 5000 by 5000") << "icons/large.png" << png << QSize() << own;
+        QTest::newRow("named pipe as an image")
+            << "icons/pipe.svg" << QByteArray("pipe") << QSize(8, 8) << QSize(8, 8);
+        QTest::newRow("device as an image")
+            << "icons/zero.svg" << QByteArray("device") << QSize() << own;
+        QTest::newRow("asked beyond the bounds")
+            << "icons/small.svg" << QByteArray(svg).replace("%1", "8") << QSize(100000, 50000)
+            << QSize(4096, 2048);
+        QTest::newRow("named pipe as theme.conf")
+            << "theme.conf" << QByteArray("pipe") << QSize() << QSize();
+        QTest::newRow("device as theme.conf")
+            << "theme.conf" << QByteArray("device") << QSize() << QSize();
+        QTest::newRow("theme.conf over the size cap")
+            << "theme.conf" << QByteArray(2 * 1024 * 1024, ' ') << QSize() << QSize();
+    }
+    void hostileFiles()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, content);
+        QFETCH(QSize, asked);
+        QFETCH(QSize, got);
+        QTemporaryDir hostile;
+        const QString path = hostile.filePath(file);
+        QVERIFY(QDir(hostile.path()).mkpath(QStringLiteral("icons")));
+        if (content == "pipe") {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (content == "device") {
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+        } else {
+            QFile out(path);
+            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(content) == content.size());
+        }
+        MTheme::addDirectory(hostile.path());
+        g_warnings = 0;
+        g_previous = qInstallMessageHandler(countWarnings);
+        if (got.isValid()) {
+            const QPixmap* first = MTheme::pixmap(QFileInfo(file).baseName(), asked);
+            const QPixmap* again = MTheme::pixmap(QFileInfo(file).baseName(), asked);
+            QCOMPARE(first->size(), got);
+            QCOMPARE(QColor(first->toImage().pixel(got.width() / 2, 1)), QColor(255, 0, 255));
+            MTheme::releasePixmap(first);
+            MTheme::releasePixmap(again);
+        } else {
+            const MStyle* style =
+                MTheme::style("TestStyle", QString::fromLatin1(QTest::currentDataTag()));
+            QVERIFY(style->property("ratio").toReal() > 0);
+            MTheme::releaseStyle(style);
+        }
+        qInstallMessageHandler(g_previous);
+        QCOMPARE(g_warnings, 1);
     }
 
     void servicesAndFeedback()

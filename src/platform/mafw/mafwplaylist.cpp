@@ -1,8 +1,9 @@
 #include "mafwplaylist.h"
 
+#include "mafwlogging_p.h"
+#include "mafwplaylistfetcher.h"
 #include "mafwplaylistparser.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSaveFile>
@@ -135,15 +136,28 @@ void MafwPlaylist::unshuffle()
 
 bool MafwPlaylist::loadM3u(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QByteArray data;
+    QString reason;
+    if (!MafwPlaylistFetcher::readLocalFile(path, data, reason)) {
         return false;
     }
     const QUrl base = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
     const QList<QUrl> entries =
-        MafwPlaylistParser::parse(file.readAll(), base, QStringLiteral("audio/x-mpegurl"));
+        MafwPlaylistParser::parse(data, base, QStringLiteral("audio/x-mpegurl"));
+    int refused = 0;
     for (const QUrl& entry : entries) {
-        appendItem(entry);
+        if (MafwPlaylistParser::isAllowedEntry(base, entry)) {
+            appendItem(entry);
+        } else {
+            ++refused;
+        }
+    }
+    if (refused > 0) {
+        qCWarning(lcMafw).noquote()
+            << QStringLiteral("%1 entries of %2 refused: a playlist file may name only local "
+                              "files, http and https")
+                   .arg(refused)
+                   .arg(path);
     }
     return true;
 }

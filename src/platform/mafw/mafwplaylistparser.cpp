@@ -1,7 +1,187 @@
 #include "mafwplaylistparser.h"
 
-#include <QMap>
-#include <QRegularExpression>
+#include <QDir>
+#include <QFileInfo>
+#include <QTextCodec>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+constexpr int Utf8Mib = 106;
+
+bool isAsciiLetter(QChar c)
+{
+    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+           (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
+}
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+bool allAsciiDigits(const QStringRef& text)
+{
+    return !text.isEmpty() && std::all_of(text.cbegin(), text.cend(), isAsciiDigit);
+}
+
+// "scheme:" of two or more characters ("C:" is a drive).
+bool hasScheme(const QString& entry)
+{
+    if (entry.isEmpty() || !isAsciiLetter(entry.at(0))) {
+        return false;
+    }
+    for (int i = 1; i < entry.size(); ++i) {
+        const QChar c = entry.at(i);
+        if (c == QLatin1Char(':')) {
+            return i >= 2;
+        }
+        if (!isAsciiLetter(c) && !isAsciiDigit(c) && c != QLatin1Char('+') &&
+            c != QLatin1Char('.') && c != QLatin1Char('-')) {
+            return false;
+        }
+    }
+    return false;
+}
+
+// "FileN=value" in any case, with spaces around "=": the digits of N and the value.
+bool plsFileEntry(const QStringRef& line, QStringRef& number, QStringRef& value)
+{
+    static const QLatin1String key("file");
+    if (!line.startsWith(key, Qt::CaseInsensitive)) {
+        return false;
+    }
+    int i = key.size();
+    while (i < line.size() && isAsciiDigit(line.at(i))) {
+        ++i;
+    }
+    number = line.mid(key.size(), i - key.size());
+    while (i < line.size() && line.at(i).isSpace()) {
+        ++i;
+    }
+    if (number.isEmpty() || i == line.size() || line.at(i) != QLatin1Char('=')) {
+        return false;
+    }
+    value = line.mid(i + 1).trimmed();
+    return true;
+}
+
+// A line that a PLS file may hold: a key it knows, a section or a comment.
+bool isPlsLine(const QStringRef& line)
+{
+    if (line.startsWith(QLatin1Char('[')) || line.startsWith(QLatin1Char(';')) ||
+        line.startsWith(QLatin1Char('#'))) {
+        return true;
+    }
+    const int equals = line.indexOf(QLatin1Char('='));
+    const QStringRef key = line.left(equals).trimmed();
+    if (equals < 0) {
+        return false;
+    }
+    for (const QLatin1String numbered :
+         {QLatin1String("file"), QLatin1String("title"), QLatin1String("length")}) {
+        if (key.startsWith(numbered, Qt::CaseInsensitive)) {
+            return allAsciiDigits(key.mid(numbered.size()));
+        }
+    }
+    return key.compare(QLatin1String("NumberOfEntries"), Qt::CaseInsensitive) == 0 ||
+           key.compare(QLatin1String("Version"), Qt::CaseInsensitive) == 0;
+}
+
+// Walks the lines of a text that hold anything, trimmed, without copying them.
+class FilledLines
+{
+public:
+    explicit FilledLines(const QString& text) : m_text(text) {}
+    bool next(QStringRef& line)
+    {
+        while (m_start <= m_text.size()) {
+            int end = m_start;
+            while (end < m_text.size() && m_text.at(end) != QLatin1Char('\n') &&
+                   m_text.at(end) != QLatin1Char('\r')) {
+                ++end;
+            }
+            line = m_text.midRef(m_start, end - m_start).trimmed();
+            m_start = end + 1;
+            if (!line.isEmpty()) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    const QString& m_text;
+    int m_start = 0;
+};
+
+// An entry as a URL: absolute, or empty when it names nothing here. baseFolder is the
+// folder of a local base.
+QUrl resolve(const QString& entry, const QUrl& base, const QString& baseFolder)
+{
+    // "C:\Music\a.mp3": a Windows drive, not a URL scheme, and nothing here.
+    if (entry.size() >= 2 && entry.at(1) == QLatin1Char(':') && isAsciiLetter(entry.at(0))) {
+        return QUrl();
+    }
+    if (hasScheme(entry)) {
+        return QUrl(entry);
+    }
+    const bool noBase = base.isEmpty() || base.isRelative();
+    // A rooted path is a local file, unless the list came from a server.
+    if (entry.startsWith(QLatin1Char('/'))) {
+        return noBase || base.isLocalFile() ? QUrl::fromLocalFile(entry)
+                                            : base.resolved(QUrl(entry));
+    }
+    if (noBase) {
+        return QUrl();
+    }
+    if (base.isLocalFile()) {
+        // A path beside the list ('#' and '%' are part of the name); a list made on Windows
+        // separates with backslashes.
+        QString path = entry;
+        path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+        return QUrl::fromLocalFile(QDir::cleanPath(baseFolder + QLatin1Char('/') + path));
+    }
+    return base.resolved(QUrl(entry));
+}
+
+// Whether a local file can be written as a path that reads back unchanged from an M3U line
+// (lines are split at line breaks and trimmed; a path has no host, query or fragment).
+bool survivesAsPath(const QUrl& url)
+{
+    if (!url.isLocalFile() || url.hasQuery() || url.hasFragment()) {
+        return false;
+    }
+    const QString path = url.toLocalFile();
+    if (!path.startsWith(QLatin1Char('/')) || path.startsWith(QLatin1String("//")) ||
+        path != path.trimmed()) {
+        return false;
+    }
+    return std::none_of(path.cbegin(), path.cend(),
+                        [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+}
+
+// An entry: in a PLS file its number without leading zeros (numbers of any length compare by
+// length, then digits); its place in the file and its text.
+struct Numbered
+{
+    QStringRef number;
+    int place;
+    QStringRef text;
+};
+
+bool numberedBefore(const Numbered& a, const Numbered& b)
+{
+    if (a.number.size() != b.number.size()) {
+        return a.number.size() < b.number.size();
+    }
+    const int order = a.number.compare(b.number);
+    return order != 0 ? order < 0 : a.place < b.place;
+}
+
+} // namespace
 
 MafwPlaylistParser::Format MafwPlaylistParser::formatOf(const QString& mimeType)
 {
@@ -17,71 +197,135 @@ MafwPlaylistParser::Format MafwPlaylistParser::formatOf(const QString& mimeType)
     return Unknown;
 }
 
-QUrl MafwPlaylistParser::resolve(const QString& entry, const QUrl& base)
+QString MafwPlaylistParser::decode(const QByteArray& data)
 {
-    // A rooted path is a local file, unless the list came from a server.
-    if (entry.startsWith(QLatin1Char('/')) && !entry.startsWith(QLatin1String("//"))) {
-        return base.isLocalFile() || base.isEmpty() ? QUrl::fromLocalFile(entry)
-                                                    : base.resolved(QUrl(entry));
+    QString text;
+    if (QTextCodec* marked = QTextCodec::codecForUtfText(data, nullptr)) {
+        text = marked->toUnicode(data); // drops the mark
+    } else {
+        QTextCodec::ConverterState state;
+        text = QTextCodec::codecForMib(Utf8Mib)->toUnicode(data.constData(), data.size(), &state);
+        if (state.invalidChars > 0 || state.remainingChars > 0) {
+            return QString::fromLatin1(data);
+        }
     }
-    // A scheme of two or more letters: an absolute URL ("C:\..." is not one).
-    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
-    if (scheme.match(entry).hasMatch()) {
-        return QUrl(entry);
+    // Unpaired surrogates and noncharacters name nothing and would not survive a URL.
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            if (QChar::isNonCharacter(QChar::surrogateToUcs4(c, text.at(i + 1)))) {
+                text[i] = text[i + 1] = QChar::ReplacementCharacter;
+            }
+            ++i;
+        } else if (c.isSurrogate() || c.isNonCharacter()) {
+            text[i] = QChar::ReplacementCharacter;
+        }
     }
-    return base.resolved(QUrl(entry));
+    return text;
 }
 
 QList<QUrl> MafwPlaylistParser::parse(const QByteArray& data, const QUrl& base,
-                                      const QString& mimeType)
+                                      const QString& mimeType, Report* report)
 {
-    QString text = QString::fromUtf8(data);
-    if (text.startsWith(QChar(0xFEFF))) {
-        text.remove(0, 1);
+    Report local;
+    Report& found = report ? *report : local;
+    found = Report();
+    const QString text = decode(data);
+    QStringRef line;
+    if (!FilledLines(text).next(line)) {
+        return {};
     }
-    const QStringList lines = text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
-    Format format = formatOf(mimeType);
-    if (format == Unknown) {
-        format =
-            text.trimmed().startsWith(QLatin1String("[playlist]"), Qt::CaseInsensitive) ? Pls : M3u;
+    if (line.startsWith(QLatin1Char('<')) || text.contains(QChar(0))) {
+        found.notAPlaylist = true;
+        return {};
     }
-    QList<QUrl> entries;
-    if (format == Pls) {
-        // FileN=... in the order of N, whatever the order of the lines.
-        static const QRegularExpression file(QStringLiteral("^File(\\d+)\\s*=\\s*(.*)$"),
-                                             QRegularExpression::CaseInsensitiveOption);
-        QMap<int, QUrl> numbered;
-        for (const QString& line : lines) {
-            const auto match = file.match(line.trimmed());
-            if (match.hasMatch() && !match.captured(2).trimmed().isEmpty()) {
-                numbered.insert(match.captured(1).toInt(),
-                                resolve(match.captured(2).trimmed(), base));
-            }
-        }
-        entries = numbered.values();
+    QStringRef number;
+    QStringRef value;
+    Format format = Unknown;
+    if (line.startsWith(QLatin1String("[playlist]"), Qt::CaseInsensitive)) {
+        format = Pls;
+    } else if (line.startsWith(QLatin1String("#EXTM3U"))) {
+        format = M3u;
     } else {
-        for (const QString& raw : lines) {
-            const QString line = raw.trimmed();
-            if (!line.isEmpty() && !line.startsWith(QLatin1Char('#'))) {
-                entries << resolve(line, base);
+        bool hasFile = false;
+        bool onlyPls = true;
+        for (FilledLines lines(text); lines.next(line);) {
+            hasFile = hasFile || plsFileEntry(line, number, value);
+            onlyPls = onlyPls && isPlsLine(line);
+        }
+        if (!hasFile) {
+            format = M3u;
+        } else if (onlyPls) {
+            format = Pls;
+        } else {
+            format = formatOf(mimeType) == Pls ? Pls : M3u;
+        }
+    }
+    found.format = format;
+
+    // The first MaxEntries entries, in order.
+    std::vector<Numbered> taken;
+    int seen = 0;
+    for (FilledLines lines(text); lines.next(line);) {
+        if (format == M3u) {
+            if (!line.startsWith(QLatin1Char('#')) && ++seen <= MaxEntries) {
+                taken.push_back({QStringRef(), seen, line});
+            }
+        } else if (plsFileEntry(line, number, value) && !value.isEmpty()) {
+            int zeros = 0;
+            while (zeros + 1 < number.size() && number.at(zeros) == QLatin1Char('0')) {
+                ++zeros;
+            }
+            // Kept as a heap of the lowest numbers, its top the highest of them.
+            taken.push_back({number.mid(zeros), ++seen, value});
+            std::push_heap(taken.begin(), taken.end(), numberedBefore);
+            if (taken.size() > size_t(MaxEntries)) {
+                std::pop_heap(taken.begin(), taken.end(), numberedBefore);
+                taken.pop_back();
             }
         }
     }
-    QList<QUrl> valid;
-    for (const QUrl& url : qAsConst(entries)) {
-        if (url.isValid() && !url.isEmpty()) {
-            valid << url;
+    if (format == Pls) {
+        std::sort_heap(taken.begin(), taken.end(), numberedBefore);
+    }
+    found.beyondLimit = seen - int(taken.size());
+
+    const QString baseFolder =
+        base.isLocalFile() ? QFileInfo(base.toLocalFile()).path() : QString();
+    QList<QUrl> entries;
+    for (const Numbered& entry : taken) {
+        const QUrl url = resolve(entry.text.toString(), base, baseFolder);
+        // A scheme alone ("file:") names nothing.
+        if (url.isValid() && !url.isRelative() && !(url.path().isEmpty() && url.host().isEmpty())) {
+            entries << url;
+        } else {
+            ++found.unusable;
         }
     }
-    return valid;
+    return entries;
 }
 
 QByteArray MafwPlaylistParser::writeM3u(const QList<QUrl>& entries)
 {
     QByteArray out("#EXTM3U\n");
     for (const QUrl& url : entries) {
-        out += (url.isLocalFile() ? url.toLocalFile() : url.toString(QUrl::FullyEncoded)).toUtf8();
+        out +=
+            (survivesAsPath(url) ? url.toLocalFile() : url.toString(QUrl::FullyEncoded)).toUtf8();
         out += '\n';
     }
     return out;
+}
+
+bool MafwPlaylistParser::isAllowedEntry(const QUrl& playlistUrl, const QUrl& entry)
+{
+    const QString scheme = entry.scheme().toLower();
+    const bool web = scheme == QLatin1String("http") || scheme == QLatin1String("https");
+    if (playlistUrl.isLocalFile()) {
+        return web || entry.isLocalFile();
+    }
+    const QString origin = playlistUrl.scheme().toLower();
+    if (origin == QLatin1String("http") || origin == QLatin1String("https")) {
+        return web;
+    }
+    return false;
 }

@@ -14,17 +14,45 @@ class MAFW_EXPORT MafwPlaylistParser
 public:
     enum Format { Unknown, Pls, M3u };
 
+    // At most this many entries are taken from one file (the first ones; in a PLS file those
+    // of the lowest numbers); the rest are left out.
+    static constexpr int MaxEntries = 10000;
+
+    // What a parse found beside the entries, for diagnostics.
+    struct Report
+    {
+        Format format = Unknown;
+        bool notAPlaylist = false; // a web page, other markup or binary data
+        int beyondLimit = 0;       // entries left out after MaxEntries
+        int unusable = 0;          // entries that name nothing here: Windows drive paths, relative
+                                   // entries without a base, malformed URLs
+    };
+
     // The format a MIME type names; Unknown for others.
     static Format formatOf(const QString& mimeType);
-    // The entries in order. Relative entries are resolved against base. Without a known MIME
-    // type the format is told from the data.
+
+    // The text of a playlist file: UTF-8 or UTF-16 after a byte order mark, else UTF-8 when it
+    // is valid UTF-8, else Latin-1. Unpaired surrogates and noncharacters become U+FFFD.
+    static QString decode(const QByteArray& data);
+
+    // The entries in order. The data decides the format (a "[playlist]" or "#EXTM3U" header,
+    // else the shape of its lines); mimeType counts only where the data fits either. Markup
+    // (an HTML page) and binary data give no entry. Relative entries are resolved against
+    // base; without a base (empty or relative) they are left out, and rooted paths are local
+    // files. PLS entries come in the order of their numbers, of any length; entries with the
+    // same number are all kept, in the order of the file.
     static QList<QUrl> parse(const QByteArray& data, const QUrl& base,
-                             const QString& mimeType = QString());
-    // Extended M3U; local files are written as paths.
+                             const QString& mimeType = QString(), Report* report = nullptr);
+
+    // Extended M3U that parse() reads back to the same URLs: local files are written as paths,
+    // or as file URLs when the path would not survive as a line (line breaks, control
+    // characters, spaces at either end).
     static QByteArray writeM3u(const QList<QUrl>& entries);
 
-private:
-    static QUrl resolve(const QString& entry, const QUrl& base);
+    // The origin policy: whether an entry of the playlist read from playlistUrl may be played.
+    // A playlist from a server (http, https) may name only http and https entries; a local
+    // playlist file also local files. No other scheme (fd:, data:, appsink:, ...) ever.
+    static bool isAllowedEntry(const QUrl& playlistUrl, const QUrl& entry);
 };
 
 #endif

@@ -5,16 +5,26 @@
 
 #include <QPainter>
 
-MImageWidget::MImageWidget(QGraphicsItem* parent) : MStylableWidget(parent) {}
+// The base asked for size hints before this class existed: those were not ours.
+MImageWidget::MImageWidget(QGraphicsItem* parent) : MStylableWidget(parent)
+{
+    updateGeometry();
+}
 
 MImageWidget::MImageWidget(const QString& id, QGraphicsItem* parent) : MStylableWidget(parent)
 {
     setImage(id);
 }
 
+MImageWidget::MImageWidget(const QImage& image, QGraphicsItem* parent) : MStylableWidget(parent)
+{
+    setImage(image);
+}
+
 MImageWidget::MImageWidget(const MImageWidget& other) : MStylableWidget(nullptr)
 {
     *this = other;
+    updateGeometry();
 }
 
 MImageWidget& MImageWidget::operator=(const MImageWidget& other)
@@ -25,6 +35,8 @@ MImageWidget& MImageWidget::operator=(const MImageWidget& other)
         } else {
             releaseTheme();
             m_ownPixmap = other.m_ownPixmap;
+            updateGeometry();
+            update();
         }
         setStyleName(other.styleName());
     }
@@ -47,7 +59,9 @@ void MImageWidget::releaseTheme()
 
 void MImageWidget::setImage(const QString& id, const QSize& size)
 {
-    if (id == m_id && size == m_requestedSize && (m_themePixmap || id.isEmpty())) {
+    // An empty id also clears an image given as a QImage.
+    if (id == m_id && size == m_requestedSize && m_ownPixmap.isNull() &&
+        (m_themePixmap || id.isEmpty())) {
         return;
     }
     releaseTheme();

@@ -14,6 +14,7 @@ class MTOUCH_EXPORT MImageWidget : public MStylableWidget
 public:
     explicit MImageWidget(QGraphicsItem* parent = nullptr);
     explicit MImageWidget(const QString& id, QGraphicsItem* parent = nullptr);
+    explicit MImageWidget(const QImage& image, QGraphicsItem* parent = nullptr);
     // A new widget showing the same image.
     MImageWidget(const MImageWidget& other);
     MImageWidget& operator=(const MImageWidget& other);

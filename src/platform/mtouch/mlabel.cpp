@@ -5,10 +5,15 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
-MLabel::MLabel(QGraphicsItem* parent) : MStylableWidget(parent) {}
+// The base asked for size hints before this class existed: those were not ours.
+MLabel::MLabel(QGraphicsItem* parent) : MStylableWidget(parent)
+{
+    updateGeometry();
+}
 
 MLabel::MLabel(const QString& text, QGraphicsItem* parent) : MStylableWidget(parent), m_text(text)
 {
+    updateGeometry();
 }
 
 MLabel::~MLabel() = default;
@@ -25,6 +30,7 @@ void MLabel::setText(const QString& text)
 void MLabel::setTextElide(bool elide)
 {
     m_elide = elide;
+    updateGeometry(); // the minimum width depends on it
     update();
 }
 

@@ -8,3 +8,8 @@ QString MLocale::formatNumber(int number) const
 {
     return m_locale.toString(number);
 }
+
+QString MLocale::negativeSign() const
+{
+    return m_locale.negativeSign();
+}

@@ -14,6 +14,8 @@ public:
     explicit MLocale(QObject* parent = nullptr);
     explicit MLocale(const QLocale& locale, QObject* parent = nullptr);
     QString formatNumber(int number) const;
+    // The sign that formatNumber() puts before a negative number.
+    QString negativeSign() const;
 
 private:
     QLocale m_locale;

@@ -4,11 +4,16 @@
 #include "mwidgetstyle.h"
 #include "mwidgetstylecontainer.h"
 
-MStyleContainer::MStyleContainer() = default;
+MStyleContainerPrivate::~MStyleContainerPrivate() = default;
+
+MStyleContainer::MStyleContainer() : m_private(nullptr) {}
+
+MStyleContainer::MStyleContainer(MStyleContainerPrivate* dd) : m_private(dd) {}
 
 MStyleContainer::~MStyleContainer()
 {
     release();
+    delete m_private;
 }
 
 const char* MStyleContainer::styleType() const
@@ -43,7 +48,15 @@ const MStyle* MStyleContainer::currentStyle() const
     return m_style;
 }
 
+MWidgetStyleContainerPrivate::~MWidgetStyleContainerPrivate() = default;
+
 MWidgetStyleContainer::MWidgetStyleContainer(const char* styleType) : m_type(styleType) {}
+
+MWidgetStyleContainer::MWidgetStyleContainer(MWidgetStyleContainerPrivate* dd,
+                                             const char* styleType)
+    : MStyleContainer(dd), m_type(styleType)
+{
+}
 
 MWidgetStyleContainer::~MWidgetStyleContainer() = default;
 

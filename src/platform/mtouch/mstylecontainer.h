@@ -8,6 +8,13 @@
 
 class MStyle;
 
+// The private part of a style container; the part of a derived container derives from it.
+class MTOUCH_EXPORT MStyleContainerPrivate
+{
+public:
+    virtual ~MStyleContainerPrivate();
+};
+
 // Holds the theme style of one style class and object name, fetched from MTheme when first
 // read and given back when the name changes or the container goes.
 class MTOUCH_EXPORT MStyleContainer
@@ -25,6 +32,10 @@ public:
     const MStyle* currentStyle() const;
 
 protected:
+    // Adopts dd (null: no private part).
+    explicit MStyleContainer(MStyleContainerPrivate* dd);
+    MStyleContainerPrivate* privatePart() const { return m_private; }
+
     // The current style as S; S's defaults when the theme's style is of another class.
     template <class S> const S* currentStyleAs() const
     {
@@ -36,6 +47,7 @@ protected:
 private:
     void release() const;
 
+    MStyleContainerPrivate* const m_private;
     QString m_objectName;
     mutable const MStyle* m_style = nullptr;
 };

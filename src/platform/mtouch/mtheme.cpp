@@ -2,23 +2,39 @@
 
 #include "mstyle.h"
 #include "mstylecreator.h"
+#include "mthemerules_p.h"
 #include "mviewcreator.h"
 
+#include <QBuffer>
 #include <QColor>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QImage>
+#include <QImageReader>
 #include <QLoggingCategory>
 #include <QMetaProperty>
 #include <QPainter>
-#include <QRegularExpression>
 #include <QSet>
 #include <QSvgRenderer>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcTheme, "kelmora.widgets")
 
 namespace {
+
+// Theme files are input: read whole only when regular and small, images made only up to a
+// size that costs little memory.
+constexpr qint64 BytesPerMiB = 1024 * 1024;
+constexpr qint64 MaxAttributeFileSize = 1 * BytesPerMiB;
+constexpr qint64 MaxImageFileSize = 4 * BytesPerMiB;
+constexpr int MaxImageSide = 4096;
+constexpr int PlaceholderSide = 32;
 
 // Objects shared by key and counted; deleted when the last user gives them back.
 template <typename T> class SharedCache
@@ -66,7 +82,7 @@ struct ThemeData
     QStringList directories;        // searched first to last
     QStringList defaultDirectories; // after all others
     bool rulesLoaded = false;
-    QHash<QString, QHash<QString, QString>> rules; // "Class" or "Class#name" -> attribute -> value
+    MThemeRules::Rules rules;
     QHash<QString, const MStyleCreatorBase*> styleCreators;
     QHash<QString, const MViewCreatorBase*> viewCreators;
     SharedCache<MStyle> styles;
@@ -90,32 +106,56 @@ QStringList searchPath()
     return path;
 }
 
-// "Selector { key: value; ... }" blocks; "#" starts a comment only at the start of a line.
-void parseRules(const QString& text, QHash<QString, QHash<QString, QString>>& rules)
+// Reads a whole regular file (or resource) of at most maxSize bytes; never waits on a named
+// pipe or a device. False with a readable reason otherwise.
+bool readThemeFile(const QString& path, qint64 maxSize, QByteArray& data, QString& reason)
 {
-    static const QRegularExpression block(
-        QStringLiteral("([A-Za-z_][A-Za-z0-9_]*(?:#[A-Za-z0-9_]+)?)\\s*\\{([^}]*)\\}"));
-    QString cleaned;
-    for (const QString& line : text.split(QLatin1Char('\n'))) {
-        if (!line.trimmed().startsWith(QLatin1Char('#'))) {
-            cleaned += line + QLatin1Char('\n');
+    const QString tooLarge = QStringLiteral("larger than %1 MiB").arg(maxSize / BytesPerMiB);
+    QFile file;
+    if (path.startsWith(QLatin1Char(':'))) {
+        file.setFileName(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            reason = file.errorString();
+            return false;
+        }
+    } else {
+        // Looked at before opening (opening a device may act), then opened without waiting
+        // and checked again, in case it was swapped for a pipe meanwhile.
+        if (!QFileInfo(path).isFile()) {
+            reason = QStringLiteral("not a regular file");
+            return false;
+        }
+        const int fd =
+            ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            reason = qt_error_string(errno);
+            return false;
+        }
+        struct stat status;
+        const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+        if (!regular || status.st_size > maxSize ||
+            !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            reason = !regular                   ? QStringLiteral("not a regular file")
+                     : status.st_size > maxSize ? tooLarge
+                                                : file.errorString();
+            ::close(fd);
+            return false;
         }
     }
-    auto it = block.globalMatch(cleaned);
-    while (it.hasNext()) {
-        const auto match = it.next();
-        QHash<QString, QString>& attributes = rules[match.captured(1)];
-        for (const QString& declaration : match.captured(2).split(QLatin1Char(';'))) {
-            const int colon = declaration.indexOf(QLatin1Char(':'));
-            if (colon > 0) {
-                QString value = declaration.mid(colon + 1).trimmed();
-                if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) &&
-                    value.endsWith(QLatin1Char('"'))) {
-                    value = value.mid(1, value.size() - 2);
-                }
-                attributes.insert(declaration.left(colon).trimmed(), value);
-            }
-        }
+    data = file.read(maxSize + 1);
+    if (data.size() > maxSize) {
+        data.clear();
+        reason = tooLarge;
+        return false;
+    }
+    return true;
+}
+
+void warnOnce(const QString& key, const QString& warning)
+{
+    if (!theme().warned.contains(key)) {
+        theme().warned.insert(key);
+        qCWarning(lcTheme).noquote() << warning;
     }
 }
 
@@ -130,9 +170,16 @@ void loadRules()
     // Lowest priority first, so that later files override.
     const QStringList path = searchPath();
     for (auto dir = path.crbegin(); dir != path.crend(); ++dir) {
-        QFile file(QDir(*dir).filePath(QStringLiteral("theme.conf")));
-        if (file.open(QIODevice::ReadOnly)) {
-            parseRules(QString::fromUtf8(file.readAll()), t.rules);
+        const QString file = QDir(*dir).filePath(QStringLiteral("theme.conf"));
+        if (!QFileInfo::exists(file)) {
+            continue;
+        }
+        QByteArray data;
+        QString reason;
+        if (readThemeFile(file, MaxAttributeFileSize, data, reason)) {
+            MThemeRules::parse(QString::fromUtf8(data), t.rules);
+        } else {
+            warnOnce(file, QStringLiteral("theme file %1 skipped: %2").arg(file, reason));
         }
     }
 }
@@ -185,20 +232,34 @@ void applyRules(MStyle* style, const QString& selector)
         const int index = meta->indexOfProperty(it.key().toLatin1().constData());
         const QVariant value = index < 0 ? QVariant() : convert(it.value(), meta->property(index));
         if (!value.isValid() || !meta->property(index).write(style, value)) {
-            const QString warning = selector + QLatin1Char('.') + it.key();
-            if (!theme().warned.contains(warning)) {
-                theme().warned.insert(warning);
-                qCWarning(lcTheme).noquote()
-                    << QStringLiteral("theme attribute %1: cannot use \"%2\"")
-                           .arg(warning, it.value());
-            }
+            const QString attribute = selector + QLatin1Char('.') + it.key();
+            warnOnce(
+                attribute,
+                QStringLiteral("theme attribute %1: cannot use \"%2\"").arg(attribute, it.value()));
         }
     }
 }
 
+bool withinBounds(const QSize& size)
+{
+    return size.width() <= MaxImageSide && size.height() <= MaxImageSide;
+}
+
+QString tooLargeImage(const QSize& size)
+{
+    return QStringLiteral("%1 by %2 pixels, more than the %3 by %3 a theme image may have")
+        .arg(size.width())
+        .arg(size.height())
+        .arg(MaxImageSide);
+}
+
+// Of the size asked for (32 by 32 for its own size), within the bounds.
 QPixmap placeholder(const QSize& size)
 {
-    const QSize s = size.isEmpty() ? QSize(32, 32) : size;
+    QSize s = size.isEmpty() ? QSize(PlaceholderSide, PlaceholderSide) : size;
+    if (!withinBounds(s)) {
+        s = s.scaled(MaxImageSide, MaxImageSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    }
     QPixmap pixmap(s);
     pixmap.fill(QColor(255, 0, 255));
     QPainter painter(&pixmap);
@@ -208,35 +269,80 @@ QPixmap placeholder(const QSize& size)
     return pixmap;
 }
 
-bool loadImage(const QString& id, const QSize& size, QPixmap& out)
+bool renderSvg(const QByteArray& data, const QSize& size, QImage& out, QString& problem)
+{
+    QSvgRenderer renderer(data);
+    const QSize target = size.isEmpty() ? renderer.defaultSize() : size;
+    if (!renderer.isValid() || target.isEmpty()) {
+        problem = QStringLiteral("not a usable SVG image");
+        return false;
+    }
+    if (!withinBounds(target)) {
+        problem = tooLargeImage(target);
+        return false;
+    }
+    out = QImage(target, QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    QPainter painter(&out);
+    renderer.render(&painter);
+    return true;
+}
+
+bool decodePng(QByteArray& data, const QSize& size, QImage& out, QString& problem)
+{
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "png");
+    reader.setAutoDetectImageFormat(false);
+    // The header tells the size before anything is decoded.
+    const QSize own = reader.size();
+    if (own.isValid() && !withinBounds(own)) {
+        problem = tooLargeImage(own);
+        return false;
+    }
+    if (!own.isValid() || !reader.read(&out)) {
+        problem = QStringLiteral("not a usable PNG image");
+        return false;
+    }
+    if (!size.isEmpty() && out.size() != size) {
+        out = out.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    return true;
+}
+
+// The first usable image with that id; else false, and problem tells why when an image was
+// there but could not be used.
+bool loadImage(const QString& id, const QSize& size, QPixmap& out, QString& problem)
 {
     // Ids are names, never paths.
     if (id.isEmpty() || id.contains(QLatin1Char('/')) || id.contains(QLatin1String(".."))) {
         return false;
     }
+    if (!withinBounds(size)) {
+        problem = QStringLiteral("asked for ") + tooLargeImage(size);
+        return false;
+    }
     for (const QString& dir : searchPath()) {
         const QString base = QDir(dir).filePath(QStringLiteral("icons/") + id);
-        if (QFile::exists(base + QStringLiteral(".svg"))) {
-            QSvgRenderer renderer(base + QStringLiteral(".svg"));
-            if (!renderer.isValid()) {
+        for (const QString& suffix : {QStringLiteral(".svg"), QStringLiteral(".png")}) {
+            const QString path = base + suffix;
+            if (!QFileInfo::exists(path)) {
                 continue;
             }
-            const QSize target = size.isEmpty() ? renderer.defaultSize() : size;
-            QImage image(target, QImage::Format_ARGB32_Premultiplied);
-            image.fill(Qt::transparent);
-            QPainter painter(&image);
-            renderer.render(&painter);
-            painter.end();
-            out = QPixmap::fromImage(image);
-            return true;
-        }
-        QImage image(base + QStringLiteral(".png"));
-        if (!image.isNull()) {
-            if (!size.isEmpty() && image.size() != size) {
-                image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            QByteArray data;
+            QString reason;
+            QImage image;
+            const bool made =
+                readThemeFile(path, MaxImageFileSize, data, reason) &&
+                (suffix == QLatin1String(".svg") ? renderSvg(data, size, image, reason)
+                                                 : decodePng(data, size, image, reason));
+            if (made) {
+                out = QPixmap::fromImage(image);
+                return true;
             }
-            out = QPixmap::fromImage(image);
-            return true;
+            if (problem.isEmpty()) {
+                problem = QStringLiteral("%1: %2").arg(path, reason);
+            }
         }
     }
     return false;
@@ -288,11 +394,12 @@ const QPixmap* MTheme::pixmap(const QString& id, const QSize& size)
         return shared;
     }
     auto* made = new QPixmap;
-    if (!loadImage(id, size, *made)) {
-        if (!t.warned.contains(id)) {
-            t.warned.insert(id);
-            qCWarning(lcTheme).noquote() << QStringLiteral("theme image \"%1\" not found").arg(id);
-        }
+    QString problem;
+    if (!loadImage(id, size, *made, problem)) {
+        warnOnce(id, problem.isEmpty()
+                         ? QStringLiteral("theme image \"%1\" not found").arg(id)
+                         : QStringLiteral("theme image \"%1\" replaced by a placeholder: %2")
+                               .arg(id, problem));
         *made = placeholder(size);
     }
     return t.pixmaps.insert(key, made);
@@ -306,7 +413,8 @@ void MTheme::releasePixmap(const QPixmap* pixmap)
 bool MTheme::hasPixmap(const QString& id)
 {
     QPixmap ignored;
-    return loadImage(id, QSize(1, 1), ignored);
+    QString problem;
+    return loadImage(id, QSize(1, 1), ignored, problem);
 }
 
 void MTheme::addDirectory(const QString& directory)

@@ -28,8 +28,9 @@ public:
     static void releaseStyle(const MStyle* style);
 
     // The image with that id, scaled to size (0 by 0: its own size); shared and counted, never
-    // null: a missing id gives a visible placeholder and one warning. Give it back with
-    // releasePixmap().
+    // null: a missing id, or an image that cannot be used (not a regular file, too large a
+    // file or size, see docs/theme.md), gives a visible placeholder and one warning. Give it
+    // back with releasePixmap().
     static const QPixmap* pixmap(const QString& id, const QSize& size = QSize(0, 0));
     static void releasePixmap(const QPixmap* pixmap);
     static bool hasPixmap(const QString& id);

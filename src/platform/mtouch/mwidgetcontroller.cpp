@@ -5,7 +5,45 @@
 
 #include <QGraphicsSceneResizeEvent>
 
-MWidgetController::MWidgetController(QGraphicsItem* parent) : MWidget(parent) {}
+#include <limits>
+
+namespace {
+// The topmost child of a controller: its view's foreground goes over the finished widget.
+// Takes no input, so presses reach the controller and its children as before.
+class ForegroundItem : public QGraphicsItem
+{
+public:
+    explicit ForegroundItem(MWidgetController* controller)
+        : QGraphicsItem(controller), m_controller(controller), m_rect(controller->rect())
+    {
+        setZValue(std::numeric_limits<qreal>::max());
+        setAcceptedMouseButtons(Qt::NoButton);
+    }
+    // Kept here, so that a controller being torn down is never asked.
+    QRectF boundingRect() const override { return m_rect; }
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget*) override
+    {
+        if (const MWidgetView* view = m_controller->view()) {
+            view->paintForeground(painter, option);
+        }
+    }
+    void setRect(const QRectF& rect)
+    {
+        prepareGeometryChange();
+        m_rect = rect;
+    }
+
+private:
+    MWidgetController* const m_controller;
+    QRectF m_rect;
+};
+} // namespace
+
+MWidgetController::MWidgetController(QGraphicsItem* parent) : MWidget(parent)
+{
+    // QObject::setObjectName is not virtual: follow the name by its signal.
+    connect(this, &QObject::objectNameChanged, this, &MWidgetController::styleNameChanged);
+}
 
 MWidgetController::~MWidgetController()
 {
@@ -32,6 +70,9 @@ void MWidgetController::setView(MWidgetView* view)
     }
     delete m_view;
     m_view = view;
+    if (m_view && !m_foreground) {
+        m_foreground = new ForegroundItem(this);
+    }
     connectModelToView();
     updateGeometry();
     update();
@@ -45,6 +86,7 @@ void MWidgetController::connectModelToView()
             view->updateData(names);
             view->update();
         });
+        m_view->setupModel();
     }
 }
 
@@ -59,7 +101,6 @@ void MWidgetController::setStyleName(const QString& name)
 void MWidgetController::setObjectName(const QString& name)
 {
     QGraphicsWidget::setObjectName(name);
-    styleNameChanged();
 }
 
 void MWidgetController::styleNameChanged()
@@ -98,6 +139,9 @@ QSizeF MWidgetController::sizeHint(Qt::SizeHint which, const QSizeF& constraint)
 void MWidgetController::resizeEvent(QGraphicsSceneResizeEvent* event)
 {
     MWidget::resizeEvent(event);
+    if (m_foreground) {
+        static_cast<ForegroundItem*>(m_foreground)->setRect(rect());
+    }
     if (m_view) {
         m_view->resizeEvent(event);
     }

@@ -25,6 +25,7 @@ public:
     // The object name the view's style is looked up with.
     void setStyleName(const QString& name);
     QString styleName() const { return m_styleName; }
+    // Restyles, as does a name set through a QObject or MWidget pointer.
     void setObjectName(const QString& name);
 
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
@@ -43,6 +44,8 @@ private:
     MWidgetModel* m_model = nullptr;
     MWidgetView* m_view = nullptr;
     QString m_styleName;
+    // Paints the view's foreground over the children; a child item of ours.
+    QGraphicsItem* m_foreground = nullptr;
 };
 
 #endif

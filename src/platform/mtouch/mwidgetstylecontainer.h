@@ -4,6 +4,12 @@
 #include "mstylecontainer.h"
 #include "mwidgetstyle.h"
 
+class MTOUCH_EXPORT MWidgetStyleContainerPrivate : public MStyleContainerPrivate
+{
+public:
+    ~MWidgetStyleContainerPrivate() override;
+};
+
 // The style container of a widget; its style class may be set by the widget that owns it.
 class MTOUCH_EXPORT MWidgetStyleContainer : public MStyleContainer
 {
@@ -15,6 +21,10 @@ public:
     // The current style; the framework's defaults when the theme's style is of another class.
     const MWidgetStyle* operator->() const;
     const MWidgetStyle* widgetStyle() const { return operator->(); }
+
+protected:
+    // Adopts dd, the private part of a derived container.
+    MWidgetStyleContainer(MWidgetStyleContainerPrivate* dd, const char* styleType);
 
 private:
     const char* m_type;

@@ -59,6 +59,10 @@ void MWidgetView::paint(QPainter* painter, const QStyleOptionGraphicsItem* optio
 {
     drawBackground(painter, option);
     drawContents(painter, option);
+}
+
+void MWidgetView::paintForeground(QPainter* painter, const QStyleOptionGraphicsItem* option) const
+{
     drawForeground(painter, option);
 }
 
@@ -72,6 +76,8 @@ QSizeF MWidgetView::sizeHint(Qt::SizeHint which, const QSizeF&) const
     }
     return QSizeF();
 }
+
+void MWidgetView::setupModel() {}
 
 void MWidgetView::updateData(const QList<const char*>&) {}
 

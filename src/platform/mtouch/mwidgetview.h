@@ -31,11 +31,17 @@ public:
     void update(const QRectF& rect = QRectF());
     void updateGeometry();
 
+    // Background and contents; the foreground is painted over the controller's children.
     virtual void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget);
+    void paintForeground(QPainter* painter, const QStyleOptionGraphicsItem* option) const;
     virtual void resizeEvent(QGraphicsSceneResizeEvent* event);
     virtual QSizeF sizeHint(Qt::SizeHint which, const QSizeF& constraint) const;
     // The controller's style name changed.
     void applyStyleName();
+
+    // Shows the whole model: called whenever the model or the view is installed, so that a
+    // view shows what the model held before it came.
+    virtual void setupModel();
 
 public Q_SLOTS:
     virtual void updateData(const QList<const char*>& modifications);

@@ -5,6 +5,7 @@
 #include "keloverlaylabeloverlayview.h"
 #include "keloverlaylabelstylecontainer.h"
 
+#include <mcancelevent.h>
 #include <mfeedback.h>
 #include <mtheme.h>
 
@@ -49,7 +50,8 @@ KelOverlayLabelModel* KelOverlayLabel::labelModel() const
 
 KelOverlayLabelOverlayView* KelOverlayLabel::overlayView() const
 {
-    return qobject_cast<KelOverlayLabelOverlayView*>(view_);
+    // The framework's current view: it may have been replaced without setTypeOfView.
+    return qobject_cast<KelOverlayLabelOverlayView*>(view());
 }
 
 void KelOverlayLabel::setTypeOfView(ViewType type)
@@ -61,7 +63,6 @@ void KelOverlayLabel::setTypeOfView(ViewType type)
         made = new KelOverlayLabelNormalView(this);
     }
     MWidgetController::setView(made);
-    view_ = made;
 }
 
 KelOverlayLabel::ViewType KelOverlayLabel::typeOfView() const
@@ -255,10 +256,10 @@ void KelOverlayLabel::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
 
 void KelOverlayLabel::cancelEvent(MCancelEvent* event)
 {
-    Q_UNUSED(event)
     setDefaultState();
     pressInProgress = false;
     pressedShown = false;
+    event->accept();
 }
 
 void KelOverlayLabel::tapAndHoldGestureEvent(QGestureEvent* event, QTapAndHoldGesture* gesture)

@@ -82,7 +82,9 @@ void KelOverlayLabelModel::releaseImage()
 
 void KelOverlayLabelModel::setImage(QPixmap* pixmap)
 {
-    if (pixmap == m_image) {
+    if (pixmap && pixmap == m_image) {
+        // The stored pixmap again: kept, but the rule's reset of the image id still applies.
+        setImageId(QString());
         memberModified(Image);
         return;
     }

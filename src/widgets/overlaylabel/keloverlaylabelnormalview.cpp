@@ -37,7 +37,17 @@ KelOverlayLabelNormalView::KelOverlayLabelNormalView(KelOverlayLabel* labelContr
     layout->addItem(contentItem);
 }
 
-KelOverlayLabelNormalView::~KelOverlayLabelNormalView() = default;
+KelOverlayLabelNormalView::~KelOverlayLabelNormalView()
+{
+    // Replaced or gone: the label keeps nothing of this view, so that the next view gets the
+    // presses and the whole area. The controller is reached as the framework's base only, as
+    // it may be half torn down.
+    QGraphicsLayoutItem* layout = contentItem->parentLayoutItem();
+    delete contentItem;
+    if (layout && controllerItem->layout() == layout) {
+        controllerItem->setLayout(nullptr);
+    }
+}
 
 void KelOverlayLabelNormalView::updateData(const QList<const char*>& modifications)
 {

@@ -1,5 +1,6 @@
 #include "keloverlaylabeloverlayview.h"
 
+#include "../kelthemepixmap_p.h"
 #include "keloverlaylabel.h"
 #include "keloverlaylabelmodel.h"
 #include "keloverlaylabelstyle.h"
@@ -11,24 +12,11 @@
 #include <mtheme.h>
 
 #include <QGraphicsLinearLayout>
+#include <QGraphicsScene>
 #include <QPainter>
 #include <QTimer>
 
 namespace {
-// A theme pixmap for one paint, given back right after.
-class ThemePixmap
-{
-public:
-    ThemePixmap(const QString& id, const QSize& size) : m_pixmap(MTheme::pixmap(id, size)) {}
-    ~ThemePixmap() { MTheme::releasePixmap(m_pixmap); }
-    ThemePixmap(const ThemePixmap&) = delete;
-    ThemePixmap& operator=(const ThemePixmap&) = delete;
-    const QPixmap& operator*() const { return *m_pixmap; }
-
-private:
-    const QPixmap* m_pixmap;
-};
-
 void drawWhole(QPainter* painter, const QRectF& target, const QPixmap& pixmap)
 {
     painter->setRenderHint(QPainter::SmoothPixmapTransform, true);
@@ -66,10 +54,14 @@ KelOverlayLabelOverlayView::~KelOverlayLabelOverlayView()
     if (!smallImageWidget->parentItem()) {
         smallImageWidget->deleteLater();
     }
-    // The spinner belongs to the model: out of the holder before the holder goes.
+    // The spinner belongs to the model: out of the holder and out of the scene (where it would
+    // turn on, unseen by the next view, and be deleted a second time with the scene).
     if (MProgressIndicator* spinner = labelModel()->spinner()) {
         spinnerLayout->removeItem(spinner);
         spinner->setParentItem(nullptr);
+        if (QGraphicsScene* scene = spinner->scene()) {
+            scene->removeItem(spinner);
+        }
     }
     if (spinnerContainer->layout() != spinnerLayout) {
         delete spinnerLayout;
@@ -77,6 +69,15 @@ KelOverlayLabelOverlayView::~KelOverlayLabelOverlayView()
     // Gone with the view, so that a view installed later starts from a clean label.
     delete spinnerContainer;
     delete overlayBackground;
+}
+
+void KelOverlayLabelOverlayView::setupModel()
+{
+    KelOverlayLabelView::setupModel();
+    // Installed while loading: the spinner comes here.
+    if (labelModel()->spinner()) {
+        setLoadingGraphics(false);
+    }
 }
 
 void KelOverlayLabelOverlayView::setPressedState(bool isPressed)
@@ -107,14 +108,17 @@ void KelOverlayLabelOverlayView::updateData(const QList<const char*>& modificati
             overlayTextLabel->setText(m->title());
         } else if (name == KelOverlayLabelModel::SmallImageId) {
             smallImageWidget->setImage(m->smallImageId());
+            const bool inLayout = smallImageWidget->parentLayoutItem() == backgroundLayout;
             if (!m->smallImageId().isEmpty()) {
-                if (!smallImageWidget->parentItem()) {
+                if (!inLayout) {
                     backgroundLayout->insertItem(0, smallImageWidget);
                 }
                 smallImageWidget->show();
             } else {
-                backgroundLayout->removeItem(smallImageWidget);
-                smallImageWidget->setParentItem(nullptr);
+                // Out of the text box, but still under the label so that it goes with it.
+                if (inLayout) {
+                    backgroundLayout->removeItem(smallImageWidget);
+                }
                 smallImageWidget->hide();
             }
         }
@@ -166,14 +170,14 @@ void KelOverlayLabelOverlayView::drawImage(QPainter* painter)
         drawWhole(painter, QRectF(s->marginLeft(), s->marginTop(), r.width(), r.height()),
                   *m->image());
     } else if (!m->iconId().isEmpty()) {
-        const ThemePixmap icon(m->iconId(), QSize(64, 64));
+        const KelThemePixmap icon(m->iconId(), QSize(64, 64));
         drawWhole(painter,
                   QRectF(s->marginLeft() + r.width() / 2 - 32, s->marginTop() + r.height() / 2 - 32,
                          64, 64),
                   *icon);
     } else if (!m->imageId().isEmpty()) {
         const QSize whole(int(r.width()), int(r.height()));
-        const ThemePixmap picture(m->imageId(), whole);
+        const KelThemePixmap picture(m->imageId(), whole);
         drawWhole(painter, QRectF(r.topLeft(), QSizeF(whole)), *picture);
     }
 }
@@ -186,7 +190,7 @@ void KelOverlayLabelOverlayView::drawOverlayIcon(QPainter* painter)
     }
     const MWidgetStyle* s = labelStyle();
     const QRectF r = rect();
-    const ThemePixmap icon(id, QSize(int(r.width() * 0.5), int(r.height() * 0.5)));
+    const KelThemePixmap icon(id, QSize(int(r.width() * 0.5), int(r.height() * 0.5)));
     drawWhole(painter,
               QRectF(s->marginLeft() + r.width() * 0.25, s->marginTop() + r.height() * 0.25,
                      r.width() * 0.5, r.height() * 0.5),

@@ -20,6 +20,18 @@ void KelOverlayLabelView::connectModel()
             SLOT(updateData(QList<const char*>)));
 }
 
+void KelOverlayLabelView::setupModel()
+{
+    using M = KelOverlayLabelModel;
+    QList<const char*> names{M::Title,          M::Subtitle, M::Image,    M::SmallImageId,
+                             M::OverlayImageId, M::IconId,   M::ImageUri, M::Spinner};
+    // A theme picture wins over a stored pixmap: its name comes last.
+    if (!labelModel()->imageId().isEmpty()) {
+        names << M::ImageId;
+    }
+    updateData(names);
+}
+
 MWidgetStyleContainer* KelOverlayLabelView::createStyleContainer() const
 {
     return new KelOverlayLabelStyleContainer;

@@ -2,7 +2,7 @@
 #include "mafwgstrenderer.h"
 
 #include "mafwgstlogging_p.h"
-#include "mafwgstplaylistfetcher.h"
+#include <mafwplaylistfetcher.h>
 
 #include <mafwplaylist.h>
 
@@ -166,8 +166,8 @@ bool MafwGstRenderer::playPlaylistUri(const QUrl& url, const QString& mimeType)
     m_entryErrors.clear();
     setState(Transitioning);
     if (!m_fetcher) {
-        m_fetcher = new MafwGstPlaylistFetcher(this);
-        connect(m_fetcher, &MafwGstPlaylistFetcher::finished, this,
+        m_fetcher = new MafwPlaylistFetcher(this);
+        connect(m_fetcher, &MafwPlaylistFetcher::finished, this,
                 &MafwGstRenderer::onPlaylistFetched);
     }
     m_fetcher->fetch(url, mimeType);

@@ -10,7 +10,7 @@
 #include <QUrl>
 #include <QVariant>
 
-class MafwGstPlaylistFetcher;
+class MafwPlaylistFetcher;
 
 // A renderer on GStreamer's playbin. Plays a single URI, the items of an assigned playlist in
 // play order (gaplessly) or the entries of a playlist file, and reports state, items,
@@ -78,7 +78,7 @@ private:
     MafwGstPipeline* m_pipeline; // child
     MafwGstPlayCursor m_cursor;
     QPointer<MafwPlaylist> m_watched; // the playlist whose edits are followed
-    MafwGstPlaylistFetcher* m_fetcher = nullptr;
+    MafwPlaylistFetcher* m_fetcher = nullptr;
     QString m_entryErrors;
 
     State m_state = Stopped;

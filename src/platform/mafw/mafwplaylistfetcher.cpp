@@ -1,0 +1,268 @@
+#include "mafwplaylistfetcher.h"
+
+#include "mafwlogging_p.h"
+#include "mafwplaylistparser.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// What the network layer may hold beyond what has been read.
+constexpr qint64 ReadBufferSize = 64 * 1024;
+constexpr double MillisecondsPerSecond = 1000;
+constexpr qint64 BytesPerMiB = 1024 * 1024;
+
+QString sizeLimit()
+{
+    return QStringLiteral("larger than the %1 MiB a playlist may have")
+        .arg(MafwPlaylistFetcher::MaxSize / BytesPerMiB);
+}
+
+QString tooLarge(const QUrl& url)
+{
+    return QStringLiteral("%1 is %2").arg(url.toString(), sizeLimit());
+}
+
+} // namespace
+
+MafwPlaylistFetcher::MafwPlaylistFetcher(QObject* parent)
+    : QObject(parent), m_deadline(new QTimer(this))
+{
+    m_deadline->setSingleShot(true);
+    connect(m_deadline, &QTimer::timeout, this, [this]() {
+        failNow(QStringLiteral("%1 did not arrive within %2 s")
+                    .arg(m_url.toString())
+                    .arg(m_timeoutMs / MillisecondsPerSecond));
+    });
+}
+
+MafwPlaylistFetcher::~MafwPlaylistFetcher()
+{
+    abort();
+}
+
+bool MafwPlaylistFetcher::readLocalFile(const QString& path, QByteArray& data, QString& reason)
+{
+    // Looked at before opening: opening a device may have effects of its own.
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        reason = QStringLiteral("no such file");
+        return false;
+    }
+    if (!info.isFile()) {
+        reason = QStringLiteral("not a regular file");
+        return false;
+    }
+    // Opened without waiting and checked again, in case it was swapped for a pipe meanwhile.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        reason = qt_error_string(errno);
+        return false;
+    }
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        reason = QStringLiteral("not a regular file");
+        return false;
+    }
+    QFile file;
+    if (status.st_size > MaxSize ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        reason = status.st_size > MaxSize ? sizeLimit() : file.errorString();
+        return false;
+    }
+    // The size may grow while reading (or lie, as in /proc): never more than the cap.
+    data = file.read(MaxSize + 1);
+    if (data.size() > MaxSize) {
+        data.clear();
+        reason = sizeLimit();
+        return false;
+    }
+    return true;
+}
+
+void MafwPlaylistFetcher::abort()
+{
+    ++m_serial;
+    dropReply();
+}
+
+void MafwPlaylistFetcher::dropReply()
+{
+    m_deadline->stop();
+    m_data.clear();
+    if (m_reply) {
+        m_reply->disconnect(this);
+        m_reply->abort();
+        m_reply->deleteLater();
+        m_reply = nullptr;
+    }
+}
+
+void MafwPlaylistFetcher::finishLater(const QList<QUrl>& entries, const MafwError& error)
+{
+    const int serial = m_serial;
+    QMetaObject::invokeMethod(
+        this,
+        [this, serial, entries, error]() {
+            if (serial == m_serial) {
+                finishNow(entries, error);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void MafwPlaylistFetcher::finishNow(const QList<QUrl>& entries, const MafwError& error)
+{
+    ++m_serial;
+    m_error = error;
+    Q_EMIT finished(entries, error.message());
+}
+
+void MafwPlaylistFetcher::failNow(const QString& message)
+{
+    dropReply();
+    finishNow({}, MafwError(MafwError::PlaylistUnreadable, message));
+}
+
+void MafwPlaylistFetcher::interpret(const QByteArray& data, const QUrl& url,
+                                    const QString& mimeType, QList<QUrl>& entries,
+                                    MafwError& error) const
+{
+    MafwPlaylistParser::Report report;
+    const QList<QUrl> parsed = MafwPlaylistParser::parse(data, url, mimeType, &report);
+    if (report.notAPlaylist) {
+        error = MafwError(
+            MafwError::PlaylistUnreadable,
+            QStringLiteral("%1 is not a playlist (a web page or binary data)").arg(url.toString()));
+        return;
+    }
+    if (report.beyondLimit > 0) {
+        qCWarning(lcMafw).noquote() << QStringLiteral("only the first %1 entries of %2 are taken")
+                                           .arg(MafwPlaylistParser::MaxEntries)
+                                           .arg(url.toString());
+    }
+    int refused = 0;
+    for (const QUrl& entry : parsed) {
+        if (MafwPlaylistParser::isAllowedEntry(url, entry)) {
+            entries << entry;
+        } else {
+            ++refused;
+        }
+    }
+    if (refused > 0) {
+        const QString message =
+            QStringLiteral("%1 of %2 entries of %3 refused: a playlist from a server may name "
+                           "only http and https entries, a local one also local files")
+                .arg(refused)
+                .arg(parsed.size())
+                .arg(url.toString());
+        qCWarning(lcMafw).noquote() << message;
+        if (entries.isEmpty()) {
+            error = MafwError(MafwError::NoPlayableEntry, message);
+        }
+        return;
+    }
+    if (entries.isEmpty()) {
+        error = MafwError(MafwError::PlaylistUnreadable,
+                          QStringLiteral("%1 holds no entry").arg(url.toString()));
+    }
+}
+
+void MafwPlaylistFetcher::fetch(const QUrl& url, const QString& mimeType)
+{
+    abort();
+    m_url = url;
+    m_mimeType = mimeType;
+    QList<QUrl> entries;
+    MafwError error;
+    if (url.isLocalFile()) {
+        QByteArray data;
+        QString reason;
+        if (readLocalFile(url.toLocalFile(), data, reason)) {
+            interpret(data, url, mimeType, entries, error);
+        } else {
+            error = MafwError(MafwError::PlaylistUnreadable,
+                              QStringLiteral("cannot read %1: %2").arg(url.toString(), reason));
+        }
+        finishLater(entries, error);
+        return;
+    }
+    const QString scheme = url.scheme().toLower();
+    if (scheme != QLatin1String("http") && scheme != QLatin1String("https")) {
+        finishLater(
+            {}, MafwError(MafwError::PlaylistUnreadable,
+                          QStringLiteral("cannot fetch a playlist from %1").arg(url.toString())));
+        return;
+    }
+    if (!m_network) {
+        m_network = new QNetworkAccessManager(this);
+    }
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(MaxRedirects);
+    // Bytes as they come: a compressed body could unpack beyond any cap.
+    request.setRawHeader("Accept-Encoding", "identity");
+    m_reply = m_network->get(request);
+    m_reply->setReadBufferSize(ReadBufferSize);
+    connect(m_reply, &QNetworkReply::metaDataChanged, this, &MafwPlaylistFetcher::onMetaData);
+    connect(m_reply, &QNetworkReply::readyRead, this, [this]() {
+        if (!takeData()) {
+            failNow(tooLarge(m_url));
+        }
+    });
+    connect(m_reply, &QNetworkReply::finished, this, &MafwPlaylistFetcher::onReplyFinished);
+    m_deadline->start(m_timeoutMs);
+}
+
+bool MafwPlaylistFetcher::takeData()
+{
+    m_data += m_reply->read(MaxSize + 1 - m_data.size());
+    return m_data.size() <= MaxSize;
+}
+
+void MafwPlaylistFetcher::onMetaData()
+{
+    const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
+    if (length.isValid() && length.toLongLong() > MaxSize) {
+        failNow(tooLarge(m_url));
+    }
+}
+
+void MafwPlaylistFetcher::onReplyFinished()
+{
+    if (!takeData()) {
+        failNow(tooLarge(m_url));
+        return;
+    }
+    if (m_reply->error() != QNetworkReply::NoError) {
+        failNow(
+            QStringLiteral("cannot fetch %1: %2").arg(m_url.toString(), m_reply->errorString()));
+        return;
+    }
+    QString mime = m_mimeType;
+    if (MafwPlaylistParser::formatOf(mime) == MafwPlaylistParser::Unknown) {
+        mime = m_reply->header(QNetworkRequest::ContentTypeHeader)
+                   .toString()
+                   .section(QLatin1Char(';'), 0, 0);
+    }
+    const QByteArray data = m_data;
+    const QUrl url = m_reply->url();
+    dropReply();
+    QList<QUrl> entries;
+    MafwError error;
+    interpret(data, url, mime, entries, error);
+    finishNow(entries, error);
+}

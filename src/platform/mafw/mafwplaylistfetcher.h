@@ -1,0 +1,78 @@
+#ifndef MAFWPLAYLISTFETCHER_H
+#define MAFWPLAYLISTFETCHER_H
+
+#include "mafwerror.h"
+#include "mafwglobal.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QUrl>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+class QTimer;
+
+// Reads a playlist file from a local path or over HTTP without blocking, parses it and keeps
+// the entries its origin may name (MafwPlaylistParser::isAllowedEntry). Every fetch is
+// bounded: at most MaxSize bytes are read, a local file must be a regular file, and a fetch
+// over HTTP ends within timeout().
+class MAFW_EXPORT MafwPlaylistFetcher : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr qint64 MaxSize = 1024 * 1024;
+    static constexpr int DefaultTimeoutMs = 15000;
+    static constexpr int MaxRedirects = 5;
+
+    explicit MafwPlaylistFetcher(QObject* parent = nullptr);
+    ~MafwPlaylistFetcher() override;
+
+    // Replaces a fetch under way; finished() follows exactly once, later, never from inside
+    // the call.
+    void fetch(const QUrl& url, const QString& mimeType);
+    // Drops a fetch under way: no finished() comes for it.
+    void abort();
+
+    // The longest a fetch over HTTP may take, from the request to the last byte.
+    int timeout() const { return m_timeoutMs; }
+    void setTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
+
+    // Why the last finished() came without entries: PlaylistUnreadable (not read, too large,
+    // too slow, not a playlist, no entry) or NoPlayableEntry (the origin policy refused every
+    // entry); NoError after entries.
+    MafwError error() const { return m_error; }
+
+    // Reads a whole regular file of at most MaxSize bytes; never waits on a named pipe or a
+    // device. False with a readable reason otherwise.
+    static bool readLocalFile(const QString& path, QByteArray& data, QString& reason);
+
+Q_SIGNALS:
+    // The entries in order (at most MafwPlaylistParser::MaxEntries), or none and a readable
+    // error (also in error()).
+    void finished(const QList<QUrl>& entries, const QString& error);
+
+private:
+    void finishLater(const QList<QUrl>& entries, const MafwError& error);
+    void finishNow(const QList<QUrl>& entries, const MafwError& error);
+    void failNow(const QString& message);
+    void dropReply();
+    void interpret(const QByteArray& data, const QUrl& url, const QString& mimeType,
+                   QList<QUrl>& entries, MafwError& error) const;
+    bool takeData();
+    void onMetaData();
+    void onReplyFinished();
+
+    QNetworkAccessManager* m_network = nullptr;
+    QTimer* m_deadline = nullptr;
+    QPointer<QNetworkReply> m_reply;
+    QByteArray m_data;
+    QUrl m_url;
+    QString m_mimeType;
+    MafwError m_error;
+    int m_timeoutMs = DefaultTimeoutMs;
+    int m_serial = 0;
+};
+
+#endif

@@ -1,0 +1,130 @@
+// Clock texts in the process locale (KELMORA_TEST_LOCALE, en_US by default) and age labels.
+#include "testmain.h"
+
+#include <keldate.h>
+#include <keltime.h>
+
+#include <climits>
+
+namespace {
+// An expected text written in ASCII, in the digits and grouping of the test locale.
+QString inTestLocale(QString text)
+{
+    for (QChar& c : text) {
+        if (QLocale().language() == QLocale::Arabic && (c.isDigit() || c == QLatin1Char(','))) {
+            c = c.isDigit() ? QChar(0x0660 + c.digitValue()) : QChar(0x066C);
+        }
+    }
+    return text;
+}
+
+// A moment of the day after 29 February 2024, or days before it, in local time.
+QDateTime moment(int daysBefore, const char* time)
+{
+    return QDateTime(QDate(2024, 3, 1).addDays(-daysBefore),
+                     QTime::fromString(QLatin1String(time), QStringLiteral("hh:mm:ss")));
+}
+} // namespace
+
+class TestTimeStrings : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // Before the first timeString(), which keeps the locale of that moment.
+        const QString name = qEnvironmentVariable("KELMORA_TEST_LOCALE", QStringLiteral("en_US"));
+        QLocale::setDefault(QLocale(name));
+        QCOMPARE(QLocale().name(), name);
+    }
+
+    void timeString_data()
+    {
+        QTest::addColumn<int>("seconds"); // the row name is the text expected, in ASCII
+        QTest::newRow("00:00") << 0;
+        QTest::newRow("00:09") << 9;
+        QTest::newRow("00:59") << 59;
+        QTest::newRow("01:00") << 60;
+        QTest::newRow("09:59") << 599;
+        QTest::newRow("10:00") << 600;
+        QTest::newRow("59:59") << 3599;
+        QTest::newRow("1:00:00") << 3600;
+        QTest::newRow("1:01:01") << 3661;
+        QTest::newRow("10:00:00") << 36000;
+        QTest::newRow("100:00:00") << 360000;
+        QTest::newRow("1,000:00:00") << 3600000;
+        QTest::newRow("596,523:14:07") << INT_MAX;
+        QTest::newRow("-00:01") << -1; // the unknown durations of the play controls
+        QTest::newRow("-00:02") << -2;
+        QTest::newRow("-1:01:01") << -3661;
+        QTest::newRow("-596,523:14:08") << INT_MIN;
+    }
+    void timeString()
+    {
+        QFETCH(int, seconds);
+        const QString expected = inTestLocale(QString::fromLatin1(QTest::currentDataTag()));
+        QCOMPARE(KelTime::timeString(seconds), expected);
+    }
+
+    void ageLabel_data()
+    {
+        QTest::addColumn<QDateTime>("then");
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QString>("label");
+        const auto row = [](const char* name, int days, const char* then, const char* now,
+                            const char* label) {
+            QTest::newRow(name) << moment(days, then) << moment(0, now)
+                                << QString::fromLatin1(label);
+        };
+        row("earlier today", 0, "00:00:00", "23:59:59", "Today");
+        row("later today", 0, "23:00:00", "01:00:00", "Today");
+        row("before midnight", 1, "23:59:59", "00:00:01", "Yesterday");
+        row("yesterday's start", 1, "00:00:00", "23:59:59", "Yesterday");
+        row("two days", 2, "23:59:59", "00:00:00", "Week ago");
+        row("29 days", 29, "00:00:00", "23:00:00", "Week ago");
+        row("30 days", 30, "23:59:59", "00:00:00", "Month ago");
+        row("a year", 366, "12:00:00", "12:00:00", "Month ago");
+        row("tomorrow", -1, "00:00:00", "23:59:59", "Week ago");
+        // Two minutes earlier on the local calendar, written with an offset an hour behind,
+        // which puts it on the day before by its own clock.
+        const QDateTime now = moment(0, "00:05:00");
+        QTest::newRow("other offset")
+            << now.addSecs(-120).toOffsetFromUtc(now.offsetFromUtc() - 3600) << now
+            << QStringLiteral("Today");
+    }
+    void ageLabel()
+    {
+        QFETCH(QDateTime, then);
+        QFETCH(QDateTime, now);
+        QFETCH(QString, label);
+        QCOMPARE(KelDate::abstractDateDaysAgo(then, now), label);
+    }
+
+    void ageLabelNow_data()
+    {
+        QTest::addColumn<int>("daysAgo");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("today") << 0 << QStringLiteral("Today");
+        QTest::newRow("yesterday") << 1 << QStringLiteral("Yesterday");
+        QTest::newRow("30 days") << 30 << QStringLiteral("Month ago");
+        QTest::newRow("tomorrow") << -1 << QStringLiteral("Week ago");
+    }
+    void ageLabelNow()
+    {
+        QFETCH(int, daysAgo);
+        QFETCH(QString, label);
+        QString seen;
+        QDate today;
+        do { // again if midnight passed meanwhile
+            today = QDate::currentDate();
+            QDateTime then(today.addDays(-daysAgo), QTime(12, 0));
+            seen = KelDate::abstractDateDaysAgo(then);
+            QCOMPARE(then.date(), today.addDays(-daysAgo)); // not changed
+        } while (today != QDate::currentDate());
+        QCOMPARE(seen, label);
+    }
+};
+
+KELMORA_TEST_MAIN(TestTimeStrings)
+#include "tst_timestrings.moc"
