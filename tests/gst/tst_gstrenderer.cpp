@@ -50,6 +50,23 @@ class TestGstRenderer : public QObject, PlaybackFixture
             quintptr(gst()->property("gstPipeline").toULongLong()));
     }
     static qint64 positionMs() { return gst()->property("positionMs").toLongLong(); }
+    // GStreamer messages alive now, as the leaks tracer set up in main() counts them.
+    static int liveMessages()
+    {
+        GList* tracers = gst_tracing_get_active_tracers();
+        int count = -1;
+        for (GList* it = tracers; it; it = it->next) {
+            if (qstrcmp(G_OBJECT_TYPE_NAME(it->data), "GstLeaksTracer") == 0) {
+                GstStructure* info = nullptr;
+                g_signal_emit_by_name(it->data, "get-live-objects", &info);
+                count = int(
+                    gst_value_list_get_size(gst_structure_get_value(info, "live-objects-list")));
+                gst_structure_free(info);
+            }
+        }
+        g_list_free_full(tracers, gst_object_unref);
+        return count;
+    }
     void writeFile(const QString& name, const QByteArray& data)
     {
         QFile file(dir.filePath(name));
@@ -213,6 +230,39 @@ private Q_SLOTS:
         QCOMPARE(journal.contains(QStringLiteral("state1")), code == MafwError::StreamEnded);
     }
 
+    // Every bus message is freed once handled: nothing is left after playing, renderer stopped.
+    void noMessageLeft_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("end");
+        QTest::newRow("file") << "tone1.wav"
+                              << "done";
+        QTest::newRow("playlist file") << "mirrors.pls"
+                                       << "done";
+        QTest::newRow("failing playlist")
+            << "dead.m3u" << QStringLiteral("err%1").arg(int(MafwError::NoPlayableEntry));
+    }
+    void noMessageLeft()
+    {
+        QFETCH(QString, what);
+        QFETCH(QString, end);
+        if (liveMessages() < 0) {
+            QSKIP("GStreamer's leaks tracer is not available");
+        }
+        if (what.endsWith(QLatin1String(".wav"))) {
+            controls->play(media(what));
+        } else {
+            controls->playPlaylist(media(what), what.endsWith(QLatin1String(".pls"))
+                                                    ? QStringLiteral("audio/x-scpls")
+                                                    : QStringLiteral("audio/x-mpegurl"));
+        }
+        journal.clear(); // the completion owed for what played before
+        QVERIFY(waitFor(end));
+        gst()->stop();
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(liveMessages(), 0);
+    }
+
     // The sound server corks the stream for a call and releases it afterwards.
     void policyOverride()
     {
@@ -269,6 +319,7 @@ int main(int argc, char** argv)
     qputenv("KELMORA_MAFW_PLUGIN_PATH", KELMORA_TEST_PLUGIN_DIR);
     qputenv("KELMORA_AUDIO_SINK", "fakesink sync=true");
     qputenv("KELMORA_VIDEO_SINK", "fakesink sync=true");
+    qputenv("GST_TRACERS", "leaks(filters=GstMessage)");
     QStandardPaths::setTestModeEnabled(true);
     MApplication app(argc, argv);
     TestGstRenderer test;

@@ -20,7 +20,8 @@ namespace {
 
 const char* const FakeSink = "fakesink sync=true";
 
-// A bus message brought to the pipeline's thread, tagged with the stream generation.
+// A bus message brought to the pipeline's thread, tagged with the stream generation. It takes
+// over the reference the sync handler owns when it drops the message from the bus.
 class BusEvent : public QEvent
 {
 public:
@@ -30,7 +31,7 @@ public:
         return type;
     }
     BusEvent(GstMessage* busMessage, int busGeneration)
-        : QEvent(eventType()), message(gst_message_ref(busMessage)), generation(busGeneration)
+        : QEvent(eventType()), message(busMessage), generation(busGeneration)
     {
     }
     ~BusEvent() override { gst_message_unref(message); }
