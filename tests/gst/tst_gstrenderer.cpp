@@ -105,6 +105,10 @@ private Q_SLOTS:
                         {readFile(QStringLiteral("tone1.wav")), "audio/x-wav"});
         server.addRoute(QStringLiteral("/live.ogg"),
                         {readFile(QStringLiteral("tone.ogg")), "audio/ogg", 200, true});
+        server.addRoute(
+            QStringLiteral("/local.pls"),
+            {"[playlist]\nFile1=" + media(QStringLiteral("tone1.wav")).toEncoded() + "\n",
+             "audio/x-scpls"});
         server.addRoute(QStringLiteral("/radio.pls"),
                         {"[playlist]\nFile1=/gone.wav\nFile2=/tone.wav\n", "audio/x-scpls"});
 
@@ -202,6 +206,8 @@ private Q_SLOTS:
         QTest::newRow("refused") << "refused" << int(MafwError::ServerUnreachable);
         QTest::newRow("live stream ends") << "http:/live.ogg" << int(MafwError::StreamEnded);
         QTest::newRow("no mirror plays") << "dead.m3u" << int(MafwError::NoPlayableEntry);
+        QTest::newRow("remote list names local files")
+            << "http:/local.pls" << int(MafwError::NoPlayableEntry);
     }
     void failures()
     {

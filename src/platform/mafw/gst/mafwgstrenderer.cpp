@@ -174,17 +174,13 @@ bool MafwGstRenderer::playPlaylistUri(const QUrl& url, const QString& mimeType)
     return true;
 }
 
-void MafwGstRenderer::onPlaylistFetched(const QList<QUrl>& entries, const QString& error)
+void MafwGstRenderer::onPlaylistFetched(const QList<QUrl>& entries, const QString&)
 {
     if (m_cursor.source() != MafwGstPlayCursor::PlaylistUrlSource) {
         return;
     }
     if (entries.isEmpty()) {
-        fail(MafwError(
-            MafwError::PlaylistUnreadable,
-            error.isEmpty()
-                ? QStringLiteral("%1 holds no entry").arg(m_cursor.playlistUrl().toString())
-                : error));
+        fail(m_fetcher->error()); // unreadable, or every entry refused
         return;
     }
     m_cursor.setEntries(entries);
