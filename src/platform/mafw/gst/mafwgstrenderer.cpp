@@ -6,11 +6,25 @@
 
 #include <mafwplaylist.h>
 
+namespace {
+// A playlist file of dead entries is given up after this many in a row: each try costs a
+// pipeline start, and a hostile file may name thousands.
+const int MaxDeadEntries = 20;
+// Items offered at once for the gapless hand-over; more follow as they are taken, so a start
+// costs the same however long the list is.
+const int OfferedItems = 1;
+const int ReportedEntryErrors = 3;
+} // namespace
+
 MafwGstRenderer::MafwGstRenderer(const QString& uuid, const QString& name, QObject* parent)
     : MafwRenderer(uuid, name, parent), m_pipeline(new MafwGstPipeline(this))
 {
     using P = MafwGstPipeline;
-    connect(m_pipeline, &P::playing, this, [this]() { setState(Playing); });
+    connect(m_pipeline, &P::playing, this, [this]() {
+        m_deadEntries = 0;
+        m_entryErrors.clear();
+        setState(Playing);
+    });
     connect(m_pipeline, &P::paused, this, [this]() { setState(Paused); });
     connect(m_pipeline, &P::ended, this, &MafwGstRenderer::onEnded);
     connect(m_pipeline, &P::failed, this, &MafwGstRenderer::onFailed);
@@ -107,7 +121,9 @@ void MafwGstRenderer::publishNext()
 {
     QList<QUrl> following;
     if (m_state != Stopped) {
-        for (int p = m_cursor.nextToOffer(); p >= 0 && p < m_cursor.count(); ++p) {
+        const int first = m_cursor.nextToOffer();
+        const int end = qMin(m_cursor.count(), first + OfferedItems);
+        for (int p = first; p >= 0 && p < end; ++p) {
             following.append(m_cursor.uriAt(p));
         }
     }
@@ -164,6 +180,7 @@ bool MafwGstRenderer::playPlaylistUri(const QUrl& url, const QString& mimeType)
     watchPlaylist(nullptr);
     m_cursor.setPlaylistUrl(url);
     m_entryErrors.clear();
+    m_deadEntries = 0;
     setState(Transitioning);
     if (!m_fetcher) {
         m_fetcher = new MafwPlaylistFetcher(this);
@@ -376,7 +393,9 @@ void MafwGstRenderer::onHandedOver(const QByteArray& uri)
 {
     if (!m_cursor.acceptHandOver(uri)) {
         m_pipeline->offer({});
+        return;
     }
+    publishNext();
 }
 
 void MafwGstRenderer::onTag(const QString& key, const QVariant& value)
@@ -411,17 +430,24 @@ void MafwGstRenderer::onFailed(const MafwError& failure)
     }
     // A playlist file's entries are mirrors: try the next one until one starts.
     if (m_cursor.source() == MafwGstPlayCursor::PlaylistUrlSource && !m_pipeline->hasPlayed()) {
-        m_entryErrors += failure.message() + QLatin1Char('\n');
+        if (m_entryErrors.size() < ReportedEntryErrors) {
+            m_entryErrors.append(failure.message());
+        }
         const int next = m_cursor.nextPosition();
-        if (next >= 0) {
+        if (next >= 0 && ++m_deadEntries < MaxDeadEntries) {
             qCDebug(lcGst) << "entry failed, trying the next:" << failure.message();
             startAt(next, MafwGstPipeline::TargetPlaying);
             return;
         }
         if (m_cursor.count() > 1) {
-            fail(MafwError(MafwError::NoPlayableEntry,
-                           QStringLiteral("No entry of %1 could be played:\n%2")
-                               .arg(m_cursor.playlistUrl().toString(), m_entryErrors.trimmed())));
+            const QString url = m_cursor.playlistUrl().toString();
+            const QString why = m_entryErrors.join(QLatin1Char('\n'));
+            fail(MafwError(
+                MafwError::NoPlayableEntry,
+                next >= 0 ? QStringLiteral("%1 entries of %2 in a row could not be "
+                                           "played; the rest is not tried:\n%3")
+                                .arg(QString::number(MaxDeadEntries), url, why)
+                          : QStringLiteral("No entry of %1 could be played:\n%2").arg(url, why)));
             return;
         }
     }

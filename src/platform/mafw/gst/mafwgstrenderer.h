@@ -79,7 +79,8 @@ private:
     MafwGstPlayCursor m_cursor;
     QPointer<MafwPlaylist> m_watched; // the playlist whose edits are followed
     MafwPlaylistFetcher* m_fetcher = nullptr;
-    QString m_entryErrors;
+    QStringList m_entryErrors; // why the first dead entries in a row failed
+    int m_deadEntries = 0;     // dead entries in a row
 
     State m_state = Stopped;
     bool m_policyPaused = false;
