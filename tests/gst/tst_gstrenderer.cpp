@@ -99,6 +99,7 @@ private Q_SLOTS:
                            media(QStringLiteral("tone1.wav")).toString())
                       .toUtf8());
         writeFile(QStringLiteral("dead.m3u"), "#EXTM3U\nnothere1.wav\nnothere2.wav\n");
+        writeFile(QStringLiteral("gap.m3u"), "#EXTM3U\nlong.wav\nnothere.wav\ntone2.wav\n");
 
         QVERIFY(server.listen());
         server.addRoute(QStringLiteral("/tone.wav"),
@@ -239,6 +240,20 @@ private Q_SLOTS:
         QTest::qWait(300); // a second error would come within this
         QCOMPARE(errors().size(), 1);
         QCOMPARE(journal.contains(QStringLiteral("state1")), code == MafwError::StreamEnded);
+    }
+
+    // An item that fails when it is handed over at the end of the one playing is skipped: the
+    // playing one ends normally and the rest plays.
+    void failingNextItemSkipped()
+    {
+        controls->playPlaylist(media(QStringLiteral("gap.m3u")), QStringLiteral("audio/x-mpegurl"));
+        journal.clear(); // the completion owed for what played before
+        QSignalSpy media(gst(), &MafwRenderer::mediaChanged);
+        QVERIFY2(waitFor(QStringLiteral("done")), qPrintable(journal.join(QLatin1Char(' '))));
+        QVERIFY(errors().isEmpty());
+        QCOMPARE(media.size(), 2);
+        QVERIFY(
+            media.last().at(1).value<MafwContent>().uuid().endsWith(QLatin1String("tone2.wav")));
     }
 
     // A playlist file of dead entries is given up after 20 in a row, with one error.

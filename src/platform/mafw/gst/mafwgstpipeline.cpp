@@ -238,6 +238,7 @@ void MafwGstPipeline::reset(bool release)
     m_target = TargetPlaying;
     m_uri.clear();
     m_handedUris.clear();
+    m_failedUris.clear();
     m_groupKnown = false;
     m_prerolled = false;
     m_hasPlayed = false;
@@ -357,10 +358,10 @@ void MafwGstPipeline::queryDurationAndSeekability()
     gst_query_unref(query);
 }
 
-bool MafwGstPipeline::isNetworkSource() const
+bool MafwGstPipeline::isNetwork(const QUrl& uri)
 {
     static const QStringList local{QStringLiteral("file"), QStringLiteral("qrc"),
                                    QStringLiteral("data")};
-    const QString scheme = m_uri.scheme().toLower();
+    const QString scheme = uri.scheme().toLower();
     return !scheme.isEmpty() && !local.contains(scheme);
 }

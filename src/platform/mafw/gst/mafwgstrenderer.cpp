@@ -14,6 +14,7 @@ const int MaxDeadEntries = 20;
 // costs the same however long the list is.
 const int OfferedItems = 1;
 const int ReportedEntryErrors = 3;
+const int EndWatchIntervalMs = 300;
 } // namespace
 
 MafwGstRenderer::MafwGstRenderer(const QString& uuid, const QString& name, QObject* parent)
@@ -39,6 +40,21 @@ MafwGstRenderer::MafwGstRenderer(const QString& uuid, const QString& name, QObje
     connect(m_pipeline, &P::stateRequested, this, &MafwGstRenderer::onStateRequested);
     connect(m_pipeline, &P::handedOver, this, &MafwGstRenderer::onHandedOver);
     connect(m_pipeline, &P::nextStreamStarted, this, &MafwGstRenderer::onNextStreamStarted);
+    connect(m_pipeline, &P::nextFailed, this, &MafwGstRenderer::onNextFailed);
+    m_endWatch.setInterval(EndWatchIntervalMs);
+    connect(&m_endWatch, &QTimer::timeout, this, [this]() {
+        if (m_state != Playing) {
+            m_lastPositionMs = -1;
+            return;
+        }
+        const qint64 position = m_pipeline->positionMs();
+        if (position == m_lastPositionMs) {
+            m_endWatch.stop();
+            onEnded();
+            return;
+        }
+        m_lastPositionMs = position;
+    });
 }
 
 MafwGstRenderer::~MafwGstRenderer() = default;
@@ -56,6 +72,8 @@ qint64 MafwGstRenderer::positionMs() const
 void MafwGstRenderer::resetStream(bool release)
 {
     m_pipeline->reset(release);
+    m_endWatch.stop();
+    m_failedNext = -1;
     m_cursor.clearHandOvers();
     m_tags.clear();
 }
@@ -371,8 +389,32 @@ void MafwGstRenderer::answerPositionRequests()
 void MafwGstRenderer::onEnded()
 {
     // The hand-over did not happen (the queue changed too late): start it the slow way.
-    const int next = m_cursor.nextPosition();
+    m_endWatch.stop();
+    int next = m_cursor.nextPosition();
+    if (next >= 0 && next == std::exchange(m_failedNext, -1)) {
+        next = next + 1 < m_cursor.count() ? next + 1 : -1;
+    }
     next >= 0 ? void(moveTo(next)) : finish();
+}
+
+void MafwGstRenderer::onNextFailed(const QByteArray& uri, const MafwError& failure)
+{
+    const int position = m_cursor.dropHandOver(uri);
+    if (position < 0) {
+        return;
+    }
+    // The current item plays on; the failed one is skipped when it ends. An entry of a
+    // playlist file is one more dead mirror; an item of a playlist is worth a word.
+    m_failedNext = position;
+    m_pipeline->offer({});
+    m_lastPositionMs = -1;
+    m_endWatch.start();
+    if (m_cursor.source() == MafwGstPlayCursor::PlaylistUrlSource) {
+        qCDebug(lcGst) << "next entry failed, skipped:" << failure.message();
+    } else {
+        Q_EMIT error(MafwError(MafwError::TransientError,
+                               QStringLiteral("skipped: %1").arg(failure.message())));
+    }
 }
 
 void MafwGstRenderer::onNextStreamStarted()

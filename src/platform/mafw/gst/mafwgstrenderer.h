@@ -7,6 +7,7 @@
 #include <mafwrenderer.h>
 
 #include <QPointer>
+#include <QTimer>
 #include <QUrl>
 #include <QVariant>
 
@@ -71,6 +72,7 @@ private:
     void onTag(const QString& key, const QVariant& value);
     void onStateRequested(bool playing);
     void onHandedOver(const QByteArray& uri);
+    void onNextFailed(const QByteArray& uri, const MafwError& failure);
     void onNextStreamStarted();
     void onPlaylistFetched(const QList<QUrl>& entries, const QString& error);
     void onPlaylistContentsChanged();
@@ -81,6 +83,11 @@ private:
     MafwPlaylistFetcher* m_fetcher = nullptr;
     QStringList m_entryErrors; // why the first dead entries in a row failed
     int m_deadEntries = 0;     // dead entries in a row
+    int m_failedNext = -1;     // a handed-over item that failed: skipped when the current ends
+    // After a failed hand-over playbin posts no end for the current item: its position is
+    // watched instead, and the item has ended when it stands still while playing.
+    QTimer m_endWatch;
+    qint64 m_lastPositionMs = -1;
 
     State m_state = Stopped;
     bool m_policyPaused = false;
