@@ -115,6 +115,12 @@ private Q_SLOTS:
             dead += "/dead" + QByteArray::number(i) + ".wav\n";
         }
         server.addRoute(QStringLiteral("/dead.m3u"), {dead + "/tone.wav\n", "audio/x-mpegurl"});
+        server.addRoute(QStringLiteral("/page.wav"),
+                        {"<!DOCTYPE html><html><body>Not here</body></html>", "text/html"});
+        server.addRoute(QStringLiteral("/loop.wav"),
+                        {{}, "audio/x-wav", 302, false, -1, "Location: /loop.wav\r\n"});
+        server.addRoute(QStringLiteral("/cut.wav"),
+                        {readFile(QStringLiteral("long.wav")), "audio/x-wav", 200, false, 200000});
         server.addRoute(QStringLiteral("/radio.pls"),
                         {"[playlist]\nFile1=/gone.wav\nFile2=/tone.wav\n", "audio/x-scpls"});
 
@@ -211,6 +217,9 @@ private Q_SLOTS:
         QTest::newRow("http 404") << "http:/none.wav" << int(MafwError::ResourceNotFound);
         QTest::newRow("refused") << "refused" << int(MafwError::ServerUnreachable);
         QTest::newRow("live stream ends") << "http:/live.ogg" << int(MafwError::StreamEnded);
+        QTest::newRow("html as audio") << "http:/page.wav" << int(MafwError::NotAMediaFile);
+        QTest::newRow("redirect loop") << "http:/loop.wav" << int(MafwError::ServerUnreachable);
+        QTest::newRow("cut, no resume") << "http:/cut.wav" << int(MafwError::ConnectionLost);
         QTest::newRow("no mirror plays") << "dead.m3u" << int(MafwError::NoPlayableEntry);
         QTest::newRow("remote list names local files")
             << "http:/local.pls" << int(MafwError::NoPlayableEntry);
@@ -235,7 +244,8 @@ private Q_SLOTS:
         } else {
             controls->play(url);
         }
-        QVERIFY(waitFor(QStringLiteral("err%1").arg(code), 2 * Timeout));
+        QVERIFY(QTest::qWaitFor([&]() { return !errors().isEmpty(); }, 2 * Timeout));
+        QCOMPARE(errors().first(), QStringLiteral("err%1").arg(code));
         QVERIFY(waitFor(QStringLiteral("state0")));
         QTest::qWait(300); // a second error would come within this
         QCOMPARE(errors().size(), 1);

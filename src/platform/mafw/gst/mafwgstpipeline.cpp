@@ -248,6 +248,7 @@ void MafwGstPipeline::reset(bool release)
     m_duration = Unknown;
     m_seekable = Unknown;
     m_missingPlugin.clear();
+    m_notMedia = false;
 }
 
 bool MafwGstPipeline::load(const QUrl& uri, Target target)

@@ -116,6 +116,7 @@ private:
     int m_duration = Unknown;        // seconds, as last reported
     int m_seekable = Unknown;        // as last reported
     QString m_missingPlugin;
+    bool m_notMedia = false; // the missing decoder is one for text
 };
 
 #endif

@@ -66,6 +66,17 @@ void MafwGstPipeline::handleMessage(GstMessage* message)
             gchar* description = gst_missing_plugin_message_get_description(message);
             m_missingPlugin = QString::fromUtf8(description);
             g_free(description);
+            // A decoder for text (a web page served as audio) is no missing plug-in.
+            GstCaps* caps = nullptr;
+            if (gst_structure_get(gst_message_get_structure(message), "detail", GST_TYPE_CAPS,
+                                  &caps, nullptr) &&
+                caps) {
+                const GstStructure* first = gst_caps_get_structure(caps, 0);
+                const QByteArray type = first ? gst_structure_get_name(first) : "";
+                m_notMedia = type.startsWith("text/") || type.startsWith("application/xml") ||
+                             type.startsWith("application/xhtml");
+                gst_caps_unref(caps);
+            }
         }
         break;
     case GST_MESSAGE_WARNING: {
@@ -127,6 +138,7 @@ void MafwGstPipeline::handleStreamStart(GstMessage* message)
     m_duration = Unknown;
     m_seekable = Unknown;
     m_missingPlugin.clear();
+    m_notMedia = false;
     Q_EMIT nextStreamStarted();
 }
 
@@ -254,9 +266,12 @@ MafwError MafwGstPipeline::mapError(GstMessage* message, const QUrl& item, bool 
     MafwError::Code code = MafwError::RendererFailure;
     QString text = QStringLiteral("%1: %2").arg(uri, detail);
     const bool network = isNetwork(item);
-    if (!m_missingPlugin.isEmpty() ||
-        g_error_matches(gerror, GST_CORE_ERROR, GST_CORE_ERROR_MISSING_PLUGIN) ||
-        g_error_matches(gerror, GST_STREAM_ERROR, GST_STREAM_ERROR_CODEC_NOT_FOUND)) {
+    if (m_notMedia) {
+        code = MafwError::NotAMediaFile;
+        text = QStringLiteral("%1 is no media file (%2)").arg(uri, m_missingPlugin);
+    } else if (!m_missingPlugin.isEmpty() ||
+               g_error_matches(gerror, GST_CORE_ERROR, GST_CORE_ERROR_MISSING_PLUGIN) ||
+               g_error_matches(gerror, GST_STREAM_ERROR, GST_STREAM_ERROR_CODEC_NOT_FOUND)) {
         code = MafwError::MissingDecoder;
         text = QStringLiteral("%1: no decoder is installed for %2")
                    .arg(uri, m_missingPlugin.isEmpty() ? detail : m_missingPlugin);
@@ -267,11 +282,15 @@ MafwError MafwGstPipeline::mapError(GstMessage* message, const QUrl& item, bool 
             break;
         case GST_RESOURCE_ERROR_OPEN_READ:
         case GST_RESOURCE_ERROR_OPEN_READ_WRITE:
-        case GST_RESOURCE_ERROR_READ:
         case GST_RESOURCE_ERROR_NOT_AUTHORIZED:
             code = !network ? MafwError::ResourceNotReadable
                    : played ? MafwError::ConnectionLost
                             : MafwError::ServerUnreachable;
+            break;
+        case GST_RESOURCE_ERROR_READ:
+            // Over the network: the transfer began and broke off (a cut body that cannot be
+            // resumed), whether or not playing had begun.
+            code = network ? MafwError::ConnectionLost : MafwError::ResourceNotReadable;
             break;
         default:
             break;
@@ -285,8 +304,12 @@ MafwError MafwGstPipeline::mapError(GstMessage* message, const QUrl& item, bool 
         case GST_STREAM_ERROR_DEMUX:
         case GST_STREAM_ERROR_FORMAT:
         case GST_STREAM_ERROR_WRONG_TYPE:
-        case GST_STREAM_ERROR_FAILED:
             code = MafwError::CorruptStream;
+            break;
+        case GST_STREAM_ERROR_FAILED:
+            // A network source that gave up before any data (a redirect loop, say) posts only
+            // this.
+            code = network && !played ? MafwError::ServerUnreachable : MafwError::CorruptStream;
             break;
         default:
             break;
