@@ -249,7 +249,9 @@ private Q_SLOTS:
         QVERIFY(waitFor(QStringLiteral("state0")));
         QTest::qWait(300); // a second error would come within this
         QCOMPARE(errors().size(), 1);
-        QCOMPARE(journal.contains(QStringLiteral("state1")), code == MafwError::StreamEnded);
+        if (code != MafwError::ConnectionLost) { // a cut body may have begun to play
+            QCOMPARE(journal.contains(QStringLiteral("state1")), code == MafwError::StreamEnded);
+        }
     }
 
     // An item that fails when it is handed over at the end of the one playing is skipped: the
