@@ -121,6 +121,9 @@ private Q_SLOTS:
                         {{}, "audio/x-wav", 302, false, -1, "Location: /loop.wav\r\n"});
         server.addRoute(QStringLiteral("/cut.wav"),
                         {readFile(QStringLiteral("long.wav")), "audio/x-wav", 200, false, 200000});
+        server.addRoute(
+            QStringLiteral("/stall.wav"),
+            {readFile(QStringLiteral("tone1.wav")), "audio/x-wav", 200, false, -1, {}, true});
         server.addRoute(QStringLiteral("/radio.pls"),
                         {"[playlist]\nFile1=/gone.wav\nFile2=/tone.wav\n", "audio/x-scpls"});
 
@@ -220,6 +223,8 @@ private Q_SLOTS:
         QTest::newRow("html as audio") << "http:/page.wav" << int(MafwError::NotAMediaFile);
         QTest::newRow("redirect loop") << "http:/loop.wav" << int(MafwError::ServerUnreachable);
         QTest::newRow("cut, no resume") << "http:/cut.wav" << int(MafwError::ConnectionLost);
+        QTest::newRow("stall after headers")
+            << "http:/stall.wav" << int(MafwError::ServerUnreachable);
         QTest::newRow("no mirror plays") << "dead.m3u" << int(MafwError::NoPlayableEntry);
         QTest::newRow("remote list names local files")
             << "http:/local.pls" << int(MafwError::NoPlayableEntry);
@@ -229,6 +234,10 @@ private Q_SLOTS:
         QFETCH(QString, what);
         QFETCH(int, code);
         QUrl url = media(what);
+        const QVariant stallTimeout = gst()->property("stallTimeout");
+        gst()->setProperty("stallTimeout", 1); // seconds
+        const auto restore =
+            qScopeGuard([&]() { gst()->setProperty("stallTimeout", stallTimeout); });
         QTcpServer closed;
         if (what.startsWith(QLatin1String("http:"))) {
             url = server.url(what.mid(5));

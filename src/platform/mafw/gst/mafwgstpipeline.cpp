@@ -158,8 +158,16 @@ struct MafwGstPipelineHooks
         }
     }
 
-    static void deepElementAdded(GstBin*, GstBin*, GstElement* element, gpointer)
+    static void deepElementAdded(GstBin*, GstBin*, GstElement* element, gpointer data)
     {
+        // An HTTP source that goes quiet fails after the stall timeout, once, not after its
+        // default retries.
+        GstElementFactory* factory = gst_element_get_factory(element);
+        if (factory && g_strcmp0(GST_OBJECT_NAME(factory), "souphttpsrc") == 0) {
+            const auto* self = static_cast<MafwGstPipeline*>(data);
+            g_object_set(element, "timeout", guint(self->m_stallTimeout.load()), "retries", 0,
+                         nullptr);
+        }
         // The sound server's role: its cork-on-phone-call rule applies to music streams.
         if (g_object_class_find_property(G_OBJECT_GET_CLASS(element), "stream-properties")) {
             GstStructure* properties =

@@ -24,7 +24,8 @@ class MafwGstPipeline : public QObject
 public:
     enum Target { TargetPlaying, TargetPaused };
     static constexpr qint64 NoSeek = -1;
-    static constexpr int Unknown = -1; // duration or seekability not known yet
+    static constexpr int Unknown = -1;             // duration or seekability not known yet
+    static constexpr int DefaultStallTimeout = 15; // seconds
 
     explicit MafwGstPipeline(QObject* parent = nullptr);
     ~MafwGstPipeline() override;
@@ -56,6 +57,11 @@ public:
     // Offers the items that follow for the gapless hand-over, replacing what was offered
     // before; none withdraws the offer.
     void offer(const QList<QUrl>& uris);
+
+    // Seconds an HTTP source may go without data before it fails; applies to sources made
+    // from then on.
+    int stallTimeout() const { return m_stallTimeout; }
+    void setStallTimeout(int seconds) { m_stallTimeout = qMax(1, seconds); }
 
 Q_SIGNALS:
     void playing();
@@ -116,7 +122,8 @@ private:
     int m_duration = Unknown;        // seconds, as last reported
     int m_seekable = Unknown;        // as last reported
     QString m_missingPlugin;
-    bool m_notMedia = false; // the missing decoder is one for text
+    std::atomic<int> m_stallTimeout{DefaultStallTimeout}; // read on streaming threads
+    bool m_notMedia = false;                              // the missing decoder is one for text
 };
 
 #endif

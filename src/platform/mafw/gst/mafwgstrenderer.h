@@ -26,6 +26,8 @@ class MafwGstRenderer : public MafwRenderer
     // The position in milliseconds, and whether no seek or start is still under way.
     Q_PROPERTY(qint64 positionMs READ positionMs)
     Q_PROPERTY(bool settled READ isSettled)
+    // Seconds an HTTP source may go without data before it fails (306, or 307 once playing).
+    Q_PROPERTY(int stallTimeout READ stallTimeout WRITE setStallTimeout)
 
 public:
     MafwGstRenderer(const QString& uuid, const QString& name, QObject* parent = nullptr);
@@ -48,6 +50,8 @@ public:
     State state() const { return m_state; }
     qulonglong pipelineHandle();
     qint64 positionMs() const;
+    int stallTimeout() const { return m_pipeline->stallTimeout(); }
+    void setStallTimeout(int seconds) { m_pipeline->setStallTimeout(seconds); }
     bool isSettled() const { return m_pipeline->isSettled(); }
 
 private:
