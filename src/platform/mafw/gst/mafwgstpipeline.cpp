@@ -20,7 +20,8 @@ namespace {
 
 const char* const FakeSink = "fakesink sync=true";
 
-// A bus message brought to the pipeline's thread, tagged with the stream generation.
+// A bus message brought to the pipeline's thread, tagged with the stream generation. It takes
+// over the reference the sync handler owns when it drops the message from the bus.
 class BusEvent : public QEvent
 {
 public:
@@ -30,7 +31,7 @@ public:
         return type;
     }
     BusEvent(GstMessage* busMessage, int busGeneration)
-        : QEvent(eventType()), message(gst_message_ref(busMessage)), generation(busGeneration)
+        : QEvent(eventType()), message(busMessage), generation(busGeneration)
     {
     }
     ~BusEvent() override { gst_message_unref(message); }
@@ -157,8 +158,16 @@ struct MafwGstPipelineHooks
         }
     }
 
-    static void deepElementAdded(GstBin*, GstBin*, GstElement* element, gpointer)
+    static void deepElementAdded(GstBin*, GstBin*, GstElement* element, gpointer data)
     {
+        // An HTTP source that goes quiet fails after the stall timeout, once, not after its
+        // default retries.
+        GstElementFactory* factory = gst_element_get_factory(element);
+        if (factory && g_strcmp0(GST_OBJECT_NAME(factory), "souphttpsrc") == 0) {
+            const auto* self = static_cast<MafwGstPipeline*>(data);
+            g_object_set(element, "timeout", guint(self->m_stallTimeout.load()), "retries", 0,
+                         nullptr);
+        }
         // The sound server's role: its cork-on-phone-call rule applies to music streams.
         if (g_object_class_find_property(G_OBJECT_GET_CLASS(element), "stream-properties")) {
             GstStructure* properties =
@@ -237,6 +246,7 @@ void MafwGstPipeline::reset(bool release)
     m_target = TargetPlaying;
     m_uri.clear();
     m_handedUris.clear();
+    m_failedUris.clear();
     m_groupKnown = false;
     m_prerolled = false;
     m_hasPlayed = false;
@@ -246,6 +256,7 @@ void MafwGstPipeline::reset(bool release)
     m_duration = Unknown;
     m_seekable = Unknown;
     m_missingPlugin.clear();
+    m_notMedia = false;
 }
 
 bool MafwGstPipeline::load(const QUrl& uri, Target target)
@@ -356,10 +367,10 @@ void MafwGstPipeline::queryDurationAndSeekability()
     gst_query_unref(query);
 }
 
-bool MafwGstPipeline::isNetworkSource() const
+bool MafwGstPipeline::isNetwork(const QUrl& uri)
 {
     static const QStringList local{QStringLiteral("file"), QStringLiteral("qrc"),
                                    QStringLiteral("data")};
-    const QString scheme = m_uri.scheme().toLower();
+    const QString scheme = uri.scheme().toLower();
     return !scheme.isEmpty() && !local.contains(scheme);
 }

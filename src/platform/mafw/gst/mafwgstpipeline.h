@@ -24,7 +24,8 @@ class MafwGstPipeline : public QObject
 public:
     enum Target { TargetPlaying, TargetPaused };
     static constexpr qint64 NoSeek = -1;
-    static constexpr int Unknown = -1; // duration or seekability not known yet
+    static constexpr int Unknown = -1;             // duration or seekability not known yet
+    static constexpr int DefaultStallTimeout = 15; // seconds
 
     explicit MafwGstPipeline(QObject* parent = nullptr);
     ~MafwGstPipeline() override;
@@ -57,6 +58,11 @@ public:
     // before; none withdraws the offer.
     void offer(const QList<QUrl>& uris);
 
+    // Seconds an HTTP source may go without data before it fails; applies to sources made
+    // from then on.
+    int stallTimeout() const { return m_stallTimeout; }
+    void setStallTimeout(int seconds) { m_stallTimeout = qMax(1, seconds); }
+
 Q_SIGNALS:
     void playing();
     void paused();
@@ -74,6 +80,8 @@ Q_SIGNALS:
     void handedOver(const QByteArray& uri);
     // A new stream group started: a handed-over item plays now.
     void nextStreamStarted();
+    // A handed-over item failed before it started; the stream playing goes on.
+    void nextFailed(const QByteArray& uri, const MafwError& error);
 
 protected:
     bool event(QEvent* event) override;
@@ -82,7 +90,8 @@ private:
     friend struct MafwGstPipelineHooks;
 
     void applyPendingSeek();
-    bool isNetworkSource() const;
+    bool isNetworkSource() const { return isNetwork(m_uri); }
+    static bool isNetwork(const QUrl& uri);
 
     // Bus handling (mafwgstpipeline_bus.cpp).
     void handleMessage(GstMessage* message);
@@ -92,7 +101,9 @@ private:
     void handleStreamStart(GstMessage* message);
     void handleStateChanged(GstMessage* message);
     void handleAsyncDone();
-    MafwError mapError(GstMessage* message) const;
+    MafwError mapError(GstMessage* message, const QUrl& uri, bool played) const;
+    // The handed-over item the message comes from, or empty.
+    QByteArray handedUriOf(GstMessage* message) const;
 
     GstElement* m_playbin = nullptr;
     std::atomic<int> m_generation{0};            // bumped when the stream is reset
@@ -100,6 +111,7 @@ private:
     Target m_target = TargetPlaying;
     QUrl m_uri;                     // the stream playing or starting
     QList<QByteArray> m_handedUris; // handed over, each starting at a new stream group
+    QList<QByteArray> m_failedUris; // handed over, failed before they started
     bool m_groupKnown = false;      // m_group holds the stream group playing
     uint m_group = 0;
     bool m_prerolled = false; // the stream can seek and answer queries
@@ -110,6 +122,8 @@ private:
     int m_duration = Unknown;        // seconds, as last reported
     int m_seekable = Unknown;        // as last reported
     QString m_missingPlugin;
+    std::atomic<int> m_stallTimeout{DefaultStallTimeout}; // read on streaming threads
+    bool m_notMedia = false;                              // the missing decoder is one for text
 };
 
 #endif

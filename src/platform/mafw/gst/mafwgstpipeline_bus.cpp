@@ -15,9 +15,21 @@ const int FullBuffer = 100; // percent
 void MafwGstPipeline::handleMessage(GstMessage* message)
 {
     switch (GST_MESSAGE_TYPE(message)) {
-    case GST_MESSAGE_ERROR:
-        Q_EMIT failed(mapError(message));
+    case GST_MESSAGE_ERROR: {
+        // The next item is opened while the current one still plays: its failure is its own.
+        const QByteArray next = handedUriOf(message);
+        if (m_failedUris.contains(next)) {
+            break; // it was reported with its first error
+        }
+        if (!next.isEmpty()) {
+            m_handedUris.removeOne(next);
+            m_failedUris.append(next);
+            Q_EMIT nextFailed(next, mapError(message, QUrl::fromEncoded(next), false));
+        } else {
+            Q_EMIT failed(mapError(message, m_uri, m_hasPlayed));
+        }
         break;
+    }
     case GST_MESSAGE_EOS:
         handleEndOfStream();
         break;
@@ -54,6 +66,17 @@ void MafwGstPipeline::handleMessage(GstMessage* message)
             gchar* description = gst_missing_plugin_message_get_description(message);
             m_missingPlugin = QString::fromUtf8(description);
             g_free(description);
+            // A decoder for text (a web page served as audio) is no missing plug-in.
+            GstCaps* caps = nullptr;
+            if (gst_structure_get(gst_message_get_structure(message), "detail", GST_TYPE_CAPS,
+                                  &caps, nullptr) &&
+                caps) {
+                const GstStructure* first = gst_caps_get_structure(caps, 0);
+                const QByteArray type = first ? gst_structure_get_name(first) : "";
+                m_notMedia = type.startsWith("text/") || type.startsWith("application/xml") ||
+                             type.startsWith("application/xhtml");
+                gst_caps_unref(caps);
+            }
         }
         break;
     case GST_MESSAGE_WARNING: {
@@ -115,6 +138,7 @@ void MafwGstPipeline::handleStreamStart(GstMessage* message)
     m_duration = Unknown;
     m_seekable = Unknown;
     m_missingPlugin.clear();
+    m_notMedia = false;
     Q_EMIT nextStreamStarted();
 }
 
@@ -198,20 +222,56 @@ void MafwGstPipeline::handleBuffering(GstMessage* message)
     }
 }
 
-MafwError MafwGstPipeline::mapError(GstMessage* message) const
+QByteArray MafwGstPipeline::handedUriOf(GstMessage* message) const
+{
+    if (m_handedUris.isEmpty() && m_failedUris.isEmpty()) {
+        return {};
+    }
+    // Each item has its own source and decoding bin, which know its URI (a failed source may
+    // already have left its bin).
+    QByteArray found;
+    GstObject* object = GST_MESSAGE_SRC(message)
+                            ? static_cast<GstObject*>(gst_object_ref(GST_MESSAGE_SRC(message)))
+                            : nullptr;
+    while (object && object != GST_OBJECT(m_playbin) && found.isEmpty()) {
+        gchar* uri = nullptr;
+        if (GST_IS_URI_HANDLER(object)) {
+            uri = gst_uri_handler_get_uri(GST_URI_HANDLER(object));
+        } else if (g_object_class_find_property(G_OBJECT_GET_CLASS(object), "uri")) {
+            g_object_get(object, "uri", &uri, nullptr);
+        }
+        if (uri &&
+            (m_handedUris.contains(QByteArray(uri)) || m_failedUris.contains(QByteArray(uri)))) {
+            found = uri;
+        }
+        g_free(uri);
+        GstObject* parent = gst_object_get_parent(object);
+        gst_object_unref(object);
+        object = parent;
+    }
+    if (object) {
+        gst_object_unref(object);
+    }
+    return found;
+}
+
+MafwError MafwGstPipeline::mapError(GstMessage* message, const QUrl& item, bool played) const
 {
     GError* gerror = nullptr;
     gchar* debug = nullptr;
     gst_message_parse_error(message, &gerror, &debug);
     qCDebug(lcGst) << "GStreamer error:" << (gerror ? gerror->message : "") << debug;
-    const QString uri = m_uri.toString();
+    const QString uri = item.toString();
     const QString detail = QString::fromUtf8(gerror ? gerror->message : "unknown error");
     MafwError::Code code = MafwError::RendererFailure;
     QString text = QStringLiteral("%1: %2").arg(uri, detail);
-    const bool network = isNetworkSource();
-    if (!m_missingPlugin.isEmpty() ||
-        g_error_matches(gerror, GST_CORE_ERROR, GST_CORE_ERROR_MISSING_PLUGIN) ||
-        g_error_matches(gerror, GST_STREAM_ERROR, GST_STREAM_ERROR_CODEC_NOT_FOUND)) {
+    const bool network = isNetwork(item);
+    if (m_notMedia) {
+        code = MafwError::NotAMediaFile;
+        text = QStringLiteral("%1 is no media file (%2)").arg(uri, m_missingPlugin);
+    } else if (!m_missingPlugin.isEmpty() ||
+               g_error_matches(gerror, GST_CORE_ERROR, GST_CORE_ERROR_MISSING_PLUGIN) ||
+               g_error_matches(gerror, GST_STREAM_ERROR, GST_STREAM_ERROR_CODEC_NOT_FOUND)) {
         code = MafwError::MissingDecoder;
         text = QStringLiteral("%1: no decoder is installed for %2")
                    .arg(uri, m_missingPlugin.isEmpty() ? detail : m_missingPlugin);
@@ -222,11 +282,15 @@ MafwError MafwGstPipeline::mapError(GstMessage* message) const
             break;
         case GST_RESOURCE_ERROR_OPEN_READ:
         case GST_RESOURCE_ERROR_OPEN_READ_WRITE:
-        case GST_RESOURCE_ERROR_READ:
         case GST_RESOURCE_ERROR_NOT_AUTHORIZED:
-            code = !network      ? MafwError::ResourceNotReadable
-                   : m_hasPlayed ? MafwError::ConnectionLost
-                                 : MafwError::ServerUnreachable;
+            code = !network ? MafwError::ResourceNotReadable
+                   : played ? MafwError::ConnectionLost
+                            : MafwError::ServerUnreachable;
+            break;
+        case GST_RESOURCE_ERROR_READ:
+            // Over the network: the transfer began and broke off (a cut body that cannot be
+            // resumed), whether or not playing had begun.
+            code = network ? MafwError::ConnectionLost : MafwError::ResourceNotReadable;
             break;
         default:
             break;
@@ -240,8 +304,12 @@ MafwError MafwGstPipeline::mapError(GstMessage* message) const
         case GST_STREAM_ERROR_DEMUX:
         case GST_STREAM_ERROR_FORMAT:
         case GST_STREAM_ERROR_WRONG_TYPE:
-        case GST_STREAM_ERROR_FAILED:
             code = MafwError::CorruptStream;
+            break;
+        case GST_STREAM_ERROR_FAILED:
+            // A network source that gave up before any data (a redirect loop, say) posts only
+            // this.
+            code = network && !played ? MafwError::ServerUnreachable : MafwError::CorruptStream;
             break;
         default:
             break;

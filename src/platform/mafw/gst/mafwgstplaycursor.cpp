@@ -124,6 +124,16 @@ int MafwGstPlayCursor::startHandedOver()
     return position;
 }
 
+int MafwGstPlayCursor::dropHandOver(const QByteArray& uri)
+{
+    for (int i = 0; i < m_handedOver.size(); ++i) {
+        if (m_handedOver.at(i).uri.toEncoded() == uri) {
+            return m_handedOver.takeAt(i).position;
+        }
+    }
+    return -1;
+}
+
 void MafwGstPlayCursor::clearHandOvers()
 {
     m_handedOver.clear();

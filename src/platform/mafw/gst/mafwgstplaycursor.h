@@ -54,6 +54,8 @@ public:
     bool acceptHandOver(const QByteArray& uri);
     // A handed-over item started: it becomes current. -1 when none was handed over.
     int startHandedOver();
+    // A handed-over item failed before it started: forgets it; its position, or -1.
+    int dropHandOver(const QByteArray& uri);
     bool hasStaleHandOver() const { return m_stale > 0; }
     void clearHandOvers();
 

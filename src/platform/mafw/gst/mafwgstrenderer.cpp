@@ -6,11 +6,26 @@
 
 #include <mafwplaylist.h>
 
+namespace {
+// A playlist file of dead entries is given up after this many in a row: each try costs a
+// pipeline start, and a hostile file may name thousands.
+const int MaxDeadEntries = 20;
+// Items offered at once for the gapless hand-over; more follow as they are taken, so a start
+// costs the same however long the list is.
+const int OfferedItems = 1;
+const int ReportedEntryErrors = 3;
+const int EndWatchIntervalMs = 300;
+} // namespace
+
 MafwGstRenderer::MafwGstRenderer(const QString& uuid, const QString& name, QObject* parent)
     : MafwRenderer(uuid, name, parent), m_pipeline(new MafwGstPipeline(this))
 {
     using P = MafwGstPipeline;
-    connect(m_pipeline, &P::playing, this, [this]() { setState(Playing); });
+    connect(m_pipeline, &P::playing, this, [this]() {
+        m_deadEntries = 0;
+        m_entryErrors.clear();
+        setState(Playing);
+    });
     connect(m_pipeline, &P::paused, this, [this]() { setState(Paused); });
     connect(m_pipeline, &P::ended, this, &MafwGstRenderer::onEnded);
     connect(m_pipeline, &P::failed, this, &MafwGstRenderer::onFailed);
@@ -25,6 +40,21 @@ MafwGstRenderer::MafwGstRenderer(const QString& uuid, const QString& name, QObje
     connect(m_pipeline, &P::stateRequested, this, &MafwGstRenderer::onStateRequested);
     connect(m_pipeline, &P::handedOver, this, &MafwGstRenderer::onHandedOver);
     connect(m_pipeline, &P::nextStreamStarted, this, &MafwGstRenderer::onNextStreamStarted);
+    connect(m_pipeline, &P::nextFailed, this, &MafwGstRenderer::onNextFailed);
+    m_endWatch.setInterval(EndWatchIntervalMs);
+    connect(&m_endWatch, &QTimer::timeout, this, [this]() {
+        if (m_state != Playing) {
+            m_lastPositionMs = -1;
+            return;
+        }
+        const qint64 position = m_pipeline->positionMs();
+        if (position == m_lastPositionMs) {
+            m_endWatch.stop();
+            onEnded();
+            return;
+        }
+        m_lastPositionMs = position;
+    });
 }
 
 MafwGstRenderer::~MafwGstRenderer() = default;
@@ -42,6 +72,8 @@ qint64 MafwGstRenderer::positionMs() const
 void MafwGstRenderer::resetStream(bool release)
 {
     m_pipeline->reset(release);
+    m_endWatch.stop();
+    m_failedNext = -1;
     m_cursor.clearHandOvers();
     m_tags.clear();
 }
@@ -107,7 +139,9 @@ void MafwGstRenderer::publishNext()
 {
     QList<QUrl> following;
     if (m_state != Stopped) {
-        for (int p = m_cursor.nextToOffer(); p >= 0 && p < m_cursor.count(); ++p) {
+        const int first = m_cursor.nextToOffer();
+        const int end = qMin(m_cursor.count(), first + OfferedItems);
+        for (int p = first; p >= 0 && p < end; ++p) {
             following.append(m_cursor.uriAt(p));
         }
     }
@@ -164,6 +198,7 @@ bool MafwGstRenderer::playPlaylistUri(const QUrl& url, const QString& mimeType)
     watchPlaylist(nullptr);
     m_cursor.setPlaylistUrl(url);
     m_entryErrors.clear();
+    m_deadEntries = 0;
     setState(Transitioning);
     if (!m_fetcher) {
         m_fetcher = new MafwPlaylistFetcher(this);
@@ -174,17 +209,13 @@ bool MafwGstRenderer::playPlaylistUri(const QUrl& url, const QString& mimeType)
     return true;
 }
 
-void MafwGstRenderer::onPlaylistFetched(const QList<QUrl>& entries, const QString& error)
+void MafwGstRenderer::onPlaylistFetched(const QList<QUrl>& entries, const QString&)
 {
     if (m_cursor.source() != MafwGstPlayCursor::PlaylistUrlSource) {
         return;
     }
     if (entries.isEmpty()) {
-        fail(MafwError(
-            MafwError::PlaylistUnreadable,
-            error.isEmpty()
-                ? QStringLiteral("%1 holds no entry").arg(m_cursor.playlistUrl().toString())
-                : error));
+        fail(m_fetcher->error()); // unreadable, or every entry refused
         return;
     }
     m_cursor.setEntries(entries);
@@ -358,8 +389,32 @@ void MafwGstRenderer::answerPositionRequests()
 void MafwGstRenderer::onEnded()
 {
     // The hand-over did not happen (the queue changed too late): start it the slow way.
-    const int next = m_cursor.nextPosition();
+    m_endWatch.stop();
+    int next = m_cursor.nextPosition();
+    if (next >= 0 && next == std::exchange(m_failedNext, -1)) {
+        next = next + 1 < m_cursor.count() ? next + 1 : -1;
+    }
     next >= 0 ? void(moveTo(next)) : finish();
+}
+
+void MafwGstRenderer::onNextFailed(const QByteArray& uri, const MafwError& failure)
+{
+    const int position = m_cursor.dropHandOver(uri);
+    if (position < 0) {
+        return;
+    }
+    // The current item plays on; the failed one is skipped when it ends. An entry of a
+    // playlist file is one more dead mirror; an item of a playlist is worth a word.
+    m_failedNext = position;
+    m_pipeline->offer({});
+    m_lastPositionMs = -1;
+    m_endWatch.start();
+    if (m_cursor.source() == MafwGstPlayCursor::PlaylistUrlSource) {
+        qCDebug(lcGst) << "next entry failed, skipped:" << failure.message();
+    } else {
+        Q_EMIT error(MafwError(MafwError::TransientError,
+                               QStringLiteral("skipped: %1").arg(failure.message())));
+    }
 }
 
 void MafwGstRenderer::onNextStreamStarted()
@@ -380,7 +435,9 @@ void MafwGstRenderer::onHandedOver(const QByteArray& uri)
 {
     if (!m_cursor.acceptHandOver(uri)) {
         m_pipeline->offer({});
+        return;
     }
+    publishNext();
 }
 
 void MafwGstRenderer::onTag(const QString& key, const QVariant& value)
@@ -415,17 +472,24 @@ void MafwGstRenderer::onFailed(const MafwError& failure)
     }
     // A playlist file's entries are mirrors: try the next one until one starts.
     if (m_cursor.source() == MafwGstPlayCursor::PlaylistUrlSource && !m_pipeline->hasPlayed()) {
-        m_entryErrors += failure.message() + QLatin1Char('\n');
+        if (m_entryErrors.size() < ReportedEntryErrors) {
+            m_entryErrors.append(failure.message());
+        }
         const int next = m_cursor.nextPosition();
-        if (next >= 0) {
+        if (next >= 0 && ++m_deadEntries < MaxDeadEntries) {
             qCDebug(lcGst) << "entry failed, trying the next:" << failure.message();
             startAt(next, MafwGstPipeline::TargetPlaying);
             return;
         }
         if (m_cursor.count() > 1) {
-            fail(MafwError(MafwError::NoPlayableEntry,
-                           QStringLiteral("No entry of %1 could be played:\n%2")
-                               .arg(m_cursor.playlistUrl().toString(), m_entryErrors.trimmed())));
+            const QString url = m_cursor.playlistUrl().toString();
+            const QString why = m_entryErrors.join(QLatin1Char('\n'));
+            fail(MafwError(
+                MafwError::NoPlayableEntry,
+                next >= 0 ? QStringLiteral("%1 entries of %2 in a row could not be "
+                                           "played; the rest is not tried:\n%3")
+                                .arg(QString::number(MaxDeadEntries), url, why)
+                          : QStringLiteral("No entry of %1 could be played:\n%2").arg(url, why)));
             return;
         }
     }

@@ -7,6 +7,7 @@
 #include <mafwrenderer.h>
 
 #include <QPointer>
+#include <QTimer>
 #include <QUrl>
 #include <QVariant>
 
@@ -25,6 +26,8 @@ class MafwGstRenderer : public MafwRenderer
     // The position in milliseconds, and whether no seek or start is still under way.
     Q_PROPERTY(qint64 positionMs READ positionMs)
     Q_PROPERTY(bool settled READ isSettled)
+    // Seconds an HTTP source may go without data before it fails (306, or 307 once playing).
+    Q_PROPERTY(int stallTimeout READ stallTimeout WRITE setStallTimeout)
 
 public:
     MafwGstRenderer(const QString& uuid, const QString& name, QObject* parent = nullptr);
@@ -47,6 +50,8 @@ public:
     State state() const { return m_state; }
     qulonglong pipelineHandle();
     qint64 positionMs() const;
+    int stallTimeout() const { return m_pipeline->stallTimeout(); }
+    void setStallTimeout(int seconds) { m_pipeline->setStallTimeout(seconds); }
     bool isSettled() const { return m_pipeline->isSettled(); }
 
 private:
@@ -71,6 +76,7 @@ private:
     void onTag(const QString& key, const QVariant& value);
     void onStateRequested(bool playing);
     void onHandedOver(const QByteArray& uri);
+    void onNextFailed(const QByteArray& uri, const MafwError& failure);
     void onNextStreamStarted();
     void onPlaylistFetched(const QList<QUrl>& entries, const QString& error);
     void onPlaylistContentsChanged();
@@ -79,7 +85,13 @@ private:
     MafwGstPlayCursor m_cursor;
     QPointer<MafwPlaylist> m_watched; // the playlist whose edits are followed
     MafwPlaylistFetcher* m_fetcher = nullptr;
-    QString m_entryErrors;
+    QStringList m_entryErrors; // why the first dead entries in a row failed
+    int m_deadEntries = 0;     // dead entries in a row
+    int m_failedNext = -1;     // a handed-over item that failed: skipped when the current ends
+    // After a failed hand-over playbin posts no end for the current item: its position is
+    // watched instead, and the item has ended when it stands still while playing.
+    QTimer m_endWatch;
+    qint64 m_lastPositionMs = -1;
 
     State m_state = Stopped;
     bool m_policyPaused = false;
