@@ -3,6 +3,8 @@
 #include <mapplication.h>
 #include <mimagewidget.h>
 
+#include "galleryrender.h"
+
 #include <QDir>
 #include <QGraphicsScene>
 #include <QImage>
@@ -26,17 +28,6 @@ QImage makePicture(int side)
     painter.setPen(Qt::NoPen);
     painter.drawEllipse(QPointF(side * 0.5, side * 0.5), side * 0.18, side * 0.18);
     return picture;
-}
-
-bool render(KelMediaLabel* label, const QString& path)
-{
-    QImage image(label->size().toSize(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(QColor(24, 24, 24));
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    label->scene()->render(&painter, QRectF(image.rect()), label->sceneBoundingRect());
-    painter.end();
-    return image.save(path);
 }
 
 } // namespace
@@ -97,7 +88,7 @@ int main(int argc, char** argv)
         QCoreApplication::processEvents();
         const QString path =
             QDir(out).filePath(QString::fromLatin1(shot.name) + QStringLiteral(".png"));
-        if (render(label, path)) {
+        if (renderToPng(label, path, QColor(24, 24, 24))) {
             std::printf("%s\n", qPrintable(path));
         } else {
             ++failures;

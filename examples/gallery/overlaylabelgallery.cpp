@@ -2,6 +2,8 @@
 #include <keloverlaylabel.h>
 #include <mapplication.h>
 
+#include "galleryrender.h"
+
 #include <QDir>
 #include <QGraphicsScene>
 #include <QImage>
@@ -27,17 +29,6 @@ QImage makePicture()
     painter.setPen(Qt::NoPen);
     painter.drawEllipse(QPointF(110, 50), 22, 22);
     return picture;
-}
-
-bool render(KelOverlayLabel* label, const QString& path)
-{
-    QImage image(label->size().toSize(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::black);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    label->scene()->render(&painter, QRectF(image.rect()), label->sceneBoundingRect());
-    painter.end();
-    return image.save(path);
 }
 
 } // namespace
@@ -85,7 +76,7 @@ int main(int argc, char** argv)
         QCoreApplication::processEvents();
         const QString path =
             QDir(out).filePath(QString::fromLatin1(shot.name) + QStringLiteral(".png"));
-        if (render(label, path)) {
+        if (renderToPng(label, path, QColor(Qt::black))) {
             std::printf("%s\n", qPrintable(path));
         } else {
             ++failures;
