@@ -1,6 +1,7 @@
 // Position polling of the play controls: position queries per second while playing, paused,
 // stopped and in the task switcher (the window hidden), each against the playing rate.
 // Run: pollbench [seconds-per-state]
+#include "benchwait.h"
 #include "mediafactory.h"
 
 #include <kelplaycontrols.h>
@@ -21,22 +22,6 @@ constexpr int DefaultSeconds = 5;
 constexpr int SwitcherFactor = 5;
 constexpr int SettleMs = 1200;
 constexpr int TimeoutMs = 10000;
-
-bool waitForState(KelPlayControls* controls, MafwRenderer::State wanted)
-{
-    if (controls->state() == wanted) {
-        return true;
-    }
-    QEventLoop loop;
-    QObject::connect(controls, &KelPlayControls::stateChanged, &loop,
-                     [&loop, wanted](MafwRenderer::State state) {
-                         if (state == wanted) {
-                             loop.quit();
-                         }
-                     });
-    QTimer::singleShot(TimeoutMs, &loop, [&loop]() { loop.exit(1); });
-    return loop.exec() == 0;
-}
 
 // Position reports per second over the given time, from the spacing of the reports when
 // there are two or more. A reply still on its way when the state changed is let through
@@ -88,22 +73,22 @@ int main(int argc, char** argv)
         return 1;
     }
     controls->play(QUrl::fromLocalFile(path));
-    if (!waitForState(controls, MafwRenderer::Playing)) {
+    if (!waitForState(controls, MafwRenderer::Playing, TimeoutMs)) {
         std::fprintf(stderr, "it did not play\n");
         return 1;
     }
     const double playing = rate(controls, seconds);
     controls->pause();
-    waitForState(controls, MafwRenderer::Paused);
+    waitForState(controls, MafwRenderer::Paused, TimeoutMs);
     const double paused = rate(controls, seconds);
     controls->resume();
-    waitForState(controls, MafwRenderer::Playing);
+    waitForState(controls, MafwRenderer::Playing, TimeoutMs);
     window.hide();
     const bool inSwitcher = window.isInSwitcher();
     const double switcher = rate(controls, seconds * SwitcherFactor);
     window.show();
     controls->stop();
-    waitForState(controls, MafwRenderer::Stopped);
+    waitForState(controls, MafwRenderer::Stopped, TimeoutMs);
     const double stopped = rate(controls, seconds);
     auto ratio = [playing](double r) { return playing > 0 ? r / playing : 0.0; };
     std::printf("position queries per second: playing %.2f, paused %.2f (ratio %.2f), "

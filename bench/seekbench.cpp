@@ -2,6 +2,7 @@
 // target (the timestamp of the first buffer that reaches the sink after it), and how long it
 // takes, against a bare playbin doing an accurate seek on the same file. Seeks are made while
 // playing. Run: seekbench
+#include "benchwait.h"
 #include "mediafactory.h"
 
 #include <kelplaycontrols.h>
@@ -95,27 +96,11 @@ double landedMs()
     return landedNs.load() / 1e6;
 }
 
-bool waitForState(KelPlayControls* controls, MafwRenderer::State wanted)
-{
-    if (controls->state() == wanted) {
-        return true;
-    }
-    QEventLoop loop;
-    QObject::connect(controls, &KelPlayControls::stateChanged, &loop,
-                     [&loop, wanted](MafwRenderer::State state) {
-                         if (state == wanted) {
-                             loop.quit();
-                         }
-                     });
-    QTimer::singleShot(TimeoutMs, &loop, [&loop]() { loop.exit(1); });
-    return loop.exec() == 0;
-}
-
 Result seekOurs(KelPlayControls* controls, MafwRenderer* renderer, const QUrl& url)
 {
     Result result;
     controls->play(url);
-    if (!waitForState(controls, MafwRenderer::Playing)) {
+    if (!waitForState(controls, MafwRenderer::Playing, TimeoutMs)) {
         return result;
     }
     auto* pipeline =
@@ -145,7 +130,7 @@ Result seekOurs(KelPlayControls* controls, MafwRenderer* renderer, const QUrl& u
         result.errorMs.push_back(landedMs() - target * 1000.0);
     }
     controls->stop();
-    waitForState(controls, MafwRenderer::Stopped);
+    waitForState(controls, MafwRenderer::Stopped, TimeoutMs);
     return result;
 }
 

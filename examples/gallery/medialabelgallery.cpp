@@ -34,12 +34,9 @@ QImage makePicture(int side)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    useOffscreenUnlessSet();
     MApplication app(argc, argv);
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("gallery");
-    QDir().mkpath(out);
+    const QString out = outputDirectory(argc, argv);
     QGraphicsScene scene;
 
     struct Shot

@@ -35,12 +35,9 @@ QImage makePicture()
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    useOffscreenUnlessSet();
     MApplication app(argc, argv);
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("gallery");
-    QDir().mkpath(out);
+    const QString out = outputDirectory(argc, argv);
     QGraphicsScene scene;
 
     struct Shot
