@@ -1,6 +1,7 @@
 // Album art for R list rows over D distinct URLs from a loopback server: the GETs the loader
 // makes (D expected) and its wall time against a plain QNetworkAccessManager fetching the D
-// URLs in parallel, measured in the same run. Run: artbench [rows] [urls] [runs]
+// URLs in parallel and writing each body to a file of the same name, measured in the same
+// run. Run: artbench [rows] [urls] [runs]
 #include "localhttpserver.h"
 
 #include <kelartloader.h>
@@ -9,6 +10,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QImage>
 #include <QLoggingCategory>
 #include <QNetworkAccessManager>
@@ -64,14 +66,18 @@ QByteArray noisePng(int seed)
 
 double plainFetch(const QList<QUrl>& urls)
 {
+    QTemporaryDir dir;
     QNetworkAccessManager network;
     int done = 0;
     QElapsedTimer timer;
     timer.start();
     for (const QUrl& url : urls) {
         QNetworkReply* reply = network.get(QNetworkRequest(url));
-        QObject::connect(reply, &QNetworkReply::finished, reply, [reply, &done]() {
-            reply->readAll();
+        QObject::connect(reply, &QNetworkReply::finished, reply, [reply, &done, &dir]() {
+            QFile file(dir.filePath(reply->url().fileName()));
+            if (file.open(QIODevice::WriteOnly)) {
+                file.write(reply->readAll());
+            }
             reply->deleteLater();
             ++done;
         });

@@ -9,10 +9,12 @@
 #include <QMultiMap>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class QIODevice;
 class QNetworkAccessManager;
 class QNetworkReply;
+class QTimer;
 
 // Downloads album art over HTTP(S) into the art directory and tells, per model index, where
 // each image lies. Every index that asks is answered exactly once, by downloadOfArtReady or
@@ -21,36 +23,50 @@ class QNetworkReply;
 //
 // The art directory is $KELMORA_ART_DIR when set, else "/home/$USER/.qorrestapi/" (or
 // "/home/user/.qorrestapi/"); it is created with its parents when the first image is
-// written. The file of a URL is named after the text after its last "/". An existing file
-// is answered as it is, never rewritten; when another URL already stored an image under the
-// same name, the image is stored as "<hash of URL>-<name>" instead. Files appear complete or
-// not at all. A URL whose name cannot be a plain file name, or that is not http or https,
-// is answered with an error without a download.
+// written. The file of a URL is named after the text after its last "/"; when a file of that
+// name came from another URL (or from nobody knows where), the image is stored as
+// "<hash of URL>-<name>" instead. A file is served again only when the record of its source
+// names the URL and it still decodes as an image; otherwise it is downloaded again. Files
+// are written beside their name and renamed into place (never through a symbolic link: a
+// link in the way is an error), so they appear complete or not at all. A body is kept only
+// when it decodes as an image within MImageReader's bounds. A URL whose name cannot be a
+// plain file name, or that is not http or https, is answered with an error without a
+// download.
+//
+// At most MaxTransfers downloads run at once, the others wait their turn; the limits below
+// count from the moment a download starts.
 //
 // The proxy of the http_proxy variable ("http://[user:password@]host:port[/]") is installed
 // for this loader and as the application's proxy.
 //
-// Delete a loader with deleteLater() from a slot connected to its signals, not directly.
+// The loader may be deleted at any time, also from a slot connected to its own signals.
 class KELMORA_EXPORT KelArtLoader : public QObject
 {
     Q_OBJECT
 public:
     // Defaults of the limits below.
     static constexpr int DefaultTransferTimeout = 30000;          // milliseconds
+    static constexpr int DefaultInactivityTimeout = 10000;        // milliseconds
     static constexpr qint64 DefaultMaximumSize = 8 * 1024 * 1024; // bytes
+    // Downloads in flight at once (the connections Qt opens per host).
+    static constexpr int MaxTransfers = 6;
 
     explicit KelArtLoader(QObject* parent = nullptr);
     ~KelArtLoader() override;
 
     void getArtOfMusicItem(const QString& url, QModelIndex index);
-    // Cancels every download in flight; its indexes are answered with errorOccurred.
+    // Cancels every download in flight or waiting; its indexes are answered with errorOccurred.
     void clearQueue();
 
-    // A download not finished after this many milliseconds (redirects included) fails.
-    // Applies to downloads started afterwards; a value below 1 restores the default.
+    // A download not finished this many milliseconds after it started (redirects included)
+    // fails. Applies to downloads started afterwards; a value below 1 restores the default.
     void setTransferTimeout(int msecs);
     int transferTimeout() const;
-    // A download whose body is (or is announced to be) larger than this fails.
+    // A download that receives nothing for this many milliseconds fails. As above.
+    void setInactivityTimeout(int msecs);
+    int inactivityTimeout() const;
+    // A download whose body is (or is announced to be) larger than this fails; the body is
+    // asked for and counted as sent, never inflated.
     // Applies to downloads started afterwards; a value below 1 restores the default.
     void setMaximumSize(qint64 bytes);
     qint64 maximumSize() const;
@@ -71,13 +87,25 @@ private:
         QString key;     // the URL text as the caller gave it
         QString failure; // set when the loader itself ends the download
         qint64 maximumSize = 0;
+        QByteArray body;
+        QTimer* deadline = nullptr; // both owned by the loader
+        QTimer* idle = nullptr;
     };
+    enum class Slot { Free, Ours, Taken, Link };
 
+    void startWaiting();
+    void start(const QString& key);
+    void received(QNetworkReply* reply);
+    void fromReply(QNetworkReply* reply, void (KelArtLoader::*handler)(QNetworkReply*));
+    void answer(const QString& key, const QString& path, const QString& failure);
     void answerLater(const QString& error, const QModelIndex& index);
     void fail(QNetworkReply* reply, const QString& failure);
-    QString store(const Download& download, QNetworkReply* reply, QString* failure);
+    QString store(const Download& download, QString* failure);
+    QString chooseName(const QString& key, Slot* slot) const;
+    Slot slotOf(const QString& name, const QString& key) const;
     bool fileCameFrom(const QString& name, const QString& key) const;
     void recordSource(const QString& name, const QString& key);
+    bool writeFile(bool record, const QString& name, const QByteArray& bytes);
     bool createArtDirectory(const QString& path);
     void readProxyFromEnvironment();
 
@@ -86,10 +114,13 @@ private:
     QMultiMap<QString, QModelIndex> pendingRequests; // most recent index first per URL
     QString artDirectory;                            // ends in "/"
     QHash<QNetworkReply*, Download> m_downloads;
+    QStringList m_waiting; // URLs not started yet, first come first
     QString m_proxyUser;
     QString m_proxyPassword;
     int m_transferTimeout = DefaultTransferTimeout;
+    int m_inactivityTimeout = DefaultInactivityTimeout;
     qint64 m_maximumSize = DefaultMaximumSize;
+    int m_replyCallbacks = 0; // depth of signals from replies being handled
 };
 
 #endif

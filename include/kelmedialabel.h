@@ -68,7 +68,8 @@ Q_SIGNALS:
     void clicked();
 
 public Q_SLOTS:
-    // Reads the image file (a path or a file: URL); an unreadable one gives an empty image.
+    // Reads the image file (a path or a file: URL) through MImageReader, scaled down to fit
+    // 2048 by 2048; a refused one gives an empty image and one warning.
     void setImage(const QString& fileUri);
 
 protected:

@@ -3,6 +3,7 @@
 
 #include "kelmedialabel.h"
 
+#include <mlabel.h>
 #include <mwidgetview.h>
 
 #include <QHash>
@@ -12,7 +13,7 @@
 class KelMediaLabelModel;
 class KelMediaLabelStyle;
 class MImageWidget;
-class MLabel;
+
 class MWidget;
 class QGraphicsGridLayout;
 class QGraphicsWidget;
@@ -60,7 +61,7 @@ public:
 
     // For tests and diagnostics.
     TextPosition position() const { return textPosition; }
-    MLabel* textLabel(TextLabel which) const { return textLabels.value(which); }
+    MLabel* textLabel(TextLabel which) const { return textLabels.value(which).data(); }
     MWidget* imageItem() const { return imageWidget; }
     QGraphicsGridLayout* grid() const { return gridLayout; }
 
@@ -78,11 +79,13 @@ private:
     void takeFromGrid(QGraphicsWidget* item);
     QPoint iconLocation(const QPixmap* icon, int iconsFromRight) const;
     void repaint();
+    void forgetGoneLabels();
 
     KelMediaLabel* const controller;
     TextPosition textPosition = KelMediaLabel::TextLeftOfImage;
     QGraphicsGridLayout* gridLayout = nullptr;
-    QHash<TextLabel, MLabel*> textLabels;
+    // Guarded: textLabel() hands them out, and a label may become the image or be deleted.
+    QHash<TextLabel, QPointer<MLabel>> textLabels;
     QHash<TextLabel, QPoint> labelPositions;
     // Guarded: a widget handed in may be deleted by its giver.
     QPointer<MWidget> imageWidget;

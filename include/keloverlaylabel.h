@@ -66,6 +66,8 @@ public:
 
 public Q_SLOTS:
     void setImage(const QPixmap& pixmap);
+    // Reads the image file (a path or a file: URL) through MImageReader, scaled down to fit
+    // 2048 by 2048; a refused one gives an empty image and one warning.
     void loadImage(const QString& fileUri);
 
 Q_SIGNALS:

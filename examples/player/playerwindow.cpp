@@ -6,6 +6,7 @@
 #include <kelartloader.h>
 #include <kelmedialabel.h>
 #include <keloverlaylabel.h>
+#include <mimagereader.h>
 #include <mimagewidget.h>
 
 #include <QFileInfo>
@@ -20,6 +21,7 @@ constexpr int MarkRoom = 50;
 constexpr int CoverSide = 64;
 // Covers are small pictures; a bigger file is not read.
 constexpr qint64 MaxCoverBytes = 4 * 1024 * 1024;
+constexpr int MaxCoverSide = 1024; // a cover is never shown larger
 const QColor Background(16, 16, 16);
 
 QString lengthText(int seconds)
@@ -56,8 +58,9 @@ PlayerWindow::PlayerWindow(Player* player, QWidget* parent)
     connect(m_artLoader, &KelArtLoader::downloadOfArtReady, this,
             [this](const QString& path, const QModelIndex& index) {
                 const QUrl url = m_artRows.data(index).toUrl();
-                QImageReader reader(path);
-                m_covers.insert(url, reader.read());
+                MImageReader reader;
+                reader.setSize(QSize(MaxCoverSide, MaxCoverSide));
+                m_covers.insert(url, reader.load(path));
                 updateRows();
                 updateOverlay();
             });
@@ -93,9 +96,10 @@ QImage PlayerWindow::cover(const QUrl& imageUrl, int row)
     if (imageUrl.isLocalFile()) {
         QImage image;
         const QString path = imageUrl.toLocalFile();
-        if (QFileInfo(path).size() <= MaxCoverBytes) {
-            image = QImageReader(path).read();
-        }
+        MImageReader reader;
+        reader.setMaxFileSize(MaxCoverBytes);
+        reader.setSize(QSize(MaxCoverSide, MaxCoverSide));
+        image = reader.load(path);
         m_covers.insert(imageUrl, image);
         return image;
     }

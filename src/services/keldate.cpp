@@ -13,6 +13,10 @@ QString KelDate::abstractDateDaysAgo(QDateTime& dateTime)
 
 QString KelDate::abstractDateDaysAgo(const QDateTime& dateTime, const QDateTime& now)
 {
+    // An invalid date is no day at all (daysTo would count it as today).
+    if (!dateTime.isValid() || !now.isValid()) {
+        return QString();
+    }
     // Both in local time: a moment given in UTC or another offset is counted on the
     // calendar the user sees, not on its own.
     const qint64 days = dateTime.toLocalTime().date().daysTo(now.toLocalTime().date());

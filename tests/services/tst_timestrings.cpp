@@ -74,6 +74,7 @@ private Q_SLOTS:
         QTest::newRow("other offset")
             << now.addSecs(-120).toOffsetFromUtc(now.offsetFromUtc() - 3600) << now
             << QStringLiteral("Today");
+        QTest::newRow("invalid") << QDateTime() << now << QString();
     }
     void ageLabel()
     {

@@ -1,6 +1,7 @@
 #include "localhttpserver.h"
 
 #include <QTcpSocket>
+#include <QTimer>
 
 LocalHttpServer::LocalHttpServer(QObject* parent) : QObject(parent)
 {
@@ -47,13 +48,19 @@ void LocalHttpServer::serve(QTcpSocket* socket)
         response += "Content-Length: " + QByteArray::number(route.body.size()) + "\r\n";
     }
     response += route.headers + "\r\n";
-    if (route.stall) {
-        socket->write(response);
-        return;
-    }
-    if (!head) {
+    if (!head && !route.stall) {
         response += route.cutAfter >= 0 ? route.body.left(route.cutAfter) : route.body;
     }
-    socket->write(response);
-    socket->disconnectFromHost();
+    const bool stall = route.stall;
+    const auto answer = [socket, response, stall]() {
+        socket->write(response);
+        if (!stall) {
+            socket->disconnectFromHost();
+        }
+    };
+    if (route.delay > 0) {
+        QTimer::singleShot(route.delay, socket, answer);
+    } else {
+        answer();
+    }
 }

@@ -21,6 +21,7 @@ public:
                                  // requests to resume (with a Range) get no answer
         QByteArray headers = {}; // more header lines, each ending in "\r\n"
         bool stall = false;      // only the headers are sent, and the connection stays open
+        int delay = 0;           // milliseconds between the request and the answer
     };
 
     explicit LocalHttpServer(QObject* parent = nullptr);

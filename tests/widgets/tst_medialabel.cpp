@@ -191,27 +191,16 @@ private Q_SLOTS:
         label->setWidgetToImageLocation(other);
         QVERIFY(!themed);
         QCOMPARE(cellOf(other), QStringLiteral("0 0 2 1"));
-    }
-
-    void imageFromFile_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QSize>("size");
-        QTest::newRow("not an image") << "theme.conf" << QSize(0, 0);
-        QTest::newRow("oversized, read scaled") << "big.png" << QSize(2896, 1448);
-    }
-    void imageFromFile()
-    {
-        QFETCH(QString, file);
-        QFETCH(QSize, size);
-        QImage big(2900, 1450, QImage::Format_RGB32);
-        big.fill(Qt::gray);
-        QVERIFY(big.save(dir.filePath(QStringLiteral("big.png"))));
-        makeLabel(L::TextLeftOfImage, QString());
-        QPointer<MWidget> before = view()->imageItem();
-        label->setImage(QUrl::fromLocalFile(dir.filePath(file)).toString());
-        QVERIFY(!before);
-        QCOMPARE(qobject_cast<MImageWidget*>(view()->imageItem())->imageSize(), size);
+        // A text label made the image is a text label no more; replaced, it is gone for good.
+        label->setText(QStringLiteral("a"), L::TopLeftLabel);
+        QPointer<MLabel> text = view()->textLabel(L::TopLeftLabel);
+        label->setWidgetToImageLocation(text);
+        QCOMPARE(view()->textLabel(L::TopLeftLabel), nullptr);
+        label->setWidgetToImageLocation(new MStylableWidget);
+        QVERIFY(!text);
+        label->setText(QStringLiteral("b"), L::TopLeftLabel);
+        QCOMPARE(view()->textLabel(L::TopLeftLabel)->text(), QStringLiteral("b"));
+        QCOMPARE(cellOf(view()->textLabel(L::TopLeftLabel)), QStringLiteral("0 1 1 1"));
     }
 
     void releaseOutsideStillClicks()
@@ -249,13 +238,18 @@ private Q_SLOTS:
         QTest::addColumn<bool>("favourite");
         QTest::addColumn<int>("status");
         QTest::addColumn<QPoint>("favouriteAt");
-        QTest::newRow("right of image") << 1 << 80 << true << 1 << QPoint(375, 27);
-        QTest::newRow("above image") << 2 << 80 << true << 1 << QPoint(375, 27);
-        // Left by the image's width (60), up by its height (40).
-        QTest::newRow("left of image") << 0 << 80 << true << 1 << QPoint(315, 27);
-        QTest::newRow("below image") << 3 << 200 << true << 1 << QPoint(375, 47);
-        QTest::newRow("pause, no favourite") << 1 << 80 << false << 2 << QPoint(375, 27);
-        QTest::newRow("unknown status") << 1 << 80 << true << 5 << QPoint(375, 27);
+        QTest::addColumn<int>("imageSide"); // 0: the 60 by 40 image of makeLabel
+        QTest::newRow("right of image") << 1 << 80 << true << 1 << QPoint(375, 27) << 0;
+        QTest::newRow("above image") << 2 << 80 << true << 1 << QPoint(375, 27) << 0;
+        // Left of the image as drawn (scaled up into its cell, from 255), or centred under it
+        // (drawn down to 91).
+        QTest::newRow("left of image") << 0 << 80 << true << 1 << QPoint(229, 27) << 0;
+        QTest::newRow("below image") << 3 << 200 << true << 1 << QPoint(375, 132) << 0;
+        QTest::newRow("pause, no favourite") << 1 << 80 << false << 2 << QPoint(375, 27) << 0;
+        QTest::newRow("unknown status") << 1 << 80 << true << 5 << QPoint(375, 27) << 0;
+        // Placed by the image as drawn (scaled into its cell), never outside the widget.
+        QTest::newRow("large image left") << 0 << 80 << true << 1 << QPoint(175, 27) << 500;
+        QTest::newRow("large image below") << 3 << 80 << true << 1 << QPoint(375, 43) << 500;
     }
     void marks()
     {
@@ -264,7 +258,13 @@ private Q_SLOTS:
         QFETCH(bool, favourite);
         QFETCH(int, status);
         QFETCH(QPoint, favouriteAt);
+        QFETCH(int, imageSide);
         makeLabel(position, QStringLiteral("abcd"), QSize(400, height));
+        if (imageSide) {
+            QImage white(imageSide, imageSide, QImage::Format_ARGB32);
+            white.fill(Qt::white);
+            label->setImage(MImageWidget(white));
+        }
         if (favourite) {
             label->setFavoriteMark();
         }

@@ -93,12 +93,11 @@ QSize MImageWidget::imageSize() const
     return pixmap()->size();
 }
 
-void MImageWidget::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget)
+QRectF MImageWidget::drawnRect() const
 {
-    MStylableWidget::paint(painter, option, widget);
     const QPixmap* shown = pixmap();
     if (shown->isNull()) {
-        return;
+        return QRectF();
     }
     const MWidgetStyle* style = view()->style().widgetStyle();
     const QRectF area = rect().adjusted(style->marginLeft(), style->marginTop(),
@@ -107,8 +106,18 @@ void MImageWidget::paint(QPainter* painter, const QStyleOptionGraphicsItem* opti
     target.scale(area.size(), Qt::KeepAspectRatio);
     QRectF placed(QPointF(0, 0), target);
     placed.moveCenter(area.center());
+    return placed;
+}
+
+void MImageWidget::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget)
+{
+    MStylableWidget::paint(painter, option, widget);
+    const QPixmap* shown = pixmap();
+    if (shown->isNull()) {
+        return;
+    }
     painter->setRenderHint(QPainter::SmoothPixmapTransform, true);
-    painter->drawPixmap(placed, *shown, shown->rect());
+    painter->drawPixmap(drawnRect(), *shown, shown->rect());
     painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
 }
 

@@ -24,6 +24,8 @@ public:
     void setImage(const QImage& image);
     QString image() const { return m_id; }
     QSize imageSize() const;
+    // Where paint() draws the image: its size scaled to fit inside the margins, centred.
+    QRectF drawnRect() const;
     const QPixmap* pixmap() const;
 
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,

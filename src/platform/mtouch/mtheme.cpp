@@ -1,28 +1,21 @@
 #include "mtheme.h"
 
+#include "mimagereader.h"
 #include "mstyle.h"
 #include "mstylecreator.h"
 #include "mthemerules_p.h"
 #include "mviewcreator.h"
 
-#include <QBuffer>
 #include <QColor>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QImage>
-#include <QImageReader>
 #include <QLoggingCategory>
 #include <QMetaProperty>
 #include <QPainter>
 #include <QSet>
-#include <QSvgRenderer>
-
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcTheme, "kelmora.widgets")
 
@@ -33,7 +26,7 @@ namespace {
 constexpr qint64 BytesPerMiB = 1024 * 1024;
 constexpr qint64 MaxAttributeFileSize = 1 * BytesPerMiB;
 constexpr qint64 MaxImageFileSize = 4 * BytesPerMiB;
-constexpr int MaxImageSide = 4096;
+constexpr int MaxImageSide = MImageReader::MaxSide;
 constexpr int PlaceholderSide = 32;
 
 // Objects shared by key and counted; deleted when the last user gives them back.
@@ -106,49 +99,9 @@ QStringList searchPath()
     return path;
 }
 
-// Reads a whole regular file (or resource) of at most maxSize bytes; never waits on a named
-// pipe or a device. False with a readable reason otherwise.
 bool readThemeFile(const QString& path, qint64 maxSize, QByteArray& data, QString& reason)
 {
-    const QString tooLarge = QStringLiteral("larger than %1 MiB").arg(maxSize / BytesPerMiB);
-    QFile file;
-    if (path.startsWith(QLatin1Char(':'))) {
-        file.setFileName(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            reason = file.errorString();
-            return false;
-        }
-    } else {
-        // Looked at before opening (opening a device may act), then opened without waiting
-        // and checked again, in case it was swapped for a pipe meanwhile.
-        if (!QFileInfo(path).isFile()) {
-            reason = QStringLiteral("not a regular file");
-            return false;
-        }
-        const int fd =
-            ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) {
-            reason = qt_error_string(errno);
-            return false;
-        }
-        struct stat status;
-        const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
-        if (!regular || status.st_size > maxSize ||
-            !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-            reason = !regular                   ? QStringLiteral("not a regular file")
-                     : status.st_size > maxSize ? tooLarge
-                                                : file.errorString();
-            ::close(fd);
-            return false;
-        }
-    }
-    data = file.read(maxSize + 1);
-    if (data.size() > maxSize) {
-        data.clear();
-        reason = tooLarge;
-        return false;
-    }
-    return true;
+    return MImageReader::readFile(path, maxSize, &data, &reason);
 }
 
 void warnOnce(const QString& key, const QString& warning)
@@ -269,45 +222,17 @@ QPixmap placeholder(const QSize& size)
     return pixmap;
 }
 
-bool renderSvg(const QByteArray& data, const QSize& size, QImage& out, QString& problem)
+// SVG rendered at the size asked for, PNG (read as PNG only) scaled to it; both within the
+// bounds, SVG without references outside the file.
+bool makeImage(const QByteArray& data, const QByteArray& format, const QSize& size, QImage& out,
+               QString& problem)
 {
-    QSvgRenderer renderer(data);
-    const QSize target = size.isEmpty() ? renderer.defaultSize() : size;
-    if (!renderer.isValid() || target.isEmpty()) {
-        problem = QStringLiteral("not a usable SVG image");
-        return false;
-    }
-    if (!withinBounds(target)) {
-        problem = tooLargeImage(target);
-        return false;
-    }
-    out = QImage(target, QImage::Format_ARGB32_Premultiplied);
-    out.fill(Qt::transparent);
-    QPainter painter(&out);
-    renderer.render(&painter);
-    return true;
-}
-
-bool decodePng(QByteArray& data, const QSize& size, QImage& out, QString& problem)
-{
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "png");
-    reader.setAutoDetectImageFormat(false);
-    // The header tells the size before anything is decoded.
-    const QSize own = reader.size();
-    if (own.isValid() && !withinBounds(own)) {
-        problem = tooLargeImage(own);
-        return false;
-    }
-    if (!own.isValid() || !reader.read(&out)) {
-        problem = QStringLiteral("not a usable PNG image");
-        return false;
-    }
-    if (!size.isEmpty() && out.size() != size) {
-        out = out.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    }
-    return true;
+    MImageReader reader;
+    reader.setFormat(format);
+    reader.setSize(size, Qt::IgnoreAspectRatio);
+    out = reader.fromData(data);
+    problem = reader.errorString();
+    return !out.isNull();
 }
 
 // The first usable image with that id; else false, and problem tells why when an image was
@@ -332,10 +257,8 @@ bool loadImage(const QString& id, const QSize& size, QPixmap& out, QString& prob
             QByteArray data;
             QString reason;
             QImage image;
-            const bool made =
-                readThemeFile(path, MaxImageFileSize, data, reason) &&
-                (suffix == QLatin1String(".svg") ? renderSvg(data, size, image, reason)
-                                                 : decodePng(data, size, image, reason));
+            const bool made = readThemeFile(path, MaxImageFileSize, data, reason) &&
+                              makeImage(data, suffix.mid(1).toLatin1(), size, image, reason);
             if (made) {
                 out = QPixmap::fromImage(image);
                 return true;

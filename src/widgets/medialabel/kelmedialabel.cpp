@@ -3,31 +3,14 @@
 #include "kelmedialabelmodel.h"
 #include "kelmedialabelview.h"
 
+#include <mimagereader.h>
 #include <mimagewidget.h>
 
 #include <QGraphicsSceneMouseEvent>
-#include <QImageReader>
-#include <QUrl>
-#include <QtMath>
 
 namespace {
-// Larger images are kept scaled down to this many pixels (readers that can, scale while they
-// decode): a label shows a thumbnail, and a file may claim any size.
-const qint64 MaxImagePixels = qint64(2048) * 2048;
-
-QImage readImage(const QString& fileUri)
-{
-    const QUrl url(fileUri);
-    QImageReader reader(url.isLocalFile() ? url.toLocalFile() : fileUri);
-    const QSize size = reader.size();
-    const qint64 pixels = qint64(size.width()) * size.height();
-    if (size.isValid() && pixels > MaxImagePixels) {
-        const qreal factor = qSqrt(qreal(MaxImagePixels) / qreal(pixels));
-        reader.setScaledSize(
-            QSize(qMax(1, int(size.width() * factor)), qMax(1, int(size.height() * factor))));
-    }
-    return reader.read();
-}
+// A label shows a thumbnail: larger images are kept scaled down to fit this.
+const int MaxImageSide = 2048;
 } // namespace
 
 KelMediaLabel::KelMediaLabel(TextPosition textPosition, MWidget* parent) : MWidgetController(parent)
@@ -94,7 +77,9 @@ void KelMediaLabel::setTextLabelObjectName(const QString& name, TextLabel label)
 
 void KelMediaLabel::setImage(const QString& fileUri)
 {
-    const MImageWidget image(readImage(fileUri));
+    MImageReader reader;
+    reader.setSize(QSize(MaxImageSide, MaxImageSide));
+    const MImageWidget image(reader.load(fileUri));
     setImage(image);
 }
 

@@ -60,7 +60,9 @@ KelMediaLabelView::~KelMediaLabelView()
 {
     // Replaced or gone: the label keeps nothing of this view. Only the framework's base of the
     // controller is used, as the rest of it may be torn down already.
-    qDeleteAll(textLabels);
+    for (const QPointer<MLabel>& label : qAsConst(textLabels)) {
+        delete label.data(); // one may be the image as well: the guard forgets it
+    }
     delete imageWidget.data();
     if (gridLayout && controllerItem->layout() == gridLayout) {
         controllerItem->setLayout(nullptr);
@@ -98,6 +100,7 @@ void KelMediaLabelView::setTextPosition(TextPosition position)
     if (imageWidget) {
         takeFromGrid(imageWidget);
     }
+    forgetGoneLabels();
     for (MLabel* label : qAsConst(textLabels)) {
         takeFromGrid(label);
     }
@@ -139,6 +142,7 @@ void KelMediaLabelView::setLabelToLayout(TextLabel label)
 
 void KelMediaLabelView::setTextLabelsToLayout()
 {
+    forgetGoneLabels();
     // All out first: a span that shrinks frees the cell another label is about to take.
     for (MLabel* label : qAsConst(textLabels)) {
         takeFromGrid(label);
@@ -161,8 +165,20 @@ MLabel* KelMediaLabelView::createLabel(TextLabel label, const QString& text)
     return made;
 }
 
+void KelMediaLabelView::forgetGoneLabels()
+{
+    for (auto it = textLabels.begin(); it != textLabels.end();) {
+        if (it->isNull()) {
+            it = textLabels.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
 void KelMediaLabelView::setText(const QString& text, TextLabel label)
 {
+    forgetGoneLabels();
     if (text.isEmpty()) {
         if (MLabel* gone = textLabels.take(label)) {
             delete gone;
@@ -179,7 +195,9 @@ void KelMediaLabelView::setText(const QString& text, TextLabel label)
 
 void KelMediaLabelView::setTextElide(bool elide, TextLabel label)
 {
-    MLabel* item = textLabels.contains(label) ? textLabels.value(label) : createLabel(label, {});
+    forgetGoneLabels();
+    MLabel* item =
+        textLabels.contains(label) ? textLabels.value(label).data() : createLabel(label, {});
     if (item) {
         item->setTextElide(elide);
     }
@@ -187,7 +205,9 @@ void KelMediaLabelView::setTextElide(bool elide, TextLabel label)
 
 void KelMediaLabelView::setTextAlignment(Qt::Alignment alignment, TextLabel label)
 {
-    MLabel* item = textLabels.contains(label) ? textLabels.value(label) : createLabel(label, {});
+    forgetGoneLabels();
+    MLabel* item =
+        textLabels.contains(label) ? textLabels.value(label).data() : createLabel(label, {});
     if (item) {
         item->setAlignment(alignment);
     }
@@ -195,7 +215,9 @@ void KelMediaLabelView::setTextAlignment(Qt::Alignment alignment, TextLabel labe
 
 void KelMediaLabelView::setTextLabelObjectName(const QString& name, TextLabel label)
 {
-    MLabel* item = textLabels.contains(label) ? textLabels.value(label) : createLabel(label, {});
+    forgetGoneLabels();
+    MLabel* item =
+        textLabels.contains(label) ? textLabels.value(label).data() : createLabel(label, {});
     if (item) {
         item->setObjectName(name);
     }
@@ -245,6 +267,15 @@ void KelMediaLabelView::setWidgetToImageLocation(MWidget* widget)
     if (widget != imageWidget) {
         delete imageWidget.data();
         imageWidget = widget;
+    }
+    // A text label handed in is a text label no more.
+    forgetGoneLabels();
+    for (auto it = textLabels.begin(); it != textLabels.end(); ++it) {
+        if (widget && it->data() == widget) {
+            textLabels.erase(it);
+            setTextLabelsToLayout();
+            break;
+        }
     }
     // The cell no longer shows a theme id: the next setImage(id) applies whatever it is.
     currentIconId.clear();
@@ -322,26 +353,28 @@ QPoint KelMediaLabelView::locationOfPlayStatusIcon(const QPixmap* icon) const
 QPoint KelMediaLabelView::iconLocation(const QPixmap* icon, int iconsFromRight) const
 {
     const QSize iconSize = icon ? icon->size() : QSize(0, 0);
-    QSize imageSize(0, 0);
+    // The image where it is drawn (scaled into its cell), not its own size.
+    QRectF image;
     if (const auto* picture = qobject_cast<const MImageWidget*>(imageWidget.data())) {
-        imageSize = picture->imageSize();
+        image = picture->mapRectToItem(controller, picture->drawnRect());
     } else if (imageWidget) {
-        const QSizeF preferred = imageWidget->preferredSize();
-        imageSize = QSize(int(preferred.width()), int(preferred.height()));
+        image = imageWidget->mapRectToItem(controller, imageWidget->rect());
     }
     // Centred vertically, at the right edge; every step truncated toward zero.
     const QRectF area = rect();
-    const int y = int((area.height() - iconSize.height()) * 0.5);
-    const int x = int(area.width() - iconsFromRight * iconSize.width());
-    switch (textPosition) {
-    case KelMediaLabel::TextRightOfImage:
-    case KelMediaLabel::TextAboveImage:
-        return QPoint(x, y);
-    case KelMediaLabel::TextBelowImage:
-        return QPoint(x, y - imageSize.height());
-    default:
-        return QPoint(x - imageSize.width(), y);
+    int y = int((area.height() - iconSize.height()) * 0.5);
+    int x = int(area.width() - iconsFromRight * iconSize.width());
+    if (!image.isEmpty() && textPosition == KelMediaLabel::TextBelowImage) {
+        // Centred in the room under the image.
+        y = int(image.bottom() + (area.height() - image.bottom() - iconSize.height()) * 0.5);
+    } else if (!image.isEmpty() && textPosition != KelMediaLabel::TextRightOfImage &&
+               textPosition != KelMediaLabel::TextAboveImage) {
+        // Left of the image on the right.
+        x = int(image.left() - iconsFromRight * iconSize.width());
     }
+    // Always within the widget.
+    return QPoint(qBound(0, x, qMax(0, int(area.width()) - iconSize.width())),
+                  qBound(0, y, qMax(0, int(area.height()) - iconSize.height())));
 }
 
 void KelMediaLabelView::drawForeground(QPainter* painter,

@@ -7,12 +7,18 @@
 
 #include <mcancelevent.h>
 #include <mfeedback.h>
+#include <mimagereader.h>
 #include <mtheme.h>
 
 #include <QGestureEvent>
 #include <QGraphicsSceneMouseEvent>
 #include <QTapAndHoldGesture>
 #include <QTimer>
+
+namespace {
+// A file's image is kept scaled down to fit this: the label never shows more.
+const int MaxImageSide = 2048;
+} // namespace
 
 KelOverlayLabel::KelOverlayLabel(ViewType type, const QString& styleName, MWidget* parent)
     : MStylableWidget(parent), styleName_(styleName)
@@ -154,7 +160,9 @@ void KelOverlayLabel::setImage(const QImage& image)
 void KelOverlayLabel::loadImage(const QString& fileUri)
 {
     labelModel()->setImageUri(fileUri);
-    setImage(QImage(fileUri));
+    MImageReader reader;
+    reader.setSize(QSize(MaxImageSide, MaxImageSide));
+    setImage(reader.load(fileUri));
 }
 
 const QPixmap* KelOverlayLabel::image() const

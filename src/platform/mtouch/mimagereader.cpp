@@ -1,0 +1,290 @@
+#include "mimagereader.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QLoggingCategory>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <QUrl>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+Q_LOGGING_CATEGORY(lcImages, "kelmora.mtouch")
+
+const QByteArray Svg("svg");
+
+QString tooLarge(const QSize& size)
+{
+    return QStringLiteral("%1 by %2 pixels, more than an image may have")
+        .arg(size.width())
+        .arg(size.height());
+}
+
+// SVG is read as text only: a compressed one could inflate without bound.
+bool looksLikeSvg(const QByteArray& data)
+{
+    int at = data.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    while (at < data.size() && QChar::isSpace(uchar(data.at(at)))) {
+        ++at;
+    }
+    return at < data.size() && data.at(at) == '<';
+}
+
+// The bytes of a data: URI, or empty when it is none or too large.
+QByteArray dataUriBytes(const QString& uri)
+{
+    const int comma = uri.indexOf(QLatin1Char(','));
+    if (!uri.startsWith(QLatin1String("data:"), Qt::CaseInsensitive) || comma < 0 ||
+        uri.size() > MImageReader::MaxDataUriSize * 2) {
+        return QByteArray();
+    }
+    const QByteArray payload = uri.mid(comma + 1).toLatin1();
+    const bool base64 = uri.left(comma).contains(QLatin1String(";base64"), Qt::CaseInsensitive);
+    const QByteArray bytes =
+        base64 ? QByteArray::fromBase64(payload) : QByteArray::fromPercentEncoding(payload);
+    return bytes.size() <= MImageReader::MaxDataUriSize ? bytes : QByteArray();
+}
+
+// Pixels of a raster image in a data: URI that the SVG renderer would decode whole; 0 when
+// it is not one that can be decoded within the bounds.
+qint64 embeddedPixels(const QString& uri)
+{
+    QByteArray bytes = dataUriBytes(uri);
+    if (bytes.isEmpty() || looksLikeSvg(bytes)) {
+        return 0;
+    }
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    const qint64 pixels = qint64(size.width()) * size.height();
+    return reader.format().startsWith(Svg) || size.isEmpty() || pixels > MImageReader::MaxPixels
+               ? 0
+               : pixels;
+}
+} // namespace
+
+void MImageReader::setSize(const QSize& size, Qt::AspectRatioMode mode)
+{
+    m_size = size;
+    m_mode = mode;
+}
+
+QImage MImageReader::fail(const QString& error)
+{
+    m_error = error;
+    return QImage();
+}
+
+QSize MImageReader::targetSize(const QSize& own) const
+{
+    if (m_mode == Qt::IgnoreAspectRatio && !m_size.isEmpty()) {
+        return m_size;
+    }
+    const QSize bound =
+        (m_size.isEmpty() ? QSize(MaxSide, MaxSide) : m_size).boundedTo(QSize(MaxSide, MaxSide));
+    if (own.width() <= bound.width() && own.height() <= bound.height()) {
+        return own;
+    }
+    return own.scaled(bound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+}
+
+bool MImageReader::readFile(const QString& path, qint64 maxSize, QByteArray* data, QString* error)
+{
+    const QString tooLargeFile = QStringLiteral("larger than %1 bytes").arg(maxSize);
+    QFile file;
+    if (path.startsWith(QLatin1Char(':'))) {
+        file.setFileName(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            *error = file.errorString();
+            return false;
+        }
+    } else {
+        // Looked at before opening (opening a device may act), then opened without waiting
+        // and checked again, in case it was swapped for a pipe meanwhile.
+        if (!QFileInfo(path).isFile()) {
+            *error = QStringLiteral("not a regular file");
+            return false;
+        }
+        const int fd = ::open(QFile::encodeName(path).constData(),
+                              O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) {
+            *error = qt_error_string(errno);
+            return false;
+        }
+        struct stat status;
+        const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+        if (!regular || status.st_size > maxSize ||
+            !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            *error = !regular                   ? QStringLiteral("not a regular file")
+                     : status.st_size > maxSize ? tooLargeFile
+                                                : file.errorString();
+            ::close(fd);
+            return false;
+        }
+    }
+    *data = file.read(maxSize + 1);
+    if (data->size() > maxSize) {
+        data->clear();
+        *error = tooLargeFile;
+        return false;
+    }
+    return true;
+}
+
+QImage MImageReader::read(const QString& path)
+{
+    m_error.clear();
+    const QUrl url(path);
+    QByteArray data;
+    if (!readFile(url.isLocalFile() ? url.toLocalFile() : path, m_maxFileSize, &data, &m_error)) {
+        return QImage();
+    }
+    return fromData(data);
+}
+
+QImage MImageReader::load(const QString& path)
+{
+    const QImage image = read(path);
+    if (image.isNull()) {
+        qCWarning(lcImages).noquote()
+            << QStringLiteral("image %1 not shown: %2").arg(path, m_error);
+    }
+    return image;
+}
+
+QImage MImageReader::fromData(const QByteArray& data)
+{
+    m_error.clear();
+    if (data.size() > m_maxFileSize) {
+        return fail(QStringLiteral("larger than %1 bytes").arg(m_maxFileSize));
+    }
+    const bool svg = looksLikeSvg(data);
+    if (!m_format.isEmpty() && svg != (m_format == Svg)) {
+        return fail(QStringLiteral("not a %1 image").arg(QString::fromLatin1(m_format)));
+    }
+    if (svg) {
+        return renderSvg(data);
+    }
+    QByteArray bytes = data;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, m_format);
+    reader.setAutoDetectImageFormat(m_format.isEmpty());
+    const QByteArray format = reader.format();
+    if (format.isEmpty() || format.startsWith(Svg)) {
+        return fail(QStringLiteral("not an image"));
+    }
+    // The header tells the size before anything is decoded.
+    const QSize own = reader.size();
+    if (own.isEmpty()) {
+        return fail(QStringLiteral("not a usable %1 image").arg(QString::fromLatin1(format)));
+    }
+    const qint64 pixels = qint64(own.width()) * own.height();
+    // Only the JPEG decoder makes fewer pixels when asked for fewer; others decode whole.
+    const bool scalesWhileDecoding = format == "jpeg";
+    const qint64 limit = scalesWhileDecoding ? MaxPixels * MaxScaleDown * MaxScaleDown : MaxPixels;
+    if (pixels > limit) {
+        return fail(tooLarge(own));
+    }
+    const QSize target = targetSize(own);
+    if (scalesWhileDecoding && target != own) {
+        reader.setScaledSize(target);
+    }
+    QImage image;
+    if (!reader.read(&image)) {
+        return fail(QStringLiteral("not a usable %1 image: %2")
+                        .arg(QString::fromLatin1(format), reader.errorString()));
+    }
+    if (image.size() != target) {
+        image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    return image;
+}
+
+QImage MImageReader::renderSvg(const QByteArray& data)
+{
+    const QByteArray clean = withoutExternalReferences(data, &m_error);
+    if (clean.isEmpty()) {
+        return QImage();
+    }
+    QSvgRenderer renderer(clean);
+    const QSize own = renderer.defaultSize();
+    const bool exact = m_mode == Qt::IgnoreAspectRatio && !m_size.isEmpty();
+    if (!renderer.isValid() || (!exact && own.isEmpty())) {
+        return fail(QStringLiteral("not a usable SVG image"));
+    }
+    // Its declared size stands for the header's unless an exact size is asked for.
+    if (!exact && (own.width() > MaxSide || own.height() > MaxSide)) {
+        return fail(tooLarge(own));
+    }
+    QImage image(targetSize(own), QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) {
+        return fail(QStringLiteral("out of memory"));
+    }
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    renderer.render(&painter);
+    return image;
+}
+
+QByteArray MImageReader::withoutExternalReferences(const QByteArray& svg, QString* error)
+{
+    QXmlStreamReader in(svg);
+    QByteArray out;
+    QXmlStreamWriter writer(&out);
+    bool seenRoot = false;
+    qint64 embedded = 0; // the renderer decodes every kept image whole
+    while (!in.atEnd()) {
+        switch (in.readNext()) {
+        case QXmlStreamReader::StartElement: {
+            if (!seenRoot && in.name() != QLatin1String("svg")) {
+                in.raiseError(QStringLiteral("not an SVG document"));
+                break;
+            }
+            seenRoot = true;
+            if (in.name() != QLatin1String("image")) {
+                writer.writeCurrentToken(in);
+                break;
+            }
+            qint64 pixels = 0;
+            for (const QXmlStreamAttribute& attribute : in.attributes()) {
+                if (attribute.name() == QLatin1String("href")) {
+                    pixels = embeddedPixels(attribute.value().toString());
+                }
+            }
+            if (pixels > 0 && embedded + pixels <= MaxPixels) {
+                embedded += pixels;
+                writer.writeCurrentToken(in);
+            } else {
+                in.skipCurrentElement(); // an outside file, or beyond the bounds: dropped
+            }
+            break;
+        }
+        // Declarations, stylesheets and entities can point outside: none is kept.
+        case QXmlStreamReader::DTD:
+        case QXmlStreamReader::ProcessingInstruction:
+        case QXmlStreamReader::EntityReference:
+            break;
+        default:
+            writer.writeCurrentToken(in);
+            break;
+        }
+    }
+    if (in.hasError() || !seenRoot) {
+        if (error) {
+            *error = QStringLiteral("not a usable SVG image: %1")
+                         .arg(in.hasError() ? in.errorString() : QStringLiteral("empty"));
+        }
+        return QByteArray();
+    }
+    return out;
+}

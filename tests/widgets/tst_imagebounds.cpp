@@ -1,0 +1,213 @@
+// Images from outside through every way in (the reader, the two labels, the theme): what is
+// shown, what is refused with one warning, and that nothing waits or grows without bound.
+#include "testmain.h"
+
+#include <kelmedialabel.h>
+#include <kelmedialabelview.h>
+#include <keloverlaylabel.h>
+#include <mimagereader.h>
+#include <mimagewidget.h>
+#include <mtheme.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+enum Source { Reader, MediaLabel, OverlayLabel, Theme };
+
+QByteArray encoded(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+QImage filled(int width, int height, QImage::Format format, Qt::GlobalColor colour)
+{
+    QImage image(width, height, format);
+    image.fill(colour);
+    return image;
+}
+
+// 16 by 16, transparent but for whatever <image> draws over its top left 8 by 8.
+QByteArray svgWithImage(const QByteArray& href)
+{
+    return "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink'"
+           " width='16' height='16'><image x='0' y='0' width='8' height='8' xlink:href='" +
+           href + "'/></svg>";
+}
+
+QByteArray dataUri(const QByteArray& png)
+{
+    return "data:image/png;base64," + png.toBase64();
+}
+
+long peakKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+int g_warnings = 0;
+QtMessageHandler g_previous = nullptr;
+void countWarnings(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtWarningMsg) {
+        ++g_warnings;
+    }
+    g_previous(type, context, text);
+}
+} // namespace
+
+class TestImageBounds : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir dir;
+    const QString red = dir.filePath(QStringLiteral("red.png"));
+
+    // The image a source makes of the file at path; null when refused.
+    QImage through(Source source, const QString& path, const QString& id)
+    {
+        switch (source) {
+        case Reader:
+            return MImageReader().read(path);
+        case MediaLabel: {
+            KelMediaLabel label;
+            label.setImage(path);
+            const auto* image = qobject_cast<MImageWidget*>(label.labelView()->imageItem());
+            return image && image->pixmap() ? image->pixmap()->toImage() : QImage();
+        }
+        case OverlayLabel: {
+            KelOverlayLabel label(QStringLiteral("Bounds"));
+            label.loadImage(path);
+            return label.image() ? label.image()->toImage() : QImage();
+        }
+        case Theme: {
+            const QPixmap* pixmap = MTheme::pixmap(id);
+            const QImage image = pixmap->toImage();
+            MTheme::releasePixmap(pixmap);
+            const bool placeholder = image.pixelColor(image.width() / 2, 1) == QColor(255, 0, 255);
+            return placeholder ? QImage() : image;
+        }
+        }
+        return QImage();
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("icons")));
+        QVERIFY(filled(8, 8, QImage::Format_RGB32, Qt::red).save(red));
+        MTheme::addDirectory(dir.path());
+    }
+
+    void images_data()
+    {
+        QTest::addColumn<QString>("file");     // "fifo", "fifo link", "zero link", "png link"
+        QTest::addColumn<QByteArray>("data");  // otherwise the file's bytes
+        QTest::addColumn<QSize>("own");        // reader and theme; empty: refused
+        QTest::addColumn<QSize>("shown");      // labels (fit into 2048 by 2048)
+        QTest::addColumn<int>("topLeftAlpha"); // of the image shown, -1: not checked
+        const QByteArray small = encoded(filled(8, 4, QImage::Format_RGB32, Qt::blue), "png");
+        // One pixel over the limit, yet cheap: 1 bit per pixel, highly compressible.
+        const QByteArray overLimit =
+            encoded(filled(MImageReader::MaxSide + 1, MImageReader::MaxSide, QImage::Format_Mono,
+                           Qt::color1),
+                    "png");
+        const QSize none;
+        QTest::newRow("small png") << "a.png" << small << QSize(8, 4) << QSize(8, 4) << 255;
+        QTest::newRow("wide png, labels scale it")
+            << "b.png" << encoded(filled(2100, 50, QImage::Format_RGB32, Qt::blue), "png")
+            << QSize(2100, 50) << QSize(2048, 48) << 255;
+        QTest::newRow("png over the pixel limit") << "c.png" << overLimit << none << none << -1;
+        QTest::newRow("link to a png")
+            << "png link" << QByteArray() << QSize(8, 8) << QSize(8, 8) << 255;
+        QTest::newRow("named pipe") << "fifo" << QByteArray() << none << none << -1;
+        QTest::newRow("link to a named pipe") << "fifo link" << QByteArray() << none << none << -1;
+        QTest::newRow("link to a device") << "zero link" << QByteArray() << none << none << -1;
+        QTest::newRow("png over the file size")
+            << "d.png" << QByteArray(MImageReader::MaxFileSize + 1, 'x') << none << none << -1;
+        // Drawn without what the <image> points to outside; a small embedded one is kept.
+        QTest::newRow("svg with an outside file") << "e.svg" << svgWithImage(QFile::encodeName(red))
+                                                  << QSize(16, 16) << QSize(16, 16) << 0;
+        QTest::newRow("svg with a named pipe")
+            << "f.svg" << svgWithImage(QFile::encodeName(dir.filePath(QStringLiteral("pipe"))))
+            << QSize(16, 16) << QSize(16, 16) << 0;
+        QTest::newRow("svg with a data: image over the limit")
+            << "g.svg" << svgWithImage(dataUri(overLimit)) << QSize(16, 16) << QSize(16, 16) << 0;
+        QTest::newRow("svg with a small data: image")
+            << "h.svg" << svgWithImage(dataUri(small)) << QSize(16, 16) << QSize(16, 16) << 255;
+    }
+    void images()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, data);
+        QFETCH(QSize, own);
+        QFETCH(QSize, shown);
+        QFETCH(int, topLeftAlpha);
+        const QString pipe = dir.filePath(QStringLiteral("pipe"));
+        if (!QFileInfo::exists(pipe)) {
+            QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        }
+        // Each row its own id, so that the theme caches nothing across rows.
+        const QString id = QStringLiteral("row%1").arg(QTest::currentDataTag()).remove(' ');
+        const QString suffix =
+            file.endsWith(QLatin1String(".svg")) ? QStringLiteral(".svg") : QStringLiteral(".png");
+        const QString path = dir.filePath(QStringLiteral("icons/") + id + suffix);
+        if (data.isEmpty()) {
+            const QString target = file == QLatin1String("png link") ? red
+                                   : file == QLatin1String("zero link")
+                                       ? QStringLiteral("/dev/zero")
+                                       : pipe;
+            QVERIFY(file == QLatin1String("fifo")
+                        ? ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0
+                        : QFile::link(target, path));
+        } else {
+            QFile out(path);
+            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(data) == data.size());
+        }
+        const long before = peakKiB();
+        for (Source source : {Reader, MediaLabel, OverlayLabel, Theme}) {
+            g_warnings = 0;
+            g_previous = qInstallMessageHandler(countWarnings);
+            const QImage image = through(source, path, id);
+            qInstallMessageHandler(g_previous);
+            const bool label = source == MediaLabel || source == OverlayLabel;
+            const QSize expected = label ? shown : own;
+            QCOMPARE(image.isNull() ? QSize() : image.size(), expected);
+            QCOMPARE(g_warnings, expected.isEmpty() && source != Reader ? 1 : 0);
+            if (topLeftAlpha >= 0) {
+                QCOMPARE(qAlpha(image.pixel(1, 1)), topLeftAlpha);
+            }
+        }
+        QVERIFY2(peakKiB() - before < 100 * 1024, "more than 100 MiB for one file");
+    }
+
+    // Bytes from a download: the same bounds; a JPEG over the pixel limit decodes scaled.
+    void fromData_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("jpeg over the pixel limit, decoded scaled")
+            << encoded(filled(8200, 2050, QImage::Format_Grayscale8, Qt::white), "jpeg")
+            << QSize(2048, 512);
+        QTest::newRow("not an image") << QByteArray("\x89PNG\r\n\x1a\n garbage") << QSize();
+        QTest::newRow("compressed svg") << qCompress(svgWithImage("x")) << QSize();
+    }
+    void fromData()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(QSize, size);
+        MImageReader reader;
+        reader.setSize(QSize(2048, 2048));
+        const QImage image = reader.fromData(data);
+        QCOMPARE(image.isNull() ? QSize() : image.size(), size);
+        QCOMPARE(reader.errorString().isEmpty(), !size.isEmpty());
+    }
+};
+
+KELMORA_TEST_MAIN(TestImageBounds)
+#include "tst_imagebounds.moc"
