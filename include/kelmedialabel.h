@@ -51,7 +51,8 @@ public:
     // The image becomes the theme image with this id.
     void setIconAsImage(const QString& id);
     void setObjectNameOfImage(const QString& name);
-    // Takes ownership of widget, which replaces the image (the one there before is deleted).
+    // Takes ownership of widget, which replaces the image (the one there before is deleted);
+    // one of the label's own text labels handed in is a text label no more.
     void setWidgetToImageLocation(MWidget* widget);
     void setLayoutMargins(qreal left, qreal top, qreal right, qreal bottom);
 

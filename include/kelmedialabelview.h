@@ -55,7 +55,9 @@ public:
     void setImageToLayout();
     void setLayoutMargins(qreal left, qreal top, qreal right, qreal bottom);
 
-    // Top-left points of the marks for an icon of that pixmap's size.
+    // Top-left points of the marks for an icon of that pixmap's size: at the right edge,
+    // centred vertically; left of the image as drawn when it is on the right, centred in the
+    // room under it when it is on top; always inside the widget.
     QPoint locationOfFavouriteIcon(const QPixmap* icon) const;
     QPoint locationOfPlayStatusIcon(const QPixmap* icon) const;
 

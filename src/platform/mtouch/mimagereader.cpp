@@ -251,21 +251,26 @@ QByteArray MImageReader::withoutExternalReferences(const QByteArray& svg, QStrin
                 break;
             }
             seenRoot = true;
-            if (in.name() != QLatin1String("image")) {
-                writer.writeCurrentToken(in);
-                break;
-            }
+            // Only references inside the document, and images embedded within the bounds.
+            const bool image = in.name() == QLatin1String("image");
+            bool kept = true;
             qint64 pixels = 0;
             for (const QXmlStreamAttribute& attribute : in.attributes()) {
-                if (attribute.name() == QLatin1String("href")) {
-                    pixels = embeddedPixels(attribute.value().toString());
+                const QString value = attribute.value().toString();
+                // A link (<a>) is drawn as a group and never followed.
+                if (attribute.name() != QLatin1String("href") || in.name() == QLatin1String("a") ||
+                    (!image && value.startsWith(QLatin1Char('#')))) {
+                    continue;
                 }
+                const qint64 more = image ? embeddedPixels(value) : 0;
+                kept = kept && more > 0;
+                pixels += more;
             }
-            if (pixels > 0 && embedded + pixels <= MaxPixels) {
+            if (kept && embedded + pixels <= MaxPixels) {
                 embedded += pixels;
                 writer.writeCurrentToken(in);
             } else {
-                in.skipCurrentElement(); // an outside file, or beyond the bounds: dropped
+                in.skipCurrentElement(); // dropped with its content
             }
             break;
         }
