@@ -471,8 +471,6 @@ bool KelArtLoader::fileCameFrom(const QString& name, const QString& key) const
 
 void KelArtLoader::recordSource(const QString& name, const QString& key)
 {
-    // Not synced, like the art: a record cut short names no URL asked for, which costs one
-    // more download.
     if (!writeFile(true, name, key.toUtf8())) {
         qCWarning(lcArt) << "Could not record where" << name << "came from";
     }
@@ -487,9 +485,10 @@ bool KelArtLoader::createArtDirectory(const QString& path)
     return false;
 }
 
-// Written beside its name and renamed into place when complete, never through a link. Not
-// synced: the art directory is a cache, and a file that a crash left cut short fails the
-// check when it is reused and is fetched again.
+// Art is written beside its name and renamed into place when complete; a record in place (a
+// record cut short names no URL, which costs one more download). Never through a link (one
+// in the records is removed). Not synced: the art directory is a cache, and a file that a
+// crash left cut short fails the check when it is reused and is fetched again.
 bool KelArtLoader::writeFile(bool record, const QString& name, const QByteArray& bytes)
 {
     if (bytes.isEmpty() || !createArtDirectory(artDirectory)) {
@@ -502,8 +501,17 @@ bool KelArtLoader::writeFile(bool record, const QString& name, const QByteArray&
     if (at < 0) {
         return false;
     }
-    static quint64 written = 0;
     const QByteArray final = QFile::encodeName(name);
+    if (record) {
+        const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC;
+        int fd = ::openat(at, final.constData(), flags, 0644);
+        if (fd < 0 && errno == ELOOP && ::unlinkat(at, final.constData(), 0) == 0) {
+            fd = ::openat(at, final.constData(), flags, 0644);
+        }
+        const Fd file(fd);
+        return file.fd >= 0 && writeAll(file.fd, bytes);
+    }
+    static quint64 written = 0;
     const QByteArray temporary = '.' + final + '.' +
                                  QByteArray::number(QCoreApplication::applicationPid()) + '-' +
                                  QByteArray::number(++written) + ".part";
