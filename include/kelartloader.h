@@ -3,6 +3,7 @@
 
 #include "kelmoraglobal.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QModelIndex>
@@ -88,14 +89,18 @@ private:
         QString failure; // set when the loader itself ends the download
         qint64 maximumSize = 0;
         QByteArray body;
-        QTimer* deadline = nullptr; // both owned by the loader
-        QTimer* idle = nullptr;
+        QTimer* timer = nullptr; // owned by the loader; fires when a limit may be reached
+        QElapsedTimer started;
+        QElapsedTimer lastReceived;
+        int timeout = 0;
+        int idle = 0;
     };
     enum class Slot { Free, Ours, Taken, Link };
 
     void startWaiting();
     void start(const QString& key);
     void received(QNetworkReply* reply);
+    void checkTime(QNetworkReply* reply);
     void fromReply(QNetworkReply* reply, void (KelArtLoader::*handler)(QNetworkReply*));
     void answer(const QString& key, const QString& path, const QString& failure);
     void answerLater(const QString& error, const QModelIndex& index);
@@ -121,6 +126,9 @@ private:
     int m_inactivityTimeout = DefaultInactivityTimeout;
     qint64 m_maximumSize = DefaultMaximumSize;
     int m_replyCallbacks = 0; // depth of signals from replies being handled
+    // Where each file came from, read from the art directory's record once.
+    mutable QHash<QString, QString> m_sources;
+    mutable bool m_sourcesLoaded = false;
 };
 
 #endif

@@ -29,8 +29,12 @@ const int MaxRedirects = 5;
 // written and for the hash prefix of a name taken by another URL.
 const int MaxNameBytes = 200;
 const int HashPrefixLength = 16;
-// Records which URL each file was downloaded from, one small file per art file name.
+// Records which URL each file was downloaded from, one line "<name>\t<URL>\n" per file
+// stored (the last line of a name counts), appended; rewritten without the stale lines when
+// it grows beyond MaxSourcesSize. The folder of an older version is never used.
 const QLatin1String SourcesDirName(".kelmora-sources");
+const QLatin1String SourcesFileName(".kelmora-sources.list");
+const qint64 MaxSourcesSize = 4 * 1024 * 1024;
 
 QString fileNameOf(const QString& url)
 {
@@ -41,7 +45,7 @@ QString fileNameOf(const QString& url)
 bool isPlainName(const QString& name)
 {
     return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
-           name != SourcesDirName && !name.contains(QLatin1Char('/')) &&
+           name != SourcesDirName && name != SourcesFileName && !name.contains(QLatin1Char('/')) &&
            !name.contains(QChar(QChar::Null)) && QFile::encodeName(name).size() <= MaxNameBytes;
 }
 
@@ -71,15 +75,11 @@ struct Fd
     }
 };
 
-// The record folder inside the art directory, never through a link; -1 when there is none.
-int openSources(int artDir, bool create)
+// A record line holds no separator of its own.
+bool recordable(const QString& text)
 {
-    const QByteArray name = QFile::encodeName(SourcesDirName);
-    int fd = ::openat(artDir, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0 && errno == ENOENT && create && ::mkdirat(artDir, name.constData(), 0700) == 0) {
-        fd = ::openat(artDir, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    }
-    return fd;
+    return !text.contains(QLatin1Char('\t')) && !text.contains(QLatin1Char('\n')) &&
+           !text.contains(QLatin1Char('\r'));
 }
 
 bool writeAll(int fd, const QByteArray& bytes)
@@ -262,18 +262,15 @@ void KelArtLoader::start(const QString& key)
     Download& download = m_downloads[reply];
     download.key = key;
     download.maximumSize = m_maximumSize;
-    const auto timer = [this, reply](int msecs, const QString& failure) {
-        auto* made = new QTimer(this);
-        made->setSingleShot(true);
-        connect(made, &QTimer::timeout, this, [this, reply, failure]() { fail(reply, failure); });
-        made->start(msecs);
-        return made;
-    };
-    download.deadline = timer(
-        m_transferTimeout, QStringLiteral("Download timed out after %1 ms").arg(m_transferTimeout));
-    download.idle = timer(
-        m_inactivityTimeout,
-        QStringLiteral("Download stalled: nothing received for %1 ms").arg(m_inactivityTimeout));
+    download.timeout = m_transferTimeout;
+    download.idle = m_inactivityTimeout;
+    download.started.start();
+    download.lastReceived.start();
+    // One timer for both limits, set again for the nearer one; a byte costs no timer call.
+    download.timer = new QTimer(this);
+    download.timer->setSingleShot(true);
+    connect(download.timer, &QTimer::timeout, this, [this, reply]() { checkTime(reply); });
+    download.timer->start(qMin(m_transferTimeout, m_inactivityTimeout));
     connect(reply, &QNetworkReply::metaDataChanged, this,
             [this, reply]() { fromReply(reply, &KelArtLoader::received); });
     connect(reply, &QNetworkReply::readyRead, this,
@@ -298,11 +295,28 @@ void KelArtLoader::received(QNetworkReply* reply)
     if (it == m_downloads.end() || !it->failure.isEmpty() || !reply->isOpen()) {
         return;
     }
-    it->idle->start();
+    it->lastReceived.start();
     it->body += reply->readAll();
     const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
     if (it->body.size() > it->maximumSize || announced > it->maximumSize) {
         fail(reply, tooLarge(it->maximumSize));
+    }
+}
+
+void KelArtLoader::checkTime(QNetworkReply* reply)
+{
+    const auto it = m_downloads.find(reply);
+    if (it == m_downloads.end()) {
+        return;
+    }
+    const qint64 running = it->started.elapsed();
+    const qint64 quiet = it->lastReceived.elapsed();
+    if (running >= it->timeout) {
+        fail(reply, QStringLiteral("Download timed out after %1 ms").arg(it->timeout));
+    } else if (quiet >= it->idle) {
+        fail(reply, QStringLiteral("Download stalled: nothing received for %1 ms").arg(it->idle));
+    } else {
+        it->timer->start(int(qMin(it->timeout - running, it->idle - quiet)));
     }
 }
 
@@ -354,8 +368,7 @@ void KelArtLoader::finished(QNetworkReply* reply)
     }
     const Download download = *it;
     m_downloads.erase(m_downloads.find(reply));
-    delete download.deadline;
-    delete download.idle;
+    delete download.timer;
     activeReplies.removeOne(reply);
     reply->disconnect(this);
     reply->deleteLater();
@@ -453,27 +466,42 @@ QString KelArtLoader::store(const Download& download, QString* failure)
 
 bool KelArtLoader::fileCameFrom(const QString& name, const QString& key) const
 {
-    const Fd art(
-        ::open(QFile::encodeName(artDirectory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    const Fd sources(art.fd < 0 ? -1 : openSources(art.fd, false));
-    const Fd record(sources.fd < 0 ? -1
-                                   : ::openat(sources.fd, QFile::encodeName(name).constData(),
-                                              O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    struct stat status;
-    if (record.fd < 0 || ::fstat(record.fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        return false;
+    if (!m_sourcesLoaded) {
+        m_sourcesLoaded = true;
+        QByteArray data;
+        QString error;
+        // Read without following a link or waiting on a pipe; a larger one is compacted.
+        struct stat status;
+        const QString path = artDirectory + SourcesFileName;
+        if (::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISREG(status.st_mode) &&
+            MImageReader::readFile(path, 2 * MaxSourcesSize, &data, &error)) {
+            for (const QByteArray& line : data.split('\n')) {
+                const int tab = line.indexOf('\t');
+                if (tab > 0) {
+                    m_sources.insert(QString::fromUtf8(line.left(tab)),
+                                     QString::fromUtf8(line.mid(tab + 1)));
+                }
+            }
+            // The last piece has no end of line: cut short, it names nothing.
+            const QByteArray last = data.mid(data.lastIndexOf('\n') + 1);
+            if (!last.isEmpty()) {
+                m_sources.remove(QString::fromUtf8(last.left(last.indexOf('\t'))));
+            }
+        }
     }
-    const QByteArray expected = key.toUtf8();
-    QByteArray seen(expected.size() + 1, '\0');
-    const ssize_t n = ::read(record.fd, seen.data(), size_t(seen.size()));
-    return n == expected.size() && seen.left(int(n)) == expected;
+    const auto it = m_sources.constFind(name);
+    return it != m_sources.constEnd() && *it == key;
 }
 
 void KelArtLoader::recordSource(const QString& name, const QString& key)
 {
-    if (!writeFile(true, name, key.toUtf8())) {
+    fileCameFrom(name, key); // loaded before the first line is added
+    m_sources.remove(name);
+    if (!recordable(name) || !recordable(key) || !writeFile(true, name, key.toUtf8())) {
         qCWarning(lcArt) << "Could not record where" << name << "came from";
+        return;
     }
+    m_sources.insert(name, key);
 }
 
 bool KelArtLoader::createArtDirectory(const QString& path)
@@ -496,20 +524,42 @@ bool KelArtLoader::writeFile(bool record, const QString& name, const QByteArray&
     }
     const Fd art(
         ::open(QFile::encodeName(artDirectory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    const Fd dir(art.fd < 0 || !record ? -1 : openSources(art.fd, true));
-    const int at = record ? dir.fd : art.fd;
-    if (at < 0) {
+    if (art.fd < 0) {
         return false;
     }
+    const int at = art.fd;
     const QByteArray final = QFile::encodeName(name);
     if (record) {
-        const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC;
-        int fd = ::openat(at, final.constData(), flags, 0644);
-        if (fd < 0 && errno == ELOOP && ::unlinkat(at, final.constData(), 0) == 0) {
-            fd = ::openat(at, final.constData(), flags, 0644);
+        const QByteArray list = QFile::encodeName(SourcesFileName);
+        const int flags = O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC;
+        int fd = ::openat(at, list.constData(), flags, 0644);
+        if (fd < 0 && errno == ELOOP && ::unlinkat(at, list.constData(), 0) == 0) {
+            fd = ::openat(at, list.constData(), flags, 0644);
         }
         const Fd file(fd);
-        return file.fd >= 0 && writeAll(file.fd, bytes);
+        struct stat status;
+        if (file.fd < 0 || ::fstat(file.fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+            return false;
+        }
+        // After a line cut short, on a line of its own.
+        char last = '\n';
+        const bool cut = status.st_size > 0 &&
+                         ::pread(file.fd, &last, 1, status.st_size - 1) == 1 && last != '\n';
+        if (!writeAll(file.fd,
+                      (cut ? QByteArray("\n") : QByteArray()) + final + '\t' + bytes + '\n')) {
+            return false;
+        }
+        if (status.st_size + final.size() + bytes.size() > MaxSourcesSize) {
+            // Rewritten with the last line of each name only.
+            QByteArray all;
+            for (auto it = m_sources.constBegin(); it != m_sources.constEnd(); ++it) {
+                if (it.key() != name) {
+                    all += QFile::encodeName(it.key()) + '\t' + it.value().toUtf8() + '\n';
+                }
+            }
+            return writeFile(false, SourcesFileName, all + final + '\t' + bytes + '\n');
+        }
+        return true;
     }
     static quint64 written = 0;
     const QByteArray temporary = '.' + final + '.' +

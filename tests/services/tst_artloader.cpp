@@ -145,7 +145,8 @@ private Q_SLOTS:
         row("dot dot", "http://{host}/a/..", 0, "no usable art file name");
         row("dot", "http://{host}/a/.", 0, "no usable art file name");
         row("directory", "http://{host}/art/", 0, "no usable art file name");
-        row("record folder", "http://{host}/.kelmora-sources", 0, "no usable art file name");
+        row("record of sources", "http://{host}/.kelmora-sources.list", 0,
+            "no usable art file name");
         row("local file", "file:///cover.png", 0, "Not an http");
         QTest::newRow("too long") << QStringLiteral("http://{host}/") +
                                          QString(300, QLatin1Char('x'))
@@ -171,7 +172,10 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(answers.size(), 2, 10000);
         ask(request, 2);
         QTRY_COMPARE_WITH_TIMEOUT(answers.size(), 3, 10000);
-        QCOMPARE(server->totalHits(), gets);
+        // Qt may send a request again when a server closes early (the endless body).
+        QVERIFY2(request.contains(QLatin1String("endless")) ? server->totalHits() >= gets
+                                                            : server->totalHits() == gets,
+                 qPrintable(QString::number(server->totalHits())));
         // A URL refused at once is never pending: each index is answered in turn.
         const bool refusedAtOnce =
             error.contains(QLatin1String("usable")) || error.startsWith(QLatin1String("Not"));
@@ -196,9 +200,9 @@ private Q_SLOTS:
     }
 
     // What lies in the art directory before /cover.png is asked for: name=content ("green"
-    // an image, "url" the URL) or name-> a link to "outside", a file beside the art directory
-    // that must not change; {h} is the URL's fallback name. Then the file answered (or part
-    // of the error) and the downloads.
+    // an image), @name=URL a line of the record of sources ("url" the URL asked for), or
+    // name-> a link to "outside", a file beside the art directory that must not change; {h}
+    // is the URL's fallback name. Then the file answered (or part of the error) and the GETs.
     void filesInTheWay_data()
     {
         QTest::addColumn<QStringList>("before");
@@ -208,17 +212,16 @@ private Q_SLOTS:
                             int gets) {
             QTest::newRow(name) << before << QString::fromLatin1(answered) << gets;
         };
-        const QString rec = QStringLiteral(".kelmora-sources/");
         row("foreign file kept, fallback name used", {"cover.png=old"}, "{h}", 1);
-        row("ours and whole, reused", {"cover.png=green", rec + "cover.png=url"}, "cover.png", 0);
-        row("ours but broken, fetched again", {"cover.png=x", rec + "cover.png=url"}, "cover.png",
-            1);
-        row("fallback of ours, reused", {"cover.png=old", "{h}=green", rec + "{h}=url"}, "{h}", 0);
+        row("ours and whole, reused", {"cover.png=green", "@cover.png=url"}, "cover.png", 0);
+        row("ours but broken, fetched again", {"cover.png=x", "@cover.png=url"}, "cover.png", 1);
+        row("record cut short", {"cover.png=green", "@cover.png=url", "@x"}, "cover.png", 0);
+        row("fallback of ours, reused", {"cover.png=old", "{h}=green", "@{h}=url"}, "{h}", 0);
         row("fallback taken by another URL",
-            {"cover.png=old", "{h}=green", rec + "{h}=http://else/cover.png"}, "{h}", 1);
+            {"cover.png=old", "{h}=green", "@{h}=http://else/cover.png"}, "{h}", 1);
         row("dangling link", {"cover.png->"}, "symbolic link", 0);
         row("link to a file", {"cover.png->", "outside=secret"}, "symbolic link", 0);
-        row("record is a link", {rec + "cover.png->", "outside=secret"}, "cover.png", 1);
+        row("record is a link", {".kelmora-sources.list->", "outside=secret"}, "cover.png", 1);
     }
     void filesInTheWay()
     {
@@ -232,21 +235,26 @@ private Q_SLOTS:
             QString::fromLatin1(hash.toHex().left(16)) + QStringLiteral("-cover.png");
         const QString outside = tmp.filePath(QStringLiteral("outside"));
         QFile::remove(outside);
+        QByteArray record;
         for (QString entry : before) {
-            const QString name =
-                entry.replace(QLatin1String("{h}"), hashed).section(QLatin1Char('='), 0, 0);
+            entry.replace(QLatin1String("{h}"), hashed)
+                .replace(QLatin1String("=url"), QLatin1Char('=') + request);
+            const QString name = entry.section(QLatin1Char('='), 0, 0);
             const QString path =
                 name == QLatin1String("outside") ? outside : artDir + QLatin1Char('/') + name;
             const QString text = entry.section(QLatin1Char('='), 1);
-            if (entry.endsWith(QLatin1String("->"))) {
-                QVERIFY(QDir().mkpath(QFileInfo(path).path()) &&
-                        QFile::link(outside, path.chopped(2)));
+            if (entry.startsWith(QLatin1Char('@'))) {
+                record +=
+                    name.mid(1).toUtf8() + (text.isEmpty() ? "" : "\t" + text.toUtf8() + "\n");
+            } else if (entry.endsWith(QLatin1String("->"))) {
+                QVERIFY(QDir().mkpath(artDir) && QFile::link(outside, path.chopped(2)));
             } else {
-                QVERIFY(write(path, text == QLatin1String("green") ? png(Qt::green)
-                                    : text == QLatin1String("url") ? request.toUtf8()
-                                                                   : text.toUtf8()));
+                QVERIFY(
+                    write(path, text == QLatin1String("green") ? png(Qt::green) : text.toUtf8()));
             }
         }
+        QVERIFY(record.isEmpty() ||
+                write(artDir + QStringLiteral("/.kelmora-sources.list"), record));
         const QByteArray outsideBefore = contents(outside);
         ask(request, 0);
         QTRY_COMPARE(answers.size(), 1);
