@@ -128,7 +128,7 @@ private:
     int m_replyCallbacks = 0; // depth of signals from replies being handled
     // Where each file came from, read from the art directory's record once.
     mutable QHash<QString, QString> m_sources;
-    mutable bool m_sourcesLoaded = false;
+    mutable qint64 m_sourcesSize = -2; // of the record when read; changed, it is read again
 };
 
 #endif

@@ -35,6 +35,9 @@ const int HashPrefixLength = 16;
 const QLatin1String SourcesDirName(".kelmora-sources");
 const QLatin1String SourcesFileName(".kelmora-sources.list");
 const qint64 MaxSourcesSize = 4 * 1024 * 1024;
+// Sizes that no record has: of a missing one, and of one not known.
+const qint64 MissingSize = -1;
+const qint64 UnknownSize = -2;
 
 QString fileNameOf(const QString& url)
 {
@@ -466,14 +469,18 @@ QString KelArtLoader::store(const Download& download, QString* failure)
 
 bool KelArtLoader::fileCameFrom(const QString& name, const QString& key) const
 {
-    if (!m_sourcesLoaded) {
-        m_sourcesLoaded = true;
+    // Read again whenever another loader (or program) changed it.
+    struct stat status;
+    const QString path = artDirectory + SourcesFileName;
+    const bool there = ::lstat(QFile::encodeName(path).constData(), &status) == 0;
+    const qint64 size = there ? qint64(status.st_size) : MissingSize;
+    if (size != m_sourcesSize) {
+        m_sourcesSize = size;
+        m_sources.clear();
         QByteArray data;
         QString error;
         // Read without following a link or waiting on a pipe; a larger one is compacted.
-        struct stat status;
-        const QString path = artDirectory + SourcesFileName;
-        if (::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISREG(status.st_mode) &&
+        if (there && S_ISREG(status.st_mode) &&
             MImageReader::readFile(path, 2 * MaxSourcesSize, &data, &error)) {
             for (const QByteArray& line : data.split('\n')) {
                 const int tab = line.indexOf('\t');
@@ -495,13 +502,17 @@ bool KelArtLoader::fileCameFrom(const QString& name, const QString& key) const
 
 void KelArtLoader::recordSource(const QString& name, const QString& key)
 {
-    fileCameFrom(name, key); // loaded before the first line is added
+    fileCameFrom(name, key); // read before the line is added
     m_sources.remove(name);
     if (!recordable(name) || !recordable(key) || !writeFile(true, name, key.toUtf8())) {
         qCWarning(lcArt) << "Could not record where" << name << "came from";
+        m_sourcesSize = UnknownSize; // read again
         return;
     }
     m_sources.insert(name, key);
+    struct stat status;
+    const QByteArray path = QFile::encodeName(artDirectory + SourcesFileName);
+    m_sourcesSize = ::lstat(path.constData(), &status) == 0 ? qint64(status.st_size) : UnknownSize;
 }
 
 bool KelArtLoader::createArtDirectory(const QString& path)
