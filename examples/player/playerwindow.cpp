@@ -1,6 +1,7 @@
 #include "playerwindow.h"
 
 #include "player.h"
+#include "playertransport.h"
 #include "statusline.h"
 
 #include <kelartloader.h>
@@ -13,6 +14,7 @@
 #include <QGraphicsScene>
 #include <QGraphicsWidget>
 #include <QImageReader>
+#include <QKeyEvent>
 
 namespace {
 constexpr int Margin = 8;
@@ -32,7 +34,7 @@ PlayerWindow::PlayerWindow(Player* player, QWidget* parent)
     : MApplicationWindow(parent), m_player(player), m_root(new QGraphicsWidget),
       m_layout(new QGraphicsLinearLayout(Qt::Vertical)),
       m_overlay(new KelOverlayLabel(KelOverlayLabel::OverlayView)),
-      m_artLoader(new KelArtLoader(this))
+      m_transport(new PlayerTransport(player)), m_artLoader(new KelArtLoader(this))
 {
     setWindowTitle(QStringLiteral("Kelmora Player"));
     setBackgroundBrush(Background);
@@ -46,18 +48,15 @@ PlayerWindow::PlayerWindow(Player* player, QWidget* parent)
     m_root->setLayout(m_layout);
     scene()->addItem(m_root);
 
-    const QSizeF overlaySize(Width, OverlayHeight);
-    m_overlay->setMinimumSize(overlaySize);
-    m_overlay->setMaximumSize(overlaySize);
     m_overlay->setSmallImage(QStringLiteral("icon-m-content-audio"));
     m_layout->addItem(m_overlay);
     connect(m_overlay, &KelOverlayLabel::clicked, player, &Player::playPause);
+    m_layout->addItem(m_transport);
 
     connect(m_artLoader, &KelArtLoader::downloadOfArtReady, this,
             [this](const QString& path, const QModelIndex& index) {
                 const QUrl url = m_artRows.data(index).toUrl();
-                QImageReader reader(path);
-                m_covers.insert(url, reader.read());
+                m_covers.insert(url, readImage(path));
                 updateRows();
                 updateOverlay();
             });
@@ -82,6 +81,38 @@ PlayerWindow::PlayerWindow(Player* player, QWidget* parent)
 
 PlayerWindow::~PlayerWindow() = default;
 
+QImage PlayerWindow::readImage(const QString& path)
+{
+    if (QFileInfo(path).size() > MaxCoverBytes) {
+        return QImage();
+    }
+    return QImageReader(path).read();
+}
+
+void PlayerWindow::resizeEvent(QResizeEvent* event)
+{
+    MApplicationWindow::resizeEvent(event);
+    layOut();
+}
+
+void PlayerWindow::layOut()
+{
+    const qreal width = qMax<qreal>(Width, viewport()->width());
+    const QSizeF header(width, OverlayHeight);
+    m_overlay->setMinimumSize(header);
+    m_overlay->setMaximumSize(header);
+    const QSizeF transport(width, PlayerTransport::Height);
+    m_transport->setMinimumSize(transport);
+    m_transport->setMaximumSize(transport);
+    for (KelMediaLabel* label : qAsConst(m_rows)) {
+        label->setMinimumSize(width, RowHeight);
+        label->setMaximumSize(width, RowHeight);
+    }
+    const qreal height = OverlayHeight + PlayerTransport::Height + m_rows.size() * RowHeight;
+    m_root->resize(width, height);
+    scene()->setSceneRect(0, 0, width, height);
+}
+
 QImage PlayerWindow::cover(const QUrl& imageUrl, int row)
 {
     if (imageUrl.isEmpty()) {
@@ -91,11 +122,7 @@ QImage PlayerWindow::cover(const QUrl& imageUrl, int row)
         return m_covers.value(imageUrl);
     }
     if (imageUrl.isLocalFile()) {
-        QImage image;
-        const QString path = imageUrl.toLocalFile();
-        if (QFileInfo(path).size() <= MaxCoverBytes) {
-            image = QImageReader(path).read();
-        }
+        const QImage image = readImage(imageUrl.toLocalFile());
         m_covers.insert(imageUrl, image);
         return image;
     }
@@ -136,8 +163,7 @@ void PlayerWindow::rebuildRows()
         m_layout->addItem(label);
         m_rows << label;
     }
-    m_root->resize(Width, OverlayHeight + count * RowHeight);
-    scene()->setSceneRect(0, 0, Width, OverlayHeight + count * RowHeight);
+    layOut();
     updateRows();
     updateMarks();
 }
@@ -202,7 +228,7 @@ void PlayerWindow::updateOverlay()
         m_overlayImage = QUrl();
     } else if (m_overlayImage != item.imageUrl) {
         // Filled, not stretched: the middle of the picture at the label's proportions.
-        const QSize size(Width, OverlayHeight);
+        const QSize size = m_overlay->minimumSize().toSize();
         const QImage filled =
             picture.scaled(size, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
         m_overlay->setImage(QString()); // the theme picture goes, or it would stay in front
@@ -220,4 +246,24 @@ bool PlayerWindow::saveScreenshot(const QString& path)
     // Layouts settle on posted events: let them, so that the picture is what a user sees.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     return grab().toImage().save(path, "PNG");
+}
+
+void PlayerWindow::keyPressEvent(QKeyEvent* event)
+{
+    static const QHash<int, TerminalKeys::Key> keys = {
+        {Qt::Key_Space, TerminalKeys::Space},      {Qt::Key_MediaPlay, TerminalKeys::Space},
+        {Qt::Key_N, TerminalKeys::Next},           {Qt::Key_MediaNext, TerminalKeys::Next},
+        {Qt::Key_P, TerminalKeys::Previous},       {Qt::Key_MediaPrevious, TerminalKeys::Previous},
+        {Qt::Key_Left, TerminalKeys::SeekBack},    {Qt::Key_Right, TerminalKeys::SeekForward},
+        {Qt::Key_Plus, TerminalKeys::VolumeUp},    {Qt::Key_Equal, TerminalKeys::VolumeUp},
+        {Qt::Key_Minus, TerminalKeys::VolumeDown}, {Qt::Key_S, TerminalKeys::Shuffle},
+        {Qt::Key_L, TerminalKeys::Loop},           {Qt::Key_Q, TerminalKeys::Quit},
+    };
+    const auto key = keys.constFind(event->key());
+    if (key == keys.constEnd() || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        MApplicationWindow::keyPressEvent(event);
+        return;
+    }
+    m_player->handleKey(*key);
+    event->accept();
 }
