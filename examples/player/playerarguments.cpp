@@ -18,7 +18,7 @@ QString problem(const QString& argument, const QString& why)
 
 // "#EXTINF:123,Artist - Title": the length and the names an M3U file gives for its next entry.
 // A comma inside a quoted attribute is not expected.
-void readExtInf(const QString& line, PlayerItem* item)
+void readExtInf(const QString& line, const QUrl& base, PlayerItem* item)
 {
     const int comma = line.indexOf(QLatin1Char(','));
     if (comma < 0) {
@@ -31,7 +31,7 @@ void readExtInf(const QString& line, PlayerItem* item)
     static const QRegularExpression logo(QStringLiteral("tvg-logo=\"([^\"]*)\""));
     const QRegularExpressionMatch match = logo.match(line.left(comma));
     if (match.hasMatch()) {
-        item->imageUrl = QUrl(match.captured(1), QUrl::StrictMode);
+        item->imageUrl = base.resolved(QUrl(match.captured(1), QUrl::StrictMode));
     }
     PlayerArguments::setNames(line.mid(comma + 1).trimmed(), item);
 }
@@ -122,9 +122,9 @@ QList<PlayerItem> PlayerArguments::readPlaylistFile(const QString& path, QString
         for (const QString& raw : lines) {
             const QString line = raw.trimmed();
             if (line.startsWith(QLatin1String("#EXTINF:"))) {
-                readExtInf(line, &next);
+                readExtInf(line, base, &next);
             } else if (line.startsWith(QLatin1String("#EXTIMG:"))) {
-                next.imageUrl = QUrl(line.mid(8).trimmed(), QUrl::StrictMode);
+                next.imageUrl = base.resolved(QUrl(line.mid(8).trimmed(), QUrl::StrictMode));
             } else if (!line.isEmpty() && !line.startsWith(QLatin1Char('#'))) {
                 const QList<QUrl> one = MafwPlaylistParser::parse(line.toUtf8(), base, mime);
                 if (one.size() == 1) {

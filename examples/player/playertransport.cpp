@@ -15,7 +15,8 @@ constexpr qreal BarTop = 10;
 constexpr qreal BarHeight = 6;
 constexpr qreal ButtonSide = 44;
 constexpr qreal ButtonsTop = 32;
-constexpr qreal VolumeWidth = 90;
+constexpr qreal VolumeWidth = 110;
+constexpr qreal VolumeTextWidth = 48;
 const QColor Accent(255, 140, 40);
 const QColor Track(70, 70, 70);
 const QColor Text(220, 220, 220);
@@ -130,7 +131,7 @@ void PlayerTransport::paint(QPainter* painter, const QStyleOptionGraphicsItem*, 
 
     // Volume: a small bar and its percentage.
     const QRectF volume = volumeArea();
-    const QRectF level(volume.left(), volume.center().y() - 2, volume.width() - 40, 4);
+    const QRectF level(volume.left(), volume.center().y() - 2, volume.width() - VolumeTextWidth, 4);
     painter->setBrush(Track);
     painter->drawRoundedRect(level, 2, 2);
     painter->setBrush(Text);
@@ -169,7 +170,7 @@ void PlayerTransport::mousePressEvent(QGraphicsSceneMouseEvent* event)
         m_player->next();
     } else if (volumeArea().contains(at)) {
         const QRectF volume = volumeArea();
-        m_player->setVolume((at.x() - volume.left()) / (volume.width() - 40));
+        m_player->setVolume((at.x() - volume.left()) / (volume.width() - VolumeTextWidth));
     } else {
         event->ignore();
     }

@@ -10,6 +10,7 @@
 #include <mimagewidget.h>
 
 #include <QFileInfo>
+#include <QGraphicsGridLayout>
 #include <QGraphicsLinearLayout>
 #include <QGraphicsScene>
 #include <QGraphicsWidget>
@@ -20,6 +21,7 @@ namespace {
 constexpr int Margin = 8;
 constexpr int MarkRoom = 50;
 constexpr int CoverSide = 64;
+constexpr int LengthWidth = 64;
 // Covers are small pictures; a bigger file is not read.
 constexpr qint64 MaxCoverBytes = 4 * 1024 * 1024;
 const QColor Background(16, 16, 16);
@@ -97,7 +99,7 @@ void PlayerWindow::resizeEvent(QResizeEvent* event)
 
 void PlayerWindow::layOut()
 {
-    const qreal width = qMax<qreal>(Width, viewport()->width());
+    const qreal width = viewport()->width();
     const QSizeF header(width, OverlayHeight);
     m_overlay->setMinimumSize(header);
     m_overlay->setMaximumSize(header);
@@ -177,6 +179,12 @@ void PlayerWindow::updateRows()
         label->setText(item.displayTitle(), KelMediaLabel::TopLeftLabel);
         label->setText(item.artist, KelMediaLabel::BottomLeftLabel);
         label->setText(lengthText(item.duration), KelMediaLabel::TopRightLabel);
+        // One grid for every row: a fixed picture column, the titles, a fixed length column.
+        if (auto* grid = dynamic_cast<QGraphicsGridLayout*>(label->layout())) {
+            grid->setColumnFixedWidth(0, CoverSide + Margin);
+            grid->setColumnStretchFactor(1, 1);
+            grid->setColumnFixedWidth(2, LengthWidth);
+        }
         const QImage picture = cover(item.imageUrl, i);
         if (picture.isNull()) {
             label->setIconAsImage(QStringLiteral("icon-m-content-audio"));
@@ -213,13 +221,11 @@ void PlayerWindow::updateMarks()
 void PlayerWindow::updateOverlay()
 {
     const PlayerItem item = m_player->currentItem();
-    const bool playing = m_player->state() == MafwRenderer::Playing ||
-                         m_player->state() == MafwRenderer::Transitioning;
     m_overlay->setTitle(item.url.isEmpty() ? QStringLiteral("Kelmora Player")
                                            : item.displayTitle());
     m_overlay->setSubtitle(item.artist);
-    m_overlay->setOverlayImage(playing ? QStringLiteral("icon-m-toolbar-mediacontrol-pause")
-                                       : QStringLiteral("icon-m-toolbar-mediacontrol-play"));
+    // The transport has the play and pause button; the cover stays clear.
+    m_overlay->setOverlayImage(QString());
     const QImage picture = cover(item.imageUrl, qMax(0, m_player->currentIndex()));
     if (picture.isNull()) {
         if (!m_overlayImage.isEmpty() || m_overlay->imageId().isEmpty()) {
