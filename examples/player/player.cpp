@@ -382,8 +382,8 @@ qint64 Player::positionMicroseconds() const
 
 void Player::onPositionChanged(uint position, int duration)
 {
-    // After the end the last position stays what the status shows.
-    if (m_finished) {
+    // After the end or a stop the last position stays what the status shows.
+    if (m_finished || !m_active) {
         return;
     }
     m_engineDuration = duration;

@@ -101,6 +101,9 @@ void PlayerWindow::layOut()
 {
     const qreal width = viewport()->width();
     const QSizeF header(width, OverlayHeight);
+    if (m_overlay->minimumSize() != header) {
+        m_overlayImage = QUrl(); // the cover is cut again to the new shape
+    }
     m_overlay->setMinimumSize(header);
     m_overlay->setMaximumSize(header);
     const QSizeF transport(width, PlayerTransport::Height);
@@ -113,6 +116,7 @@ void PlayerWindow::layOut()
     const qreal height = OverlayHeight + PlayerTransport::Height + m_rows.size() * RowHeight;
     m_root->resize(width, height);
     scene()->setSceneRect(0, 0, width, height);
+    updateOverlay();
 }
 
 QImage PlayerWindow::cover(const QUrl& imageUrl, int row)
@@ -221,8 +225,11 @@ void PlayerWindow::updateMarks()
 void PlayerWindow::updateOverlay()
 {
     const PlayerItem item = m_player->currentItem();
+    // The overlay view shows one line: the title and the artist share it.
     m_overlay->setTitle(item.url.isEmpty() ? QStringLiteral("Kelmora Player")
-                                           : item.displayTitle());
+                        : item.artist.isEmpty()
+                            ? item.displayTitle()
+                            : item.displayTitle() + QStringLiteral(" \u2014 ") + item.artist);
     m_overlay->setSubtitle(item.artist);
     // The transport has the play and pause button; the cover stays clear.
     m_overlay->setOverlayImage(QString());

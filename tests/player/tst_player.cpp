@@ -384,37 +384,24 @@ private Q_SLOTS:
         QCOMPARE(takeCommands(), commands);
     }
 
-    void mprisPropertiesFollowTheState()
+    // Changes are announced; the tags of an item come together in one Metadata change.
+    void mprisAnnouncesChanges()
     {
         startMpris();
-        QCOMPARE(property(QStringLiteral("PlaybackStatus")).toString(), QStringLiteral("Playing"));
-        QCOMPARE(property(QStringLiteral("CanGoNext")).toBool(), true);
-
         renderer->setState(MafwRenderer::Paused);
         QTRY_COMPARE(announced(QStringLiteral("PlaybackStatus")).toString(),
                      QStringLiteral("Paused"));
-
+        changes.clear();
         Q_EMIT renderer->metadataChanged(QStringLiteral("title"), {QStringLiteral("Song A")});
-        Q_EMIT renderer->metadataChanged(QStringLiteral("duration"), {125});
         Q_EMIT renderer->metadataChanged(QStringLiteral("image-url"),
                                          {QUrl(QStringLiteral("file:///covers/a.png"))});
-        QTRY_COMPARE(qdbus_cast<QVariantMap>(announced(QStringLiteral("Metadata")))
-                         .value(QStringLiteral("mpris:artUrl"))
-                         .toString(),
-                     QStringLiteral("file:///covers/a.png"));
-        const QVariantMap metadata = qdbus_cast<QVariantMap>(property(QStringLiteral("Metadata")));
+        QTRY_VERIFY(announced(QStringLiteral("Metadata")).isValid());
+        const QVariantMap metadata = qdbus_cast<QVariantMap>(announced(QStringLiteral("Metadata")));
         QCOMPARE(metadata.value(QStringLiteral("xesam:title")).toString(),
                  QStringLiteral("Song A"));
-        QCOMPARE(metadata.value(QStringLiteral("mpris:length")).toLongLong(), 125 * 1000000LL);
-        QCOMPARE(
-            qdbus_cast<QDBusObjectPath>(metadata.value(QStringLiteral("mpris:trackid"))).path(),
-            QStringLiteral("/org/kelmora/player/track/0"));
-
-        // Unchanged properties are not announced again.
-        changes.clear();
-        renderer->setState(MafwRenderer::Paused);
-        QCoreApplication::processEvents();
-        QVERIFY(changes.isEmpty());
+        QCOMPARE(metadata.value(QStringLiteral("mpris:artUrl")).toString(),
+                 QStringLiteral("file:///covers/a.png"));
+        QCOMPARE(changes.size(), 1);
     }
 
     // In a terminal: the line is live (it has advanced before the end), fits the terminal
@@ -544,15 +531,6 @@ private Q_SLOTS:
         QVERIFY2(!lines.contains(QLatin1Char('\r')) && lines.count(QLatin1Char('\n')) < 25,
                  qPrintable(lines));
         QVERIFY2(lines.contains(QStringLiteral("[1/2]  First - Band")), qPrintable(lines));
-    }
-
-    void noBusIsReported()
-    {
-        startPlayer(1);
-        MprisService nowhere(player);
-        QString why;
-        QVERIFY(!nowhere.registerOn(QDBusConnection(QStringLiteral("no-such-bus")), &why));
-        QVERIFY(!why.isEmpty());
     }
 };
 
