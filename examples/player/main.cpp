@@ -84,10 +84,9 @@ int main(int argc, char** argv)
         window = window || qstrcmp(argv[i], "--window") == 0;
     }
     const bool offscreen = window && useOffscreenWhenNoDisplay();
-    // With no display there is nowhere to show a video, and probing for a video output there
-    // can crash inside a GStreamer plug-in (DirectFB): its pictures are dropped.
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("KELMORA_VIDEO_SINK")) {
+    // The player shows no video (its window shows cover art), and probing for a video
+    // output can crash inside a GStreamer plug-in (DirectFB): pictures are dropped.
+    if (qEnvironmentVariableIsEmpty("KELMORA_VIDEO_SINK")) {
         qputenv("KELMORA_VIDEO_SINK", "fakesink");
     }
     // A terminal player needs no display: only the window brings up the GUI.

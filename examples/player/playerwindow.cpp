@@ -225,11 +225,8 @@ void PlayerWindow::updateMarks()
 void PlayerWindow::updateOverlay()
 {
     const PlayerItem item = m_player->currentItem();
-    // The overlay view shows one line: the title and the artist share it.
     m_overlay->setTitle(item.url.isEmpty() ? QStringLiteral("Kelmora Player")
-                        : item.artist.isEmpty()
-                            ? item.displayTitle()
-                            : item.displayTitle() + QStringLiteral(" \u2014 ") + item.artist);
+                                           : item.displayTitle());
     m_overlay->setSubtitle(item.artist);
     // The transport has the play and pause button; the cover stays clear.
     m_overlay->setOverlayImage(QString());
