@@ -31,6 +31,11 @@ public:
     void setMetadataHandler(KelMetadataHandler* handler, KelPlayControls::ContentType type);
 
     bool isSeekable() const;
+    // Extension: the output volume of the renderer, linear from 0 (silent) to 1 (full, also
+    // without a renderer). setVolume() returns false when no renderer can change it; an
+    // accepted change is announced with volumeChanged().
+    double volume() const;
+    bool setVolume(double volume);
     MafwRenderer::State state() const;
     KelPlayControls::ContentType contentType();
     bool isGoingToBeShuffled();
@@ -58,6 +63,7 @@ Q_SIGNALS:
     void mediaChanged(const KelMetadataHandler* handler);
     void metadataChanged(const KelMetadataHandler* handler);
     void positionChanged(uint position, int duration);
+    void volumeChanged(double volume);
     void bufferingChanged(float status);
     void callActivated(bool enabled);
     void playbackCompleted();

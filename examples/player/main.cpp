@@ -63,6 +63,9 @@ bool useOffscreenWhenNoDisplay()
     return true;
 }
 
+// A shell reports a program ended by a signal as 128 + the signal's number.
+constexpr int SignalExitBase = 128;
+
 int terminalWidth()
 {
     winsize size{};
@@ -81,6 +84,11 @@ int main(int argc, char** argv)
         window = window || qstrcmp(argv[i], "--window") == 0;
     }
     const bool offscreen = window && useOffscreenWhenNoDisplay();
+    // The player shows no video (its window shows cover art), and probing for a video
+    // output can crash inside a GStreamer plug-in (DirectFB): pictures are dropped.
+    if (qEnvironmentVariableIsEmpty("KELMORA_VIDEO_SINK")) {
+        qputenv("KELMORA_VIDEO_SINK", "fakesink");
+    }
     // A terminal player needs no display: only the window brings up the GUI.
     std::unique_ptr<QCoreApplication> application(window ? new MApplication(argc, argv)
                                                          : new QCoreApplication(argc, argv));
@@ -101,8 +109,9 @@ int main(int argc, char** argv)
 
     QFile out;
     QFile err;
-    out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    // Written at once, by the file descriptor: the status line is rewritten without a newline.
+    out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
     if (arguments.helpRequested()) {
         out.write(PlayerArguments::usage().toUtf8() + '\n');
         return Player::AllPlayed;
@@ -126,8 +135,15 @@ int main(int argc, char** argv)
     {
         Player player(KelPlayControls::instance());
         status.follow(&player);
-        QObject::connect(&player, &Player::finished, &app, &QCoreApplication::exit,
+        // Every way out ends here: q, MPRIS Quit, a closed window, the end of the list.
+        QObject::connect(&player, &Player::quitRequested, &app, &QCoreApplication::exit,
                          Qt::QueuedConnection);
+        const bool stay =
+            arguments.window() && (arguments.stay() || !arguments.screenshotFile().isEmpty());
+        if (!stay) {
+            QObject::connect(&player, &Player::finished, &app, &QCoreApplication::exit,
+                             Qt::QueuedConnection);
+        }
 
         MprisService mpris(&player);
         QString why;
@@ -139,39 +155,18 @@ int main(int argc, char** argv)
 
         TerminalKeys keys;
         QObject::connect(&keys, &TerminalKeys::keyPressed, &player,
-                         [&player](TerminalKeys::Key key) {
-                             switch (key) {
-                             case TerminalKeys::Space:
-                                 player.playPause();
-                                 break;
-                             case TerminalKeys::Next:
-                                 player.next();
-                                 break;
-                             case TerminalKeys::Previous:
-                                 player.previous();
-                                 break;
-                             case TerminalKeys::SeekBack:
-                                 player.seekBy(-Player::SeekStepSeconds);
-                                 break;
-                             case TerminalKeys::SeekForward:
-                                 player.seekBy(Player::SeekStepSeconds);
-                                 break;
-                             case TerminalKeys::Shuffle:
-                                 player.toggleShuffle();
-                                 break;
-                             case TerminalKeys::Quit:
-                                 player.quit();
-                                 break;
-                             }
-                         });
-        bool interrupted = false;
-        QObject::connect(&keys, &TerminalKeys::interrupted, &player, [&player, &interrupted]() {
-            interrupted = true;
+                         [&player](TerminalKeys::Key key) { player.handleKey(key); });
+        int signalNumber = 0;
+        QObject::connect(&keys, &TerminalKeys::interrupted, &app, [&](int number) {
+            signalNumber = number;
             player.quit();
         });
+        QObject::connect(&keys, &TerminalKeys::resized, &status,
+                         [&status]() { status.setWidth(terminalWidth()); });
         if (terminal && ::isatty(STDIN_FILENO)) {
             status.showMessage(QStringLiteral("keys: space pause/resume, n/p next/previous, "
-                                              "left/right seek 10 s, s shuffle, q quit"));
+                                              "left/right seek 10 s, +/- volume, s shuffle, "
+                                              "l loop, q quit"));
         }
 
         std::unique_ptr<PlayerWindow> playerWindow;
@@ -188,21 +183,14 @@ int main(int argc, char** argv)
                 playerWindow->raise();
                 playerWindow->activateWindow();
             });
-            // The window stays after the end, to play again; closing it quits.
-            QObject::disconnect(&player, &Player::finished, &app, nullptr);
             auto* gui = static_cast<QGuiApplication*>(&app);
             gui->setQuitOnLastWindowClosed(false);
             QObject::connect(gui, &QGuiApplication::lastWindowClosed, &player, &Player::quit);
-            QObject::connect(&player, &Player::finished, &app, [&app, &player]() {
-                if (!MApplication::activeWindow() || !MApplication::activeWindow()->isVisible()) {
-                    app.exit(player.exitStatus());
-                }
-            });
             playerWindow->show();
             const QString file = arguments.screenshotFile();
             if (!file.isEmpty()) {
                 // Counted from the start of playback, however long start-up took; taken at
-                // once if nothing plays.
+                // once when playback ends or never starts.
                 screenshotTimer.setSingleShot(true);
                 screenshotTimer.setInterval(arguments.screenshotDelayMs());
                 QObject::connect(&player, &Player::stateChanged, &screenshotTimer,
@@ -221,18 +209,22 @@ int main(int argc, char** argv)
                                            ? QStringLiteral("cannot write %1").arg(file)
                                            : QStringLiteral("screenshot written to %1").arg(file),
                                        screenshotFailed);
-                    playerWindow->close();
+                    player.quit();
                 });
             }
         }
 
         if (!player.start(arguments)) {
             exitStatus = Player::SomethingFailed;
+            if (!arguments.screenshotFile().isEmpty()) {
+                screenshotTimer.start(0);
+                app.exec();
+            }
         } else {
             exitStatus = app.exec();
         }
-        if (interrupted) {
-            exitStatus = Player::Interrupted;
+        if (signalNumber != 0) {
+            exitStatus = SignalExitBase + signalNumber;
         } else if (screenshotFailed) {
             exitStatus = Player::SomethingFailed;
         }

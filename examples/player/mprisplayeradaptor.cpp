@@ -29,6 +29,52 @@ void MprisPlayerAdaptor::setShuffle(bool on)
     }
 }
 
+QString MprisPlayerAdaptor::loopStatus() const
+{
+    switch (m_service->player()->loop()) {
+    case Player::LoopTrack:
+        return QStringLiteral("Track");
+    case Player::LoopPlaylist:
+        return QStringLiteral("Playlist");
+    case Player::LoopNone:
+        break;
+    }
+    return QStringLiteral("None");
+}
+
+void MprisPlayerAdaptor::setLoopStatus(const QString& status)
+{
+    if (status == QLatin1String("None")) {
+        m_service->player()->setLoop(Player::LoopNone);
+    } else if (status == QLatin1String("Track")) {
+        m_service->player()->setLoop(Player::LoopTrack);
+    } else if (status == QLatin1String("Playlist")) {
+        m_service->player()->setLoop(Player::LoopPlaylist);
+    }
+}
+
+double MprisPlayerAdaptor::volume() const
+{
+    return m_service->player()->volume();
+}
+
+void MprisPlayerAdaptor::setVolume(double volume)
+{
+    // NaN is no volume.
+    if (volume == volume) {
+        m_service->player()->setVolume(volume);
+    }
+}
+
+void MprisPlayerAdaptor::OpenUri(const QString& uri)
+{
+    const QUrl url(uri, QUrl::StrictMode);
+    if (!m_service->player()->open(url) && calledFromDBus()) {
+        sendErrorReply(QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"),
+                       QStringLiteral("cannot open %1").arg(uri));
+    }
+}
+
 QVariantMap MprisPlayerAdaptor::metadata() const
 {
     return m_service->metadata();
@@ -36,7 +82,7 @@ QVariantMap MprisPlayerAdaptor::metadata() const
 
 qlonglong MprisPlayerAdaptor::position() const
 {
-    return qlonglong(m_service->player()->position()) * MicrosecondsPerSecond;
+    return m_service->player()->positionMicroseconds();
 }
 
 bool MprisPlayerAdaptor::canGoNext() const
@@ -109,8 +155,8 @@ uint toSeconds(qlonglong microseconds)
 void MprisPlayerAdaptor::Seek(qlonglong offset)
 {
     Player* player = m_service->player();
-    const qlonglong target = qlonglong(player->position()) * MicrosecondsPerSecond +
-                             qBound(-MaxMicroseconds, offset, MaxMicroseconds);
+    const qlonglong target =
+        player->positionMicroseconds() + qBound(-MaxMicroseconds, offset, MaxMicroseconds);
     const int length = player->duration();
     // Past the end means the next item, as the desktop expects.
     if (length > 0 && target >= qlonglong(length) * MicrosecondsPerSecond && player->canGoNext()) {

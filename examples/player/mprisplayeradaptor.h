@@ -2,19 +2,21 @@
 #define MPRISPLAYERADAPTOR_H
 
 #include <QDBusAbstractAdaptor>
+#include <QDBusContext>
 #include <QDBusObjectPath>
 #include <QVariantMap>
 
 class MprisService;
 
 // org.mpris.MediaPlayer2.Player: transport and the current item. Times are in microseconds.
-class MprisPlayerAdaptor : public QDBusAbstractAdaptor
+class MprisPlayerAdaptor : public QDBusAbstractAdaptor, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
     Q_PROPERTY(QString PlaybackStatus READ playbackStatus)
     Q_PROPERTY(double Rate READ rate WRITE setRate)
     Q_PROPERTY(bool Shuffle READ shuffle WRITE setShuffle)
+    Q_PROPERTY(QString LoopStatus READ loopStatus WRITE setLoopStatus)
     Q_PROPERTY(QVariantMap Metadata READ metadata)
     Q_PROPERTY(double Volume READ volume WRITE setVolume)
     Q_PROPERTY(qlonglong Position READ position)
@@ -38,9 +40,12 @@ public:
     bool shuffle() const;
     void setShuffle(bool on);
     QVariantMap metadata() const;
-    // The library has no volume control: always full, changes ignored.
-    double volume() const { return 1.0; }
-    void setVolume(double) {}
+    QString loopStatus() const;
+    // "None", "Track" or "Playlist"; anything else is ignored.
+    void setLoopStatus(const QString& status);
+    // Linear, 0 to 1; a louder request is full volume.
+    double volume() const;
+    void setVolume(double volume);
     qlonglong position() const;
     bool canGoNext() const;
     bool canGoPrevious() const;
@@ -58,6 +63,7 @@ public Q_SLOTS:
     void Play();
     void Seek(qlonglong offset);
     void SetPosition(const QDBusObjectPath& trackId, qlonglong position);
+    void OpenUri(const QString& uri);
 
 Q_SIGNALS:
     void Seeked(qlonglong position);

@@ -25,9 +25,7 @@ QStringList MprisRootAdaptor::supportedUriSchemes() const
 
 QStringList MprisRootAdaptor::supportedMimeTypes() const
 {
-    return {QStringLiteral("audio/ogg"),     QStringLiteral("audio/x-vorbis+ogg"),
-            QStringLiteral("audio/x-wav"),   QStringLiteral("audio/mpeg"),
-            QStringLiteral("audio/x-scpls"), QStringLiteral("audio/x-mpegurl")};
+    return m_service->supportedMimeTypes();
 }
 
 void MprisRootAdaptor::Raise()

@@ -15,6 +15,7 @@ class MprisRootAdaptor : public QDBusAbstractAdaptor
     Q_PROPERTY(bool CanRaise READ canRaise)
     Q_PROPERTY(bool HasTrackList READ hasTrackList)
     Q_PROPERTY(QString Identity READ identity)
+    Q_PROPERTY(QString DesktopEntry READ desktopEntry)
     Q_PROPERTY(QStringList SupportedUriSchemes READ supportedUriSchemes)
     Q_PROPERTY(QStringList SupportedMimeTypes READ supportedMimeTypes)
 public:
@@ -24,6 +25,8 @@ public:
     bool canRaise() const;
     bool hasTrackList() const { return false; }
     QString identity() const;
+    // The installed kelmora-player.desktop.
+    QString desktopEntry() const { return QStringLiteral("kelmora-player"); }
     QStringList supportedUriSchemes() const;
     QStringList supportedMimeTypes() const;
 

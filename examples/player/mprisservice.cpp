@@ -8,6 +8,15 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QTimer>
+#include <mafwregistry.h>
+#include <mafwrenderer.h>
+
+namespace {
+const QString RendererId = QStringLiteral("mafw_gst_renderer");
+// Long enough for the tags of a starting item to arrive together.
+constexpr int AnnounceDelayMs = 150;
+} // namespace
 
 const QString MprisService::ObjectPath = QStringLiteral("/org/mpris/MediaPlayer2");
 const QString MprisService::ServiceName = QStringLiteral("org.mpris.MediaPlayer2.kelmora");
@@ -18,11 +27,18 @@ MprisService::MprisService(Player* player, QObject* parent)
 {
     new MprisRootAdaptor(this);
     m_playerAdaptor = new MprisPlayerAdaptor(this);
-    auto announce = [this]() { announceChanges(); };
+    // The tags of a new item come one by one: clients hear of them together.
+    m_announceTimer = new QTimer(this);
+    m_announceTimer->setSingleShot(true);
+    m_announceTimer->setInterval(AnnounceDelayMs);
+    connect(m_announceTimer, &QTimer::timeout, this, &MprisService::announceChanges);
+    auto announce = [this]() { announceSoon(); };
     connect(player, &Player::stateChanged, this, announce);
     connect(player, &Player::itemChanged, this, announce);
     connect(player, &Player::itemsChanged, this, announce);
     connect(player, &Player::finished, this, announce);
+    connect(player, &Player::volumeChanged, this, announce);
+    connect(player, &Player::loopChanged, this, announce);
 }
 
 MprisService::~MprisService()
@@ -90,6 +106,9 @@ QVariantMap MprisService::metadata() const
     if (!item.artist.isEmpty()) {
         map.insert(QStringLiteral("xesam:artist"), QStringList(item.artist));
     }
+    if (!item.album.isEmpty()) {
+        map.insert(QStringLiteral("xesam:album"), item.album);
+    }
     if (!item.imageUrl.isEmpty()) {
         map.insert(QStringLiteral("mpris:artUrl"), item.imageUrl.toString());
     }
@@ -116,6 +135,8 @@ QVariantMap MprisService::announcedProperties() const
     return {{QStringLiteral("PlaybackStatus"), playbackStatus()},
             {QStringLiteral("Metadata"), metadata()},
             {QStringLiteral("Shuffle"), m_playerAdaptor->shuffle()},
+            {QStringLiteral("LoopStatus"), m_playerAdaptor->loopStatus()},
+            {QStringLiteral("Volume"), m_playerAdaptor->volume()},
             {QStringLiteral("CanGoNext"), m_playerAdaptor->canGoNext()},
             {QStringLiteral("CanGoPrevious"), m_playerAdaptor->canGoPrevious()},
             {QStringLiteral("CanPlay"), m_playerAdaptor->canPlay()},
@@ -139,6 +160,26 @@ QVariant comparable(const QVariant& value)
     return value;
 }
 } // namespace
+
+void MprisService::announceSoon()
+{
+    if (!m_announceTimer->isActive()) {
+        m_announceTimer->start();
+    }
+}
+
+QStringList MprisService::supportedMimeTypes() const
+{
+    if (m_mimeTypes.isEmpty()) {
+        const MafwRenderer* renderer =
+            MafwRegistry::instance() ? MafwRegistry::instance()->findRenderer(RendererId) : nullptr;
+        if (renderer) {
+            m_mimeTypes = renderer->supportedMimeTypes();
+        }
+        m_mimeTypes << QStringLiteral("audio/x-scpls") << QStringLiteral("audio/x-mpegurl");
+    }
+    return m_mimeTypes;
+}
 
 void MprisService::announceChanges()
 {

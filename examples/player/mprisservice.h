@@ -6,6 +6,7 @@
 #include <QVariantMap>
 
 class MprisPlayerAdaptor;
+class QTimer;
 class Player;
 
 // The player on D-Bus as an MPRIS2 media player ("org.mpris.MediaPlayer2.kelmora"), so that
@@ -37,6 +38,8 @@ public:
     // Metadata of the current item in MPRIS terms.
     QVariantMap metadata() const;
     QString playbackStatus() const;
+    // What the renderer decodes, and the playlist formats.
+    QStringList supportedMimeTypes() const;
 
 Q_SIGNALS:
     void raiseRequested();
@@ -45,6 +48,7 @@ private:
     // The properties that clients are told of when they change.
     QVariantMap announcedProperties() const;
     void announceChanges();
+    void announceSoon();
 
     Player* m_player;
     MprisPlayerAdaptor* m_playerAdaptor;
@@ -52,6 +56,8 @@ private:
     QString m_name;
     QVariantMap m_announced;
     bool m_canRaise = false;
+    QTimer* m_announceTimer; // child
+    mutable QStringList m_mimeTypes;
 };
 
 #endif

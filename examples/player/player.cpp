@@ -4,6 +4,7 @@
 
 #include <kelplaycontrols.h>
 #include <mafwplaylist.h>
+#include <mafwplaylistfetcher.h>
 #include <mafwregistry.h>
 #include <mafwshared.h>
 
@@ -21,6 +22,9 @@ void merge(PlayerItem* item, const PlayerItem& other)
     if (!other.artist.isEmpty()) {
         item->artist = other.artist;
     }
+    if (!other.album.isEmpty()) {
+        item->album = other.album;
+    }
     if (!other.imageUrl.isEmpty()) {
         item->imageUrl = other.imageUrl;
     }
@@ -30,8 +34,11 @@ void merge(PlayerItem* item, const PlayerItem& other)
 }
 } // namespace
 
-Player::Player(KelPlayControls* controls, QObject* parent) : QObject(parent), m_controls(controls)
+Player::Player(KelPlayControls* controls, QObject* parent)
+    : QObject(parent), m_controls(controls), m_fetcher(new MafwPlaylistFetcher(this))
 {
+    connect(m_fetcher, &MafwPlaylistFetcher::finished, this, &Player::onFetched);
+    connect(controls, &KelPlayControls::volumeChanged, this, &Player::volumeChanged);
     using C = KelPlayControls;
     connect(controls, &C::stateChanged, this, &Player::onStateChanged);
     connect(controls, &C::positionChanged, this, &Player::onPositionChanged);
@@ -75,30 +82,144 @@ bool Player::start(const PlayerArguments& arguments)
     }
     switch (m_mode) {
     case PlayerArguments::PlaySharedPlaylist:
-        m_playlist = MafwShared::instance()->createPlaylist(playlistName());
-        m_playlist->clear();
-        for (const PlayerItem& item : qAsConst(m_items)) {
-            m_playlist->appendItem(item.url);
-        }
-        // Kept when it completes, so that the window can play its items again.
-        if (!m_controls->setPlaylist(playlistName(), false)) {
-            Q_EMIT message(QStringLiteral("the playlist could not be handed to the renderer"),
-                           true);
-            return false;
-        }
-        Q_EMIT itemsChanged();
-        m_controls->play(0u);
-        return true;
+        return playItems(m_items);
     case PlayerArguments::PlaySingleUri:
         m_controls->play(m_items.first().url);
         return true;
     case PlayerArguments::PlayPlaylistFile:
-        m_controls->playPlaylist(m_items.first().url, m_mimeType);
+        // Its entries become the shared playlist, as if they had been given one by one.
+        m_fetcher->fetch(m_items.first().url, m_mimeType);
         return true;
     case PlayerArguments::NothingToPlay:
         break;
     }
     return false;
+}
+
+bool Player::playItems(const QList<PlayerItem>& items)
+{
+    m_mode = PlayerArguments::PlaySharedPlaylist;
+    m_items = items;
+    m_playlist = MafwShared::instance()->createPlaylist(playlistName());
+    m_playlist->clear();
+    for (const PlayerItem& item : items) {
+        m_playlist->appendItem(item.url);
+    }
+    // Kept when it completes, so that the window can play its items again.
+    if (!m_controls->setPlaylist(playlistName(), false)) {
+        Q_EMIT message(QStringLiteral("the playlist could not be handed to the renderer"), true);
+        return false;
+    }
+    Q_EMIT itemsChanged();
+    m_controls->play(0u);
+    return true;
+}
+
+void Player::onFetched(const QList<QUrl>& entries, const QString& error)
+{
+    if (entries.isEmpty()) {
+        Q_EMIT message(error, true);
+        m_failed = true;
+        m_finished = false;
+        finish();
+        return;
+    }
+    const QStringList titles = m_fetcher->titles();
+    QList<PlayerItem> items;
+    for (int i = 0; i < entries.size(); ++i) {
+        PlayerItem item;
+        item.url = entries.at(i);
+        PlayerArguments::setNames(titles.value(i), &item);
+        items << item;
+    }
+    if (!playItems(items)) {
+        m_failed = true;
+        finish();
+    }
+}
+
+bool Player::open(const QUrl& url)
+{
+    const QString scheme = url.scheme();
+    if (!url.isValid() || (scheme != QLatin1String("file") && scheme != QLatin1String("http") &&
+                           scheme != QLatin1String("https"))) {
+        Q_EMIT message(QStringLiteral("cannot open %1: unsupported URL").arg(url.toString()), true);
+        return false;
+    }
+    m_fetcher->abort();
+    m_controls->stop();
+    m_active = false;
+    m_finished = false;
+    m_lastIndex = 0;
+    PlayerItem item;
+    item.url = url;
+    const QString mime = PlayerArguments::playlistMimeType(url);
+    if (!mime.isEmpty()) {
+        m_mode = PlayerArguments::PlayPlaylistFile;
+        m_items = {item};
+        m_mimeType = mime;
+        m_fetcher->fetch(url, mime);
+        return true;
+    }
+    return playItems({item});
+}
+
+double Player::volume() const
+{
+    return m_controls->volume();
+}
+
+void Player::setVolume(double volume)
+{
+    if (!m_controls->setVolume(qBound(0.0, volume, 1.0))) {
+        Q_EMIT message(QStringLiteral("the volume cannot be changed"), false);
+    }
+}
+
+void Player::setLoop(Player::Loop loop)
+{
+    if (m_loop != loop) {
+        m_loop = loop;
+        m_loopIndex = currentIndex();
+        Q_EMIT loopChanged(loop);
+        Q_EMIT itemChanged();
+    }
+}
+
+void Player::handleKey(TerminalKeys::Key key)
+{
+    switch (key) {
+    case TerminalKeys::Space:
+        playPause();
+        break;
+    case TerminalKeys::Next:
+        next();
+        break;
+    case TerminalKeys::Previous:
+        previous();
+        break;
+    case TerminalKeys::SeekBack:
+        seekBy(-SeekStepSeconds);
+        break;
+    case TerminalKeys::SeekForward:
+        seekBy(SeekStepSeconds);
+        break;
+    case TerminalKeys::VolumeUp:
+        setVolume(volume() + VolumeStep);
+        break;
+    case TerminalKeys::VolumeDown:
+        setVolume(volume() - VolumeStep);
+        break;
+    case TerminalKeys::Shuffle:
+        toggleShuffle();
+        break;
+    case TerminalKeys::Loop:
+        setLoop(Loop((m_loop + 1) % (LoopPlaylist + 1)));
+        break;
+    case TerminalKeys::Quit:
+        quit();
+        break;
+    }
 }
 
 MafwPlaylist* Player::playlist() const
@@ -167,7 +288,17 @@ QList<PlayerItem> Player::items() const
 
 PlayerItem Player::currentItem() const
 {
+    return itemAt(currentIndex());
+}
+
+int Player::shownIndex() const
+{
     const int index = currentIndex();
+    return index != NoIndex || !m_started ? index : qMin(m_lastIndex, count() - 1);
+}
+
+PlayerItem Player::itemAt(int index) const
+{
     if (index == NoIndex) {
         return PlayerItem();
     }
@@ -176,7 +307,8 @@ PlayerItem Player::currentItem() const
     const PlayerMetadataHandler* handler = currentHandler();
     // The handler speaks of the current item unless it names another one (an item moved to
     // while paused is not reported to it).
-    if (handler && (handler->item().url.isEmpty() || handler->item().url == item.url)) {
+    if (index == currentIndex() && handler &&
+        (handler->item().url.isEmpty() || handler->item().url == item.url)) {
         merge(&item, handler->item());
     }
     return item;
@@ -197,7 +329,8 @@ bool Player::isShuffled() const
 
 bool Player::canSeek() const
 {
-    return m_active && m_controls->isSeekable();
+    // A stream of unknown length (a radio) has nowhere to seek to.
+    return m_active && m_controls->isSeekable() && duration() > 0;
 }
 
 bool Player::canGoNext() const
@@ -216,7 +349,9 @@ void Player::onStateChanged(MafwRenderer::State state)
         !m_active && (state == MafwRenderer::Playing || state == MafwRenderer::Transitioning);
     if (started) {
         m_active = true;
+        m_started = true;
         m_finished = false;
+        m_completed = false;
     }
     if (m_state != state) {
         m_state = state;
@@ -231,9 +366,30 @@ void Player::onStateChanged(MafwRenderer::State state)
     }
 }
 
+qint64 Player::positionMicroseconds() const
+{
+    constexpr qint64 PerSecond = 1000000;
+    constexpr qint64 PerMillisecond = 1000;
+    qint64 result = qint64(m_position) * PerSecond;
+    if (m_state == MafwRenderer::Playing && m_sincePosition.isValid()) {
+        // Never beyond the next report.
+        result += qMin<qint64>(m_sincePosition.elapsed(), PerSecond / PerMillisecond - 1) *
+                  PerMillisecond;
+    }
+    const int length = duration();
+    return length > 0 ? qMin(result, qint64(length) * PerSecond) : result;
+}
+
 void Player::onPositionChanged(uint position, int duration)
 {
+    // After the end or a stop the last position stays what the status shows.
+    if (m_finished || !m_active) {
+        return;
+    }
     m_engineDuration = duration;
+    if (m_position != position) {
+        m_sincePosition.start();
+    }
     if (m_position != position) {
         m_position = position;
         Q_EMIT positionChanged(position);
@@ -250,6 +406,19 @@ void Player::onMediaChanged(const KelMetadataHandler* handler)
     m_position = 0;
     m_engineDuration = PlayerItem::UnknownDuration;
     Q_EMIT positionChanged(0);
+    // The renderer went on to the next item by itself: a track loop takes it back.
+    const int index = currentIndex();
+    if (m_loop == LoopTrack && !m_moving && m_loopIndex != NoIndex && index != m_loopIndex &&
+        hasPlaylist()) {
+        const int again = m_loopIndex;
+        QTimer::singleShot(0, this, [this, again]() { playIndex(again); });
+    } else {
+        m_loopIndex = index;
+    }
+    if (index != NoIndex) {
+        m_lastIndex = index; // Play after Stop starts here again
+    }
+    m_moving = false;
     onMetadataChanged(nullptr);
 }
 
@@ -261,7 +430,8 @@ void Player::onMetadataChanged(const KelMetadataHandler*)
         const PlayerItem before = learnt;
         merge(&learnt, current);
         if (learnt.title != before.title || learnt.artist != before.artist ||
-            learnt.duration != before.duration || learnt.imageUrl != before.imageUrl) {
+            learnt.duration != before.duration || learnt.imageUrl != before.imageUrl ||
+            learnt.album != before.album) {
             Q_EMIT itemsChanged();
         }
     }
@@ -272,7 +442,10 @@ void Player::onError(const MafwError& error)
 {
     Q_EMIT message(QStringLiteral("error %1: %2").arg(int(error.code())).arg(error.message()),
                    true);
+    // A following item that fails while the current one plays is skipped with a passing
+    // error; it still did not play.
     if (error.code() == MafwError::TransientError) {
+        m_failed = m_failed || error.message().startsWith(QLatin1String("skipped"));
         return;
     }
     m_failed = true;
@@ -283,13 +456,26 @@ void Player::onError(const MafwError& error)
         QTimer::singleShot(0, this, [this, following]() { playIndex(following); });
         return;
     }
+    m_completed = true; // nothing follows: the list is over
     finish();
 }
 
 void Player::onCompleted()
 {
     // The engine also reports a completion when a new start clears what went before.
+    if (m_active && m_loop != LoopNone) {
+        // Played again from its first item (or the one item), once the renderer has stopped.
+        const int again = m_loop == LoopTrack ? qMax(0, m_loopIndex) : 0;
+        QTimer::singleShot(0, this, [this, again]() { playIndex(again); });
+        return;
+    }
     if (m_active) {
+        m_completed = true;
+        const int length = duration();
+        if (length > 0 && m_position != uint(length)) {
+            m_position = uint(length);
+            Q_EMIT positionChanged(m_position);
+        }
         finish();
     }
 }
@@ -332,19 +518,28 @@ void Player::stop()
 {
     m_active = false;
     m_controls->stop();
+    // Stopped is at the start: Play begins the same item again.
+    m_position = 0;
+    Q_EMIT positionChanged(0);
     Q_EMIT itemChanged();
 }
 
 void Player::next()
 {
     if (canGoNext()) {
+        m_moving = true;
+        m_loopIndex = currentIndex() + 1;
         m_controls->next();
+    } else if (m_loop == LoopPlaylist && playlist() && m_active) {
+        playIndex(0);
     }
 }
 
 void Player::previous()
 {
     if (canGoPrevious()) {
+        m_moving = true;
+        m_loopIndex = currentIndex() - 1;
         m_controls->previous();
     }
 }
@@ -396,6 +591,8 @@ void Player::playIndex(int index)
     }
     m_finished = false;
     m_lastIndex = index;
+    m_loopIndex = index;
+    m_moving = true;
     switch (m_mode) {
     case PlayerArguments::PlaySharedPlaylist:
         m_controls->play(uint(index));
@@ -404,7 +601,7 @@ void Player::playIndex(int index)
         m_controls->play(m_items.first().url);
         break;
     case PlayerArguments::PlayPlaylistFile:
-        m_controls->playPlaylist(m_items.first().url, m_mimeType);
+        m_fetcher->fetch(m_items.first().url, m_mimeType);
         break;
     case PlayerArguments::NothingToPlay:
         break;
@@ -415,4 +612,5 @@ void Player::quit()
 {
     finish();
     m_controls->stop();
+    Q_EMIT quitRequested(exitStatus());
 }

@@ -3,10 +3,12 @@
 
 #include "playerarguments.h"
 #include "playeritem.h"
+#include "terminalkeys.h"
 
 #include <mafwerror.h>
 #include <mafwrenderer.h>
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QPointer>
@@ -14,6 +16,7 @@
 class KelMetadataHandler;
 class KelPlayControls;
 class MafwPlaylist;
+class MafwPlaylistFetcher;
 class PlayerMetadataHandler;
 
 // Plays what the command line names through KelPlayControls and keeps what the front ends
@@ -24,9 +27,12 @@ class Player : public QObject
 {
     Q_OBJECT
 public:
-    enum ExitStatus { AllPlayed = 0, SomethingFailed = 1, UsageError = 2, Interrupted = 130 };
+    // Also the process's exit status; a signal ends it with 128 + its number (130, 143).
+    enum ExitStatus { AllPlayed = 0, SomethingFailed = 1, UsageError = 2 };
     static constexpr int NoIndex = -1;
     static constexpr int SeekStepSeconds = 10;
+    static constexpr double VolumeStep = 0.1;
+    enum Loop { LoopNone, LoopTrack, LoopPlaylist };
 
     // controls is not owned; the player registers its metadata handlers with it.
     explicit Player(KelPlayControls* controls, QObject* parent = nullptr);
@@ -38,6 +44,9 @@ public:
 
     MafwRenderer::State state() const { return m_state; }
     uint position() const { return m_position; }
+    // The position in microseconds, between the renderer's whole-second reports counted on
+    // from the last one while playing.
+    qint64 positionMicroseconds() const;
     // Seconds, or PlayerItem::UnknownDuration.
     int duration() const;
     // Play-order index of the current item, or NoIndex when nothing is under way.
@@ -46,6 +55,10 @@ public:
     // In play order, with what has been learnt while playing them.
     QList<PlayerItem> items() const;
     PlayerItem currentItem() const;
+    // The item a status shows: the current one, else the last one under way; or NoIndex.
+    int shownIndex() const;
+    // The item at a play-order index, with what is known of it.
+    PlayerItem itemAt(int index) const;
     bool hasPlaylist() const { return m_mode == PlayerArguments::PlaySharedPlaylist; }
     bool isShuffled() const;
     bool canSeek() const;
@@ -53,7 +66,11 @@ public:
     bool canGoPrevious() const;
     // Below 1 while a stream fills its buffer.
     float buffering() const { return m_buffering; }
+    double volume() const;
+    Loop loop() const { return m_loop; }
     bool isFinished() const { return m_finished; }
+    // Finished because the last item ended, not because of quit().
+    bool hasCompleted() const { return m_finished && m_completed; }
     int exitStatus() const { return m_failed ? SomethingFailed : AllPlayed; }
 
 public Q_SLOTS:
@@ -69,6 +86,13 @@ public Q_SLOTS:
     void toggleShuffle();
     void playIndex(int index);
     void quit();
+    void setVolume(double volume);
+    void setLoop(Player::Loop loop);
+    // Replaces the list with url (a file, stream or playlist) and plays it; false for a URL
+    // that cannot be played.
+    bool open(const QUrl& url);
+    // The keys of the terminal, also those of the window.
+    void handleKey(TerminalKeys::Key key);
 
 Q_SIGNALS:
     void stateChanged(MafwRenderer::State state);
@@ -80,7 +104,11 @@ Q_SIGNALS:
     // The items or their order changed.
     void itemsChanged();
     void message(const QString& text, bool isError);
+    void volumeChanged(double volume);
+    void loopChanged(Player::Loop loop);
     void finished(int exitStatus);
+    // quit() was called: the front ends end the program.
+    void quitRequested(int exitStatus);
 
 private:
     void onStateChanged(MafwRenderer::State state);
@@ -93,6 +121,8 @@ private:
     PlayerMetadataHandler* currentHandler() const;
     MafwPlaylist* playlist() const;
     PlayerItem knownItem(const QUrl& url) const;
+    bool playItems(const QList<PlayerItem>& items);
+    void onFetched(const QList<QUrl>& entries, const QString& error);
 
     KelPlayControls* m_controls;
     QPointer<PlayerMetadataHandler> m_playlistHandler; // owned by the play controls
@@ -102,14 +132,21 @@ private:
     QList<PlayerItem> m_items;
     QHash<QUrl, PlayerItem> m_learnt;
     QString m_mimeType;
+    MafwPlaylistFetcher* m_fetcher; // child
+    Loop m_loop = LoopNone;
+    int m_loopIndex = NoIndex; // the item a track loop repeats
+    bool m_moving = false;     // the user asked for another item
     MafwRenderer::State m_state = MafwRenderer::Stopped;
     uint m_position = 0;
+    QElapsedTimer m_sincePosition; // since m_position was reported
     int m_engineDuration = PlayerItem::UnknownDuration;
     float m_buffering = 1.0f;
     int m_lastIndex = 0;
     bool m_active = false; // an item is under way; a completion now is the real end
     bool m_failed = false;
     bool m_finished = false;
+    bool m_completed = false;
+    bool m_started = false; // something has been under way
 };
 
 #endif

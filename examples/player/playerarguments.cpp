@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeDatabase>
 #include <QRegularExpression>
 
 namespace {
@@ -17,7 +18,7 @@ QString problem(const QString& argument, const QString& why)
 
 // "#EXTINF:123,Artist - Title": the length and the names an M3U file gives for its next entry.
 // A comma inside a quoted attribute is not expected.
-void readExtInf(const QString& line, PlayerItem* item)
+void readExtInf(const QString& line, const QUrl& base, PlayerItem* item)
 {
     const int comma = line.indexOf(QLatin1Char(','));
     if (comma < 0) {
@@ -30,9 +31,23 @@ void readExtInf(const QString& line, PlayerItem* item)
     static const QRegularExpression logo(QStringLiteral("tvg-logo=\"([^\"]*)\""));
     const QRegularExpressionMatch match = logo.match(line.left(comma));
     if (match.hasMatch()) {
-        item->imageUrl = QUrl(match.captured(1), QUrl::StrictMode);
+        item->imageUrl = base.resolved(QUrl(match.captured(1), QUrl::StrictMode));
     }
-    const QString names = line.mid(comma + 1).trimmed();
+    PlayerArguments::setNames(line.mid(comma + 1).trimmed(), item);
+}
+
+// A picture would "play" as a still video of no length: told by its content.
+bool isPicture(const QFileInfo& info, QString* type)
+{
+    static const QMimeDatabase database;
+    *type = database.mimeTypeForFile(info, QMimeDatabase::MatchContent).name();
+    return type->startsWith(QLatin1String("image/"));
+}
+
+} // namespace
+
+void PlayerArguments::setNames(const QString& names, PlayerItem* item)
+{
     const int dash = names.indexOf(QLatin1String(" - "));
     if (dash < 0) {
         item->title = names;
@@ -42,8 +57,6 @@ void readExtInf(const QString& line, PlayerItem* item)
     }
 }
 
-} // namespace
-
 QString PlayerArguments::usage()
 {
     return QStringLiteral(
@@ -51,13 +64,14 @@ QString PlayerArguments::usage()
                "Plays files, HTTP streams and PLS/M3U playlist files in order; with no argument, a "
                "built-in sample.\n"
                "  --window               show a window with the playing item and the playlist\n"
+               "  --stay                 with --window: keep the window after the end of the list\n"
                "  --screenshot FILE      with --window: save the window as a PNG file and quit\n"
                "  --screenshot-delay MS  how long to play before the screenshot (default %1)\n"
                "  -h, --help             show this help\n"
-               "Keys: space pause/resume, n/p next/previous, left/right seek 10 s, s shuffle, q "
-               "quit.\n"
-               "Exit status: 0 when everything played, 1 when something could not be played, 2 for "
-               "a usage error.")
+               "Keys: space pause/resume, n/p next/previous, left/right seek 10 s, +/- volume, s "
+               "shuffle, l loop, q quit.\n"
+               "Exit status: 0 when every item played (or q or Quit came first), 1 when an item "
+               "was skipped or failed, 2 for a usage error, 130 on SIGINT, 143 on SIGTERM.")
         .arg(DefaultScreenshotDelayMs);
 }
 
@@ -92,9 +106,13 @@ QList<PlayerItem> PlayerArguments::readPlaylistFile(const QString& path, QString
     const QString mime = playlistMimeType(base);
     QList<PlayerItem> items;
     if (MafwPlaylistParser::formatOf(mime) != MafwPlaylistParser::M3u) {
-        const QList<QUrl> entries = MafwPlaylistParser::parse(data, base, mime);
-        for (const QUrl& url : entries) {
-            items.append({url, {}, {}, {}, PlayerItem::UnknownDuration});
+        MafwPlaylistParser::Report report;
+        const QList<QUrl> entries = MafwPlaylistParser::parse(data, base, mime, &report);
+        for (int i = 0; i < entries.size(); ++i) {
+            PlayerItem item;
+            item.url = entries.at(i);
+            setNames(report.titles.value(i), &item);
+            items.append(item);
         }
     } else {
         // Line by line, so that each entry keeps the names its #EXTINF line gave.
@@ -104,9 +122,9 @@ QList<PlayerItem> PlayerArguments::readPlaylistFile(const QString& path, QString
         for (const QString& raw : lines) {
             const QString line = raw.trimmed();
             if (line.startsWith(QLatin1String("#EXTINF:"))) {
-                readExtInf(line, &next);
+                readExtInf(line, base, &next);
             } else if (line.startsWith(QLatin1String("#EXTIMG:"))) {
-                next.imageUrl = QUrl(line.mid(8).trimmed(), QUrl::StrictMode);
+                next.imageUrl = base.resolved(QUrl(line.mid(8).trimmed(), QUrl::StrictMode));
             } else if (!line.isEmpty() && !line.startsWith(QLatin1Char('#'))) {
                 const QList<QUrl> one = MafwPlaylistParser::parse(line.toUtf8(), base, mime);
                 if (one.size() == 1) {
@@ -154,23 +172,32 @@ void PlayerArguments::addArgument(const QString& argument, bool several)
             m_problems << problem(argument, QStringLiteral("not readable"));
             return;
         }
+        QString type;
+        if (playlistMimeType(QUrl::fromLocalFile(info.fileName())).isEmpty() &&
+            isPicture(info, &type)) {
+            m_problems << problem(argument,
+                                  QStringLiteral("a picture, not audio or video (%1)").arg(type));
+            return;
+        }
         url = QUrl::fromLocalFile(info.absoluteFilePath());
     }
     const QString mime = playlistMimeType(url);
-    if (mime.isEmpty() || !several) {
+    if (mime.isEmpty() || (!several && !url.isLocalFile())) {
         if (!several) {
             m_mimeType = mime;
         }
-        m_items.append({url, {}, {}, {}, PlayerItem::UnknownDuration});
+        m_items.append({url, {}, {}, {}, {}, PlayerItem::UnknownDuration});
         return;
     }
-    // Among several arguments a playlist file joins the shared playlist with its entries.
+    // A local playlist file joins the shared playlist with its entries, as if they were
+    // given one by one.
     if (!url.isLocalFile()) {
         m_problems << problem(argument, QStringLiteral("a playlist URL plays only on its own"));
         return;
     }
     QString error;
     const QList<PlayerItem> entries = readPlaylistFile(url.toLocalFile(), &error);
+    m_expanded = true;
     if (entries.isEmpty()) {
         m_problems << problem(argument, error);
     }
@@ -192,6 +219,8 @@ PlayerArguments PlayerArguments::parse(const QStringList& args, const QString& d
             result.m_help = true;
         } else if (arg == QLatin1String("--window")) {
             result.m_window = true;
+        } else if (arg == QLatin1String("--stay")) {
+            result.m_stay = true;
         } else if (arg == QLatin1String("--screenshot") && i + 1 < args.size()) {
             result.m_screenshotFile = args.at(++i);
         } else if (arg == QLatin1String("--screenshot-delay") && i + 1 < args.size()) {
@@ -230,7 +259,7 @@ PlayerArguments PlayerArguments::parse(const QStringList& args, const QString& d
     }
     if (result.m_items.isEmpty()) {
         result.m_mode = NothingToPlay;
-    } else if (several) {
+    } else if (several || result.m_expanded) {
         result.m_mode = PlaySharedPlaylist;
     } else {
         result.m_mode = result.m_mimeType.isEmpty() ? PlaySingleUri : PlayPlaylistFile;

@@ -15,8 +15,8 @@ public:
     enum Mode {
         NothingToPlay,
         PlaySingleUri,      // one file or stream: KelPlayControls::play(QUrl)
-        PlayPlaylistFile,   // one playlist file or URL: KelPlayControls::playPlaylist()
-        PlaySharedPlaylist, // several items: a shared playlist
+        PlayPlaylistFile,   // one playlist URL: fetched, then played as a shared playlist
+        PlaySharedPlaylist, // several items or a local playlist file: a shared playlist
     };
 
     // The largest playlist file read here; a bigger one is refused.
@@ -29,7 +29,7 @@ public:
     // The MIME type of a playlist file or URL by its name; empty when it is not one.
     static QString playlistMimeType(const QUrl& url);
     // Entries of a local playlist file, with the titles, lengths and pictures an M3U file
-    // gives (#EXTINF with a tvg-logo attribute, #EXTIMG).
+    // gives (#EXTINF with a tvg-logo attribute, #EXTIMG) and the titles of a PLS file.
     static QList<PlayerItem> readPlaylistFile(const QString& path, QString* error);
 
     Mode mode() const { return m_mode; }
@@ -41,6 +41,10 @@ public:
     bool usageError() const { return m_usageError; }
     bool helpRequested() const { return m_help; }
     bool window() const { return m_window; }
+    // With --window: the window stays after the end of the list.
+    bool stay() const { return m_stay; }
+    // Fills item's artist and title from a playlist's "Artist - Title" name.
+    static void setNames(const QString& names, PlayerItem* item);
     QString screenshotFile() const { return m_screenshotFile; }
     int screenshotDelayMs() const { return m_screenshotDelayMs; }
 
@@ -54,6 +58,8 @@ private:
     bool m_usageError = false;
     bool m_help = false;
     bool m_window = false;
+    bool m_stay = false;
+    bool m_expanded = false; // a local playlist file gave the items
     QString m_screenshotFile;
     int m_screenshotDelayMs = DefaultScreenshotDelayMs;
 };

@@ -12,6 +12,7 @@ struct PlayerItem
     QUrl url;
     QString title;
     QString artist;
+    QString album;
     QUrl imageUrl;
     int duration = UnknownDuration; // seconds
 

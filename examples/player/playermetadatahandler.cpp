@@ -19,6 +19,9 @@ bool PlayerMetadataHandler::apply(const QString& key, const QVariant& value)
     if (key == QLatin1String("artist")) {
         return assign(m_item.artist, value.toString());
     }
+    if (key == QLatin1String("album")) {
+        return assign(m_item.album, value.toString());
+    }
     if (key == QLatin1String("image-url")) {
         return assign(m_item.imageUrl, value.toUrl());
     }

@@ -1,6 +1,7 @@
 #include "playerwindow.h"
 
 #include "player.h"
+#include "playertransport.h"
 #include "statusline.h"
 
 #include <kelartloader.h>
@@ -9,16 +10,18 @@
 #include <mimagereader.h>
 #include <mimagewidget.h>
 
-#include <QFileInfo>
+#include <QCoreApplication>
+#include <QGraphicsGridLayout>
 #include <QGraphicsLinearLayout>
 #include <QGraphicsScene>
 #include <QGraphicsWidget>
-#include <QImageReader>
+#include <QKeyEvent>
 
 namespace {
 constexpr int Margin = 8;
 constexpr int MarkRoom = 50;
 constexpr int CoverSide = 64;
+constexpr int LengthWidth = 64;
 // Covers are small pictures; a bigger file is not read.
 constexpr qint64 MaxCoverBytes = 4 * 1024 * 1024;
 constexpr int MaxCoverSide = 1024; // a cover is never shown larger
@@ -34,7 +37,7 @@ PlayerWindow::PlayerWindow(Player* player, QWidget* parent)
     : MApplicationWindow(parent), m_player(player), m_root(new QGraphicsWidget),
       m_layout(new QGraphicsLinearLayout(Qt::Vertical)),
       m_overlay(new KelOverlayLabel(KelOverlayLabel::OverlayView)),
-      m_artLoader(new KelArtLoader(this))
+      m_transport(new PlayerTransport(player)), m_artLoader(new KelArtLoader(this))
 {
     setWindowTitle(QStringLiteral("Kelmora Player"));
     setBackgroundBrush(Background);
@@ -48,19 +51,15 @@ PlayerWindow::PlayerWindow(Player* player, QWidget* parent)
     m_root->setLayout(m_layout);
     scene()->addItem(m_root);
 
-    const QSizeF overlaySize(Width, OverlayHeight);
-    m_overlay->setMinimumSize(overlaySize);
-    m_overlay->setMaximumSize(overlaySize);
     m_overlay->setSmallImage(QStringLiteral("icon-m-content-audio"));
     m_layout->addItem(m_overlay);
     connect(m_overlay, &KelOverlayLabel::clicked, player, &Player::playPause);
+    m_layout->addItem(m_transport);
 
     connect(m_artLoader, &KelArtLoader::downloadOfArtReady, this,
             [this](const QString& path, const QModelIndex& index) {
                 const QUrl url = m_artRows.data(index).toUrl();
-                MImageReader reader;
-                reader.setSize(QSize(MaxCoverSide, MaxCoverSide));
-                m_covers.insert(url, reader.load(path));
+                m_covers.insert(url, readImage(path));
                 updateRows();
                 updateOverlay();
             });
@@ -85,6 +84,42 @@ PlayerWindow::PlayerWindow(Player* player, QWidget* parent)
 
 PlayerWindow::~PlayerWindow() = default;
 
+QImage PlayerWindow::readImage(const QString& path)
+{
+    MImageReader reader;
+    reader.setMaxFileSize(MaxCoverBytes);
+    reader.setSize(QSize(MaxCoverSide, MaxCoverSide));
+    return reader.load(path);
+}
+
+void PlayerWindow::resizeEvent(QResizeEvent* event)
+{
+    MApplicationWindow::resizeEvent(event);
+    layOut();
+}
+
+void PlayerWindow::layOut()
+{
+    const qreal width = viewport()->width();
+    const QSizeF header(width, OverlayHeight);
+    if (m_overlay->minimumSize() != header) {
+        m_overlayImage = QUrl(); // the cover is cut again to the new shape
+    }
+    m_overlay->setMinimumSize(header);
+    m_overlay->setMaximumSize(header);
+    const QSizeF transport(width, PlayerTransport::Height);
+    m_transport->setMinimumSize(transport);
+    m_transport->setMaximumSize(transport);
+    for (KelMediaLabel* label : qAsConst(m_rows)) {
+        label->setMinimumSize(width, RowHeight);
+        label->setMaximumSize(width, RowHeight);
+    }
+    const qreal height = OverlayHeight + PlayerTransport::Height + m_rows.size() * RowHeight;
+    m_root->resize(width, height);
+    scene()->setSceneRect(0, 0, width, height);
+    updateOverlay();
+}
+
 QImage PlayerWindow::cover(const QUrl& imageUrl, int row)
 {
     if (imageUrl.isEmpty()) {
@@ -94,12 +129,7 @@ QImage PlayerWindow::cover(const QUrl& imageUrl, int row)
         return m_covers.value(imageUrl);
     }
     if (imageUrl.isLocalFile()) {
-        QImage image;
-        const QString path = imageUrl.toLocalFile();
-        MImageReader reader;
-        reader.setMaxFileSize(MaxCoverBytes);
-        reader.setSize(QSize(MaxCoverSide, MaxCoverSide));
-        image = reader.load(path);
+        const QImage image = readImage(imageUrl.toLocalFile());
         m_covers.insert(imageUrl, image);
         return image;
     }
@@ -140,8 +170,7 @@ void PlayerWindow::rebuildRows()
         m_layout->addItem(label);
         m_rows << label;
     }
-    m_root->resize(Width, OverlayHeight + count * RowHeight);
-    scene()->setSceneRect(0, 0, Width, OverlayHeight + count * RowHeight);
+    layOut();
     updateRows();
     updateMarks();
 }
@@ -155,6 +184,12 @@ void PlayerWindow::updateRows()
         label->setText(item.displayTitle(), KelMediaLabel::TopLeftLabel);
         label->setText(item.artist, KelMediaLabel::BottomLeftLabel);
         label->setText(lengthText(item.duration), KelMediaLabel::TopRightLabel);
+        // One grid for every row: a fixed picture column, the titles, a fixed length column.
+        if (auto* grid = dynamic_cast<QGraphicsGridLayout*>(label->layout())) {
+            grid->setColumnFixedWidth(0, CoverSide + Margin);
+            grid->setColumnStretchFactor(1, 1);
+            grid->setColumnFixedWidth(2, LengthWidth);
+        }
         const QImage picture = cover(item.imageUrl, i);
         if (picture.isNull()) {
             label->setIconAsImage(QStringLiteral("icon-m-content-audio"));
@@ -191,13 +226,11 @@ void PlayerWindow::updateMarks()
 void PlayerWindow::updateOverlay()
 {
     const PlayerItem item = m_player->currentItem();
-    const bool playing = m_player->state() == MafwRenderer::Playing ||
-                         m_player->state() == MafwRenderer::Transitioning;
     m_overlay->setTitle(item.url.isEmpty() ? QStringLiteral("Kelmora Player")
                                            : item.displayTitle());
     m_overlay->setSubtitle(item.artist);
-    m_overlay->setOverlayImage(playing ? QStringLiteral("icon-m-toolbar-mediacontrol-pause")
-                                       : QStringLiteral("icon-m-toolbar-mediacontrol-play"));
+    // The transport has the play and pause button; the cover stays clear.
+    m_overlay->setOverlayImage(QString());
     const QImage picture = cover(item.imageUrl, qMax(0, m_player->currentIndex()));
     if (picture.isNull()) {
         if (!m_overlayImage.isEmpty() || m_overlay->imageId().isEmpty()) {
@@ -206,7 +239,7 @@ void PlayerWindow::updateOverlay()
         m_overlayImage = QUrl();
     } else if (m_overlayImage != item.imageUrl) {
         // Filled, not stretched: the middle of the picture at the label's proportions.
-        const QSize size(Width, OverlayHeight);
+        const QSize size = m_overlay->minimumSize().toSize();
         const QImage filled =
             picture.scaled(size, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
         m_overlay->setImage(QString()); // the theme picture goes, or it would stay in front
@@ -224,4 +257,24 @@ bool PlayerWindow::saveScreenshot(const QString& path)
     // Layouts settle on posted events: let them, so that the picture is what a user sees.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     return grab().toImage().save(path, "PNG");
+}
+
+void PlayerWindow::keyPressEvent(QKeyEvent* event)
+{
+    static const QHash<int, TerminalKeys::Key> keys = {
+        {Qt::Key_Space, TerminalKeys::Space},      {Qt::Key_MediaPlay, TerminalKeys::Space},
+        {Qt::Key_N, TerminalKeys::Next},           {Qt::Key_MediaNext, TerminalKeys::Next},
+        {Qt::Key_P, TerminalKeys::Previous},       {Qt::Key_MediaPrevious, TerminalKeys::Previous},
+        {Qt::Key_Left, TerminalKeys::SeekBack},    {Qt::Key_Right, TerminalKeys::SeekForward},
+        {Qt::Key_Plus, TerminalKeys::VolumeUp},    {Qt::Key_Equal, TerminalKeys::VolumeUp},
+        {Qt::Key_Minus, TerminalKeys::VolumeDown}, {Qt::Key_S, TerminalKeys::Shuffle},
+        {Qt::Key_L, TerminalKeys::Loop},           {Qt::Key_Q, TerminalKeys::Quit},
+    };
+    const auto key = keys.constFind(event->key());
+    if (key == keys.constEnd() || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        MApplicationWindow::keyPressEvent(event);
+        return;
+    }
+    m_player->handleKey(*key);
+    event->accept();
 }

@@ -14,6 +14,7 @@ class KelArtLoader;
 class KelMediaLabel;
 class KelOverlayLabel;
 class Player;
+class PlayerTransport;
 class QGraphicsLinearLayout;
 class QGraphicsWidget;
 
@@ -37,7 +38,14 @@ public:
     bool saveScreenshot(const QString& path);
 
     KelOverlayLabel* overlayLabel() const { return m_overlay; }
+    PlayerTransport* transport() const { return m_transport; }
     QList<KelMediaLabel*> itemLabels() const { return m_rows; }
+
+protected:
+    // The keys of the terminal: space, n/p, left/right, +/-, s, l, q.
+    void keyPressEvent(QKeyEvent* event) override;
+    // The header, the transport and the rows take the window's width.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void rebuildRows();
@@ -46,11 +54,15 @@ private:
     void updateMarks();
     // The cover of an item: read from its file, or fetched over HTTP and null meanwhile.
     QImage cover(const QUrl& imageUrl, int row);
+    // The one place a picture file is read.
+    static QImage readImage(const QString& path);
+    void layOut();
 
     Player* m_player;
     QGraphicsWidget* m_root;
     QGraphicsLinearLayout* m_layout;
     KelOverlayLabel* m_overlay;
+    PlayerTransport* m_transport;
     QList<KelMediaLabel*> m_rows;
     KelArtLoader* m_artLoader;    // child of the window
     QStandardItemModel m_artRows; // one row per item: the indexes the art loader answers for

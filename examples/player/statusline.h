@@ -7,8 +7,9 @@
 class Player;
 class QIODevice;
 
-// The terminal front end's output: one status line, rewritten in place on a terminal (one
-// line per change of state or item elsewhere), and messages printed above it.
+// The terminal front end's output: one status line, rewritten in place on a terminal to its
+// width, and messages printed above it; elsewhere (a pipe, a log) one line per event: an item
+// starts, the state changes, the end. Messages go to the error output when there is one.
 class StatusLine : public QObject
 {
     Q_OBJECT
@@ -23,14 +24,22 @@ public:
 
     // Clock text of a position or length (KelTime: 03:07, 1:02:05); "--:--" when unknown.
     static QString timeText(int seconds);
-    // The status text of the player as it stands, at most width characters.
+    // The status text of the player as it stands, at most width - 1 terminal columns (the
+    // last column would wrap on some terminals).
     static QString text(const Player& player, int width);
+    // Terminal columns text takes: wide East Asian characters two, combining marks none.
+    static int columns(const QString& text);
+    // text cut to at most width columns, with an ellipsis when cut.
+    static QString elide(const QString& text, int width);
+    // The terminal's width changed: the line is drawn again to fit.
+    void setWidth(int width);
 
     // Shows the player's status from now on, and its messages.
     void follow(Player* player);
     void show(const QString& text);
     void showMessage(const QString& text, bool isError = false);
-    // Ends the status line so that whatever follows starts on a line of its own.
+    // Writes the last status (Finished or Stopped, the final position) and ends the line, so
+    // that whatever follows starts on a line of its own.
     void finish();
 
 private:
@@ -43,7 +52,7 @@ private:
     int m_width;
     Player* m_player = nullptr;
     QString m_shown;   // the text on the line now
-    QString m_lastKey; // without the clock: what a line-per-change output compares
+    QString m_lastKey; // the state and the item: what a line-per-event output compares
 };
 
 #endif

@@ -15,9 +15,9 @@ constexpr int ReadChunk = 64;
 int signalPipe[2] = {-1, -1};
 termios savedTerminal;
 
-void onSignal(int)
+void onSignal(int signalNumber)
 {
-    const char byte = 1;
+    const char byte = char(signalNumber);
     // Nothing else is safe here; the event loop does the rest.
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
 }
@@ -46,6 +46,8 @@ TerminalKeys::TerminalKeys(QObject* parent) : QObject(parent)
         sigemptyset(&action.sa_mask);
         ::sigaction(SIGINT, &action, nullptr);
         ::sigaction(SIGTERM, &action, nullptr);
+        action.sa_flags = SA_RESTART;
+        ::sigaction(SIGWINCH, &action, nullptr);
     }
     if (signalPipe[0] >= 0) {
         m_signal = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
@@ -75,9 +77,16 @@ void TerminalKeys::readInput()
 void TerminalKeys::readSignal()
 {
     char buffer[ReadChunk];
-    while (::read(signalPipe[0], buffer, sizeof buffer) > 0) {
+    ssize_t count = 0;
+    while ((count = ::read(signalPipe[0], buffer, sizeof buffer)) > 0) {
+        for (ssize_t i = 0; i < count; ++i) {
+            if (buffer[i] == SIGWINCH) {
+                Q_EMIT resized();
+            } else {
+                Q_EMIT interrupted(buffer[i]);
+            }
+        }
     }
-    Q_EMIT interrupted();
 }
 
 void TerminalKeys::feed(const QByteArray& bytes)
@@ -116,6 +125,16 @@ void TerminalKeys::feed(const QByteArray& bytes)
             break;
         case 's':
             Q_EMIT keyPressed(Shuffle);
+            break;
+        case '+':
+        case '=':
+            Q_EMIT keyPressed(VolumeUp);
+            break;
+        case '-':
+            Q_EMIT keyPressed(VolumeDown);
+            break;
+        case 'l':
+            Q_EMIT keyPressed(Loop);
             break;
         case 'q':
             Q_EMIT keyPressed(Quit);

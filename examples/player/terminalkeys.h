@@ -8,12 +8,23 @@ class QSocketNotifier;
 
 // Reads single key presses from standard input without waiting for Enter (the terminal is
 // put back as it was when this object goes), and turns SIGINT and SIGTERM into interrupted()
-// so that the terminal is restored on Ctrl-C too.
+// so that the terminal is restored on Ctrl-C too, and SIGWINCH into resized().
 class TerminalKeys : public QObject
 {
     Q_OBJECT
 public:
-    enum Key { Space, Next, Previous, SeekBack, SeekForward, Shuffle, Quit };
+    enum Key {
+        Space,
+        Next,
+        Previous,
+        SeekBack,
+        SeekForward,
+        VolumeUp,
+        VolumeDown,
+        Shuffle,
+        Loop,
+        Quit
+    };
     Q_ENUM(Key)
 
     explicit TerminalKeys(QObject* parent = nullptr);
@@ -24,7 +35,9 @@ public:
 
 Q_SIGNALS:
     void keyPressed(TerminalKeys::Key key);
-    void interrupted();
+    // signalNumber: SIGINT or SIGTERM.
+    void interrupted(int signalNumber);
+    void resized();
 
 private:
     void readInput();

@@ -60,6 +60,23 @@ bool KelPlayControls::isSeekable() const
 {
     return engine->seekable;
 }
+double KelPlayControls::volume() const
+{
+    const MafwRenderer* renderer = engine->renderers.value(PlaylistContent);
+    return renderer ? renderer->volume() : MafwRenderer::FullVolume;
+}
+bool KelPlayControls::setVolume(double volume)
+{
+    MafwRenderer* renderer = engine->renderers.value(PlaylistContent);
+    const double before = this->volume();
+    if (!renderer || !renderer->setVolume(volume)) {
+        return false;
+    }
+    if (renderer->volume() != before) {
+        Q_EMIT volumeChanged(renderer->volume());
+    }
+    return true;
+}
 MafwRenderer::State KelPlayControls::state() const
 {
     return engine->rendererState;

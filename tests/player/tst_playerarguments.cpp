@@ -28,7 +28,8 @@ private Q_SLOTS:
         write(QStringLiteral("list.m3u"),
               "#EXTM3U\n#EXTINF:125,Band - Song A\n#EXTIMG:http://art.example/a.png\na.ogg\n\n"
               "#EXTINF:-1 tvg-logo=\"https://art.example/b.png\",Only Title\r\nb.ogg\n");
-        write(QStringLiteral("list.pls"), "[playlist]\nFile1=a.ogg\nNumberOfEntries=1\n");
+        write(QStringLiteral("list.pls"),
+              "[playlist]\nFile1=a.ogg\nTitle01=Band - Song P\nNumberOfEntries=1\n");
         write(QStringLiteral("empty.m3u"), "#EXTM3U\n");
         write(QStringLiteral("huge.m3u"), QByteArray(PlayerArguments::MaxPlaylistBytes + 1, '#'));
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
@@ -63,10 +64,9 @@ private Q_SLOTS:
             << QStringList{folder} << int(A::NothingToPlay) << QStringList() << QString()
             << QStringList{QStringLiteral("cannot play \"%1\": is a directory").arg(folder)}
             << false;
-        QTest::newRow("playlist file alone")
-            << QStringList{path(QStringLiteral("list.pls"))} << int(A::PlayPlaylistFile)
-            << QStringList{url(QStringLiteral("list.pls"))} << QStringLiteral("audio/x-scpls")
-            << QStringList() << false;
+        QTest::newRow("playlist file alone: its entries, as if given one by one")
+            << QStringList{path(QStringLiteral("list.pls"))} << int(A::PlaySharedPlaylist)
+            << QStringList{url(QStringLiteral("a.ogg"))} << QString() << QStringList() << false;
         QTest::newRow("playlist files among others are read")
             << QStringList{path(QStringLiteral("list.m3u")), path(QStringLiteral("list.pls"))}
             << int(A::PlaySharedPlaylist)
@@ -147,8 +147,8 @@ private Q_SLOTS:
         QCOMPARE(parsed.playlistMimeType(), mime);
     }
 
-    // An M3U file's #EXTINF lines name the entries before they play.
-    void extInfNamesEntries()
+    // An M3U file's #EXTINF lines and a PLS file's TitleN name the entries before they play.
+    void playlistFilesNameEntries()
     {
         QString error;
         const QList<PlayerItem> items =
@@ -162,6 +162,10 @@ private Q_SLOTS:
         QCOMPARE(items.at(1).title, QStringLiteral("Only Title"));
         QVERIFY(items.at(1).artist.isEmpty());
         QCOMPARE(items.at(1).duration, int(PlayerItem::UnknownDuration));
+        const PlayerItem pls =
+            PlayerArguments::readPlaylistFile(path(QStringLiteral("list.pls")), &error).value(0);
+        QCOMPARE(pls.title, QStringLiteral("Song P"));
+        QCOMPARE(pls.artist, QStringLiteral("Band"));
     }
 };
 

@@ -4,6 +4,7 @@
 #include "localhttpserver.h"
 #include "playbackfixture.h"
 #include "player.h"
+#include "playertransport.h"
 #include "playerwindow.h"
 #include "testmain.h"
 
@@ -83,6 +84,13 @@ private Q_SLOTS:
         Q_EMIT renderer->mediaChanged(2, MafwContent(QUrl::fromLocalFile(files.at(2)).toString()));
         renderer->setState(MafwRenderer::Paused);
         QCOMPARE(marks(window), (QList<int>{none, none, int(KelMediaLabel::PlayStatusPause)}));
+
+        // The terminal's keys work in the window too.
+        takeCommands();
+        QTest::keyClick(&window, Qt::Key_Space);
+        QTest::keyClick(&window, Qt::Key_P);
+        QCOMPARE(takeCommands(),
+                 (QStringList{QStringLiteral("resume"), QStringLiteral("previous")}));
     }
 
     // A picture on the web, named by the playlist file, comes through the art loader.
@@ -150,10 +158,13 @@ private Q_SLOTS:
         QVERIFY2(corner.red() > 180 && corner.red() > corner.green() &&
                      corner.green() > corner.blue(),
                  qPrintable(corner.name()));
-        // Each of the sample's three rows has its texts and picture on it.
+        // The transport and each of the sample's three rows have their marks on them.
+        const int top = PlayerWindow::OverlayHeight + PlayerTransport::Height;
+        QVERIFY(colours(image, QRect(0, PlayerWindow::OverlayHeight, PlayerWindow::Width,
+                                     PlayerTransport::Height)) > 10);
         for (int row = 0; row < 3; ++row) {
-            const QRect area(0, PlayerWindow::OverlayHeight + row * PlayerWindow::RowHeight,
-                             PlayerWindow::Width, PlayerWindow::RowHeight);
+            const QRect area(0, top + row * PlayerWindow::RowHeight, PlayerWindow::Width,
+                             PlayerWindow::RowHeight);
             QVERIFY2(colours(image, area) > 10, qPrintable(QStringLiteral("row %1").arg(row)));
         }
     }

@@ -137,8 +137,7 @@ void MafwPlaylistFetcher::failNow(const QString& message)
 }
 
 void MafwPlaylistFetcher::interpret(const QByteArray& data, const QUrl& url,
-                                    const QString& mimeType, QList<QUrl>& entries,
-                                    MafwError& error) const
+                                    const QString& mimeType, QList<QUrl>& entries, MafwError& error)
 {
     MafwPlaylistParser::Report report;
     const QList<QUrl> parsed = MafwPlaylistParser::parse(data, url, mimeType, &report);
@@ -154,9 +153,11 @@ void MafwPlaylistFetcher::interpret(const QByteArray& data, const QUrl& url,
                                            .arg(url.toString());
     }
     int refused = 0;
-    for (const QUrl& entry : parsed) {
+    for (int i = 0; i < parsed.size(); ++i) {
+        const QUrl& entry = parsed.at(i);
         if (MafwPlaylistParser::isAllowedEntry(url, entry)) {
             entries << entry;
+            m_titles << report.titles.value(i);
         } else {
             ++refused;
         }
@@ -183,6 +184,7 @@ void MafwPlaylistFetcher::interpret(const QByteArray& data, const QUrl& url,
 void MafwPlaylistFetcher::fetch(const QUrl& url, const QString& mimeType)
 {
     abort();
+    m_titles.clear();
     m_url = url;
     m_mimeType = mimeType;
     QList<QUrl> entries;

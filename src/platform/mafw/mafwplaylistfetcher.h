@@ -8,6 +8,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 #include <QUrl>
 
 class QNetworkAccessManager;
@@ -43,6 +44,8 @@ public:
     // too slow, not a playlist, no entry) or NoPlayableEntry (the origin policy refused every
     // entry); NoError after entries.
     MafwError error() const { return m_error; }
+    // One per entry of the last finished(): the name the file gives it, else empty.
+    QStringList titles() const { return m_titles; }
 
     // Reads a whole regular file of at most MaxSize bytes; never waits on a named pipe or a
     // device. False with a readable reason otherwise.
@@ -59,7 +62,7 @@ private:
     void failNow(const QString& message);
     void dropReply();
     void interpret(const QByteArray& data, const QUrl& url, const QString& mimeType,
-                   QList<QUrl>& entries, MafwError& error) const;
+                   QList<QUrl>& entries, MafwError& error);
     bool takeData();
     void onMetaData();
     void onReplyFinished();
@@ -71,6 +74,7 @@ private:
     QUrl m_url;
     QString m_mimeType;
     MafwError m_error;
+    QStringList m_titles;
     int m_timeoutMs = DefaultTimeoutMs;
     int m_serial = 0;
 };

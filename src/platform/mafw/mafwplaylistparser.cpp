@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QTextCodec>
 
 #include <algorithm>
@@ -163,6 +164,27 @@ bool survivesAsPath(const QUrl& url)
                         [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
 }
 
+// "TitleN=value" in any case: the digits of N without leading zeros, and the value.
+bool plsTitle(const QStringRef& line, QString& number, QString& value)
+{
+    static const QLatin1String key("title");
+    if (!line.startsWith(key, Qt::CaseInsensitive)) {
+        return false;
+    }
+    const int equals = line.indexOf(QLatin1Char('='));
+    const QStringRef digits = line.mid(key.size(), equals - key.size()).trimmed();
+    if (equals < 0 || digits.isEmpty() ||
+        !std::all_of(digits.cbegin(), digits.cend(), [](QChar c) { return isAsciiDigit(c); })) {
+        return false;
+    }
+    number = digits.toString();
+    while (number.size() > 1 && number.startsWith(QLatin1Char('0'))) {
+        number.remove(0, 1);
+    }
+    value = line.mid(equals + 1).trimmed().toString();
+    return true;
+}
+
 // An entry: in a PLS file its number without leading zeros (numbers of any length compare by
 // length, then digits); its place in the file and its text.
 struct Numbered
@@ -170,6 +192,7 @@ struct Numbered
     QStringRef number;
     int place;
     QStringRef text;
+    QString title;
 };
 
 bool numberedBefore(const Numbered& a, const Numbered& b)
@@ -241,6 +264,7 @@ QList<QUrl> MafwPlaylistParser::parse(const QByteArray& data, const QUrl& base,
     }
     QStringRef number;
     QStringRef value;
+    QString titleNumber;
     Format format = Unknown;
     if (line.startsWith(QLatin1String("[playlist]"), Qt::CaseInsensitive)) {
         format = Pls;
@@ -266,18 +290,26 @@ QList<QUrl> MafwPlaylistParser::parse(const QByteArray& data, const QUrl& base,
     // The first MaxEntries entries, in order.
     std::vector<Numbered> taken;
     int seen = 0;
+    QString title;
+    QHash<QString, QString> plsTitles; // by number, bounded by the file's size
     for (FilledLines lines(text); lines.next(line);) {
         if (format == M3u) {
-            if (!line.startsWith(QLatin1Char('#')) && ++seen <= MaxEntries) {
-                taken.push_back({QStringRef(), seen, line});
+            if (line.startsWith(QLatin1String("#EXTINF:"))) {
+                const int comma = line.indexOf(QLatin1Char(','));
+                title = comma < 0 ? QString() : line.mid(comma + 1).trimmed().toString();
+            } else if (!line.startsWith(QLatin1Char('#')) && ++seen <= MaxEntries) {
+                taken.push_back({QStringRef(), seen, line, title});
+                title.clear();
             }
+        } else if (plsTitle(line, titleNumber, title)) {
+            plsTitles.insert(titleNumber, title);
         } else if (plsFileEntry(line, number, value) && !value.isEmpty()) {
             int zeros = 0;
             while (zeros + 1 < number.size() && number.at(zeros) == QLatin1Char('0')) {
                 ++zeros;
             }
             // Kept as a heap of the lowest numbers, its top the highest of them.
-            taken.push_back({number.mid(zeros), ++seen, value});
+            taken.push_back({number.mid(zeros), ++seen, value, QString()});
             std::push_heap(taken.begin(), taken.end(), numberedBefore);
             if (taken.size() > size_t(MaxEntries)) {
                 std::pop_heap(taken.begin(), taken.end(), numberedBefore);
@@ -298,6 +330,8 @@ QList<QUrl> MafwPlaylistParser::parse(const QByteArray& data, const QUrl& base,
         // A scheme alone ("file:") names nothing.
         if (url.isValid() && !url.isRelative() && !(url.path().isEmpty() && url.host().isEmpty())) {
             entries << url;
+            found.titles << (format == Pls ? plsTitles.value(entry.number.toString())
+                                           : entry.title);
         } else {
             ++found.unusable;
         }

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QStringList>
 #include <QUrl>
 
 // Reads and writes playlist files: PLS ("audio/x-scpls") and M3U/M3U8 ("audio/x-mpegurl",
@@ -26,6 +27,9 @@ public:
         int beyondLimit = 0;       // entries left out after MaxEntries
         int unusable = 0;          // entries that name nothing here: Windows drive paths, relative
                                    // entries without a base, malformed URLs
+        // One per returned entry: the name an M3U "#EXTINF:length,name" line or a PLS
+        // "TitleN=name" gives it, else empty.
+        QStringList titles;
     };
 
     // The format a MIME type names; Unknown for others.

@@ -6,6 +6,7 @@
 
 const QString MafwRenderer::MAFW_RENDERER_PROPERTY_POLICY_OVERRIDE =
     QStringLiteral("policy-override");
+const QString MafwRenderer::MAFW_RENDERER_PROPERTY_VOLUME = QStringLiteral("volume");
 
 MafwRenderer::MafwRenderer(const QString& uuid, const QString& name, QObject* parent)
     : QObject(parent), m_uuid(uuid), m_name(name)
@@ -84,6 +85,18 @@ bool MafwRenderer::assignPlaylist(MafwPlaylist*)
 bool MafwRenderer::requestPosition(QObject*, const char*)
 {
     return false;
+}
+double MafwRenderer::volume() const
+{
+    return FullVolume;
+}
+bool MafwRenderer::setVolume(double)
+{
+    return false;
+}
+QStringList MafwRenderer::supportedMimeTypes() const
+{
+    return {};
 }
 
 bool MafwRenderer::deliverPosition(QObject* receiver, const QByteArray& member, uint seconds)

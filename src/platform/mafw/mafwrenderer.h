@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QStringList>
 #include <QUrl>
 #include <QVariant>
 
@@ -53,6 +54,9 @@ public:
     // Name of the property by which the sound policy takes playback away (true) and gives it
     // back (false).
     static const QString MAFW_RENDERER_PROPERTY_POLICY_OVERRIDE;
+    // Extension: reported with mafwPropertyChanged() when the volume changes (a double).
+    static const QString MAFW_RENDERER_PROPERTY_VOLUME;
+    static constexpr double FullVolume = 1.0;
 
     MafwRenderer(const QString& uuid, const QString& name, QObject* parent = nullptr);
     ~MafwRenderer() override;
@@ -78,6 +82,14 @@ public:
     // invoking member (in SLOT() encoding, e.g. "1updatePosition(uint)") on receiver with the
     // position in whole seconds.
     virtual bool requestPosition(QObject* receiver, const char* member);
+
+    // Extension: the output volume, linear from 0 (silent) to FullVolume, kept across items.
+    // A renderer without a volume control stays at FullVolume and refuses changes (false).
+    // An accepted change is reported with MAFW_RENDERER_PROPERTY_VOLUME.
+    virtual double volume() const;
+    virtual bool setVolume(double volume);
+    // Extension: the MIME types of media the renderer can decode; empty when it cannot tell.
+    virtual QStringList supportedMimeTypes() const;
 
     // Whether a renderer may report a change from one state to the other. Debug builds
     // check every report of every renderer against it.

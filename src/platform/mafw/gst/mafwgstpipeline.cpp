@@ -204,7 +204,8 @@ GstElement* MafwGstPipeline::element()
         return nullptr;
     }
     gst_object_ref_sink(m_playbin);
-    g_object_set(m_playbin, "audio-sink", makeAudioSink(), "video-sink", makeVideoSink(), nullptr);
+    g_object_set(m_playbin, "audio-sink", makeAudioSink(), "video-sink", makeVideoSink(), "volume",
+                 m_volume, nullptr);
     g_signal_connect(m_playbin, "about-to-finish", G_CALLBACK(MafwGstPipelineHooks::aboutToFinish),
                      this);
     g_signal_connect(m_playbin, "deep-element-added",
@@ -213,6 +214,14 @@ GstElement* MafwGstPipeline::element()
     gst_bus_set_sync_handler(bus, MafwGstPipelineHooks::busSync, this, nullptr);
     gst_object_unref(bus);
     return m_playbin;
+}
+
+void MafwGstPipeline::setVolume(double volume)
+{
+    m_volume = qBound(0.0, volume, 1.0);
+    if (m_playbin) {
+        g_object_set(m_playbin, "volume", m_volume, nullptr);
+    }
 }
 
 bool MafwGstPipeline::event(QEvent* event)

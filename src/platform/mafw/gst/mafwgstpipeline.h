@@ -32,6 +32,9 @@ public:
 
     // The playbin, made on first use; null when GStreamer has none.
     GstElement* element();
+    // The playbin's linear volume (0 to 1), kept for the playbin made later.
+    double volume() const { return m_volume; }
+    void setVolume(double volume);
 
     // Stops the stream (to NULL when releasing, else READY) and forgets everything about it.
     void reset(bool release);
@@ -106,6 +109,7 @@ private:
     QByteArray handedUriOf(GstMessage* message) const;
 
     GstElement* m_playbin = nullptr;
+    double m_volume = 1.0;
     std::atomic<int> m_generation{0};            // bumped when the stream is reset
     std::atomic<MafwGstOffer*> m_offer{nullptr}; // taken by the streaming thread
     Target m_target = TargetPlaying;

@@ -2,6 +2,9 @@
 #include "mafwgstrenderer.h"
 
 #include "mafwgstlogging_p.h"
+
+#include <QHash>
+#include <gst/gst.h>
 #include <mafwplaylistfetcher.h>
 
 #include <mafwplaylist.h>
@@ -357,6 +360,64 @@ void MafwGstRenderer::onPlaylistContentsChanged()
         reportMedia();
     }
     publishNext();
+}
+
+QStringList MafwGstRenderer::supportedMimeTypes() const
+{
+    // GStreamer names some formats by its own caps; files are known by these types.
+    static const QHash<QString, QStringList> fileTypes = {
+        {QStringLiteral("application/ogg"),
+         {QStringLiteral("audio/ogg"), QStringLiteral("video/ogg")}},
+        {QStringLiteral("audio/x-flac"), {QStringLiteral("audio/flac")}},
+        {QStringLiteral("audio/x-opus"), {QStringLiteral("audio/opus")}},
+        {QStringLiteral("audio/x-wav"), {QStringLiteral("audio/wav")}},
+        {QStringLiteral("audio/x-m4a"), {QStringLiteral("audio/mp4")}},
+    };
+    QStringList types;
+    GList* factories = gst_element_factory_list_get_elements(
+        GST_ELEMENT_FACTORY_TYPE_DECODER | GST_ELEMENT_FACTORY_TYPE_DEMUXER, GST_RANK_MARGINAL);
+    for (GList* f = factories; f; f = f->next) {
+        const GList* pads =
+            gst_element_factory_get_static_pad_templates(GST_ELEMENT_FACTORY(f->data));
+        for (; pads; pads = pads->next) {
+            auto* pad = static_cast<GstStaticPadTemplate*>(pads->data);
+            if (pad->direction != GST_PAD_SINK) {
+                continue;
+            }
+            GstCaps* caps = gst_static_caps_get(&pad->static_caps);
+            for (guint i = 0; i < gst_caps_get_size(caps); ++i) {
+                const QString name =
+                    QString::fromUtf8(gst_structure_get_name(gst_caps_get_structure(caps, i)));
+                if (name.startsWith(QLatin1String("audio/")) ||
+                    name.startsWith(QLatin1String("video/")) || fileTypes.contains(name)) {
+                    types << name << fileTypes.value(name);
+                }
+            }
+            gst_caps_unref(caps);
+        }
+    }
+    gst_plugin_feature_list_free(factories);
+    types.removeDuplicates();
+    types.sort();
+    return types;
+}
+
+double MafwGstRenderer::volume() const
+{
+    return m_pipeline->volume();
+}
+
+bool MafwGstRenderer::setVolume(double volume)
+{
+    if (!(volume >= 0.0)) {
+        return false; // NaN or below silence
+    }
+    const double before = m_pipeline->volume();
+    m_pipeline->setVolume(volume);
+    if (m_pipeline->volume() != before) {
+        Q_EMIT mafwPropertyChanged(MAFW_RENDERER_PROPERTY_VOLUME, m_pipeline->volume());
+    }
+    return true;
 }
 
 bool MafwGstRenderer::requestPosition(QObject* receiver, const char* member)

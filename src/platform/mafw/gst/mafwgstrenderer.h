@@ -46,6 +46,9 @@ public:
     bool seekTo(int seconds, SeekMode mode = SeekAbsolute) override;
     bool assignPlaylist(MafwPlaylist* playlist) override;
     bool requestPosition(QObject* receiver, const char* member) override;
+    double volume() const override;
+    bool setVolume(double volume) override;
+    QStringList supportedMimeTypes() const override;
 
     State state() const { return m_state; }
     qulonglong pipelineHandle();
