@@ -2,7 +2,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+#include <QStringDecoder>
+#else
 #include <QTextCodec>
+#endif
 
 #include <algorithm>
 #include <vector>
@@ -22,7 +26,7 @@ bool isAsciiDigit(QChar c)
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-bool allAsciiDigits(const QStringRef& text)
+bool allAsciiDigits(const QStringView& text)
 {
     return !text.isEmpty() && std::all_of(text.cbegin(), text.cend(), isAsciiDigit);
 }
@@ -47,7 +51,7 @@ bool hasScheme(const QString& entry)
 }
 
 // "FileN=value" in any case, with spaces around "=": the digits of N and the value.
-bool plsFileEntry(const QStringRef& line, QStringRef& number, QStringRef& value)
+bool plsFileEntry(const QStringView& line, QStringView& number, QStringView& value)
 {
     static const QLatin1String key("file");
     if (!line.startsWith(key, Qt::CaseInsensitive)) {
@@ -69,14 +73,14 @@ bool plsFileEntry(const QStringRef& line, QStringRef& number, QStringRef& value)
 }
 
 // A line that a PLS file may hold: a key it knows, a section or a comment.
-bool isPlsLine(const QStringRef& line)
+bool isPlsLine(const QStringView& line)
 {
     if (line.startsWith(QLatin1Char('[')) || line.startsWith(QLatin1Char(';')) ||
         line.startsWith(QLatin1Char('#'))) {
         return true;
     }
     const int equals = line.indexOf(QLatin1Char('='));
-    const QStringRef key = line.left(equals).trimmed();
+    const QStringView key = line.left(equals).trimmed();
     if (equals < 0) {
         return false;
     }
@@ -95,7 +99,7 @@ class FilledLines
 {
 public:
     explicit FilledLines(const QString& text) : m_text(text) {}
-    bool next(QStringRef& line)
+    bool next(QStringView& line)
     {
         while (m_start <= m_text.size()) {
             int end = m_start;
@@ -103,7 +107,7 @@ public:
                    m_text.at(end) != QLatin1Char('\r')) {
                 ++end;
             }
-            line = m_text.midRef(m_start, end - m_start).trimmed();
+            line = QStringView(m_text).mid(m_start, end - m_start).trimmed();
             m_start = end + 1;
             if (!line.isEmpty()) {
                 return true;
@@ -167,9 +171,9 @@ bool survivesAsPath(const QUrl& url)
 // length, then digits); its place in the file and its text.
 struct Numbered
 {
-    QStringRef number;
+    QStringView number;
     int place;
-    QStringRef text;
+    QStringView text;
 };
 
 bool numberedBefore(const Numbered& a, const Numbered& b)
@@ -200,6 +204,18 @@ MafwPlaylistParser::Format MafwPlaylistParser::formatOf(const QString& mimeType)
 QString MafwPlaylistParser::decode(const QByteArray& data)
 {
     QString text;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    // Stand-in on Qt 6 until the version-neutral decoder replaces both branches.
+    if (const auto marked = QStringConverter::encodingForData(data)) {
+        text = QStringDecoder(*marked).decode(data); // drops the mark
+    } else {
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        text = utf8.decode(data);
+        if (utf8.hasError()) {
+            return QString::fromLatin1(data);
+        }
+    }
+#else
     if (QTextCodec* marked = QTextCodec::codecForUtfText(data, nullptr)) {
         text = marked->toUnicode(data); // drops the mark
     } else {
@@ -209,6 +225,7 @@ QString MafwPlaylistParser::decode(const QByteArray& data)
             return QString::fromLatin1(data);
         }
     }
+#endif
     // Unpaired surrogates and noncharacters name nothing and would not survive a URL.
     for (int i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
@@ -231,7 +248,7 @@ QList<QUrl> MafwPlaylistParser::parse(const QByteArray& data, const QUrl& base,
     Report& found = report ? *report : local;
     found = Report();
     const QString text = decode(data);
-    QStringRef line;
+    QStringView line;
     if (!FilledLines(text).next(line)) {
         return {};
     }
@@ -239,8 +256,8 @@ QList<QUrl> MafwPlaylistParser::parse(const QByteArray& data, const QUrl& base,
         found.notAPlaylist = true;
         return {};
     }
-    QStringRef number;
-    QStringRef value;
+    QStringView number;
+    QStringView value;
     Format format = Unknown;
     if (line.startsWith(QLatin1String("[playlist]"), Qt::CaseInsensitive)) {
         format = Pls;
@@ -269,7 +286,7 @@ QList<QUrl> MafwPlaylistParser::parse(const QByteArray& data, const QUrl& base,
     for (FilledLines lines(text); lines.next(line);) {
         if (format == M3u) {
             if (!line.startsWith(QLatin1Char('#')) && ++seen <= MaxEntries) {
-                taken.push_back({QStringRef(), seen, line});
+                taken.push_back({QStringView(), seen, line});
             }
         } else if (plsFileEntry(line, number, value) && !value.isEmpty()) {
             int zeros = 0;
