@@ -7,6 +7,8 @@
 # Variables: BUILD_DIR, QT_MAJOR, WORK_DIR, SOURCE_DIR, CXX, CXX_LAUNCHER, EXTRA_FLAGS (a
 # ;-list), PEER_BUILD_DIR (optional).
 
+cmake_policy(VERSION 3.16)
+
 function(run what)
     execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out
         ERROR_VARIABLE out)
