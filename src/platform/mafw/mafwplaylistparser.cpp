@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int Utf8Mib = 106;
-
 bool isAsciiLetter(QChar c)
 {
     return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
@@ -219,6 +217,7 @@ QString MafwPlaylistParser::decode(const QByteArray& data)
     if (QTextCodec* marked = QTextCodec::codecForUtfText(data, nullptr)) {
         text = marked->toUnicode(data); // drops the mark
     } else {
+        constexpr int Utf8Mib = 106;
         QTextCodec::ConverterState state;
         text = QTextCodec::codecForMib(Utf8Mib)->toUnicode(data.constData(), data.size(), &state);
         if (state.invalidChars > 0 || state.remainingChars > 0) {
