@@ -3,12 +3,11 @@
 
 #include "kelmoraglobal.h"
 
+#include <mprogressindicator.h>
 #include <mwidgetmodel.h>
 
+#include <QPixmap>
 #include <QString>
-
-class MProgressIndicator;
-class QPixmap;
 
 // The strings of an overlay label's model.
 class KELMORA_EXPORT KelOverlayLabelModelData

@@ -25,8 +25,8 @@ public:
     bool canRaise() const;
     bool hasTrackList() const { return false; }
     QString identity() const;
-    // The installed kelmora-player.desktop.
-    QString desktopEntry() const { return QStringLiteral("kelmora-player"); }
+    // The installed desktop file, named after the program.
+    QString desktopEntry() const { return QStringLiteral(KELMORA_PLAYER_NAME); }
     QStringList supportedUriSchemes() const;
     QStringList supportedMimeTypes() const;
 

@@ -148,7 +148,7 @@ namespace {
 // QVariant cannot compare object paths; their text can.
 QVariant comparable(const QVariant& value)
 {
-    if (value.type() == QVariant::Map) {
+    if (value.userType() == QMetaType::QVariantMap) {
         QVariantMap map = value.toMap();
         for (auto it = map.begin(); it != map.end(); ++it) {
             if (it.value().userType() == qMetaTypeId<QDBusObjectPath>()) {

@@ -124,8 +124,13 @@ private Q_SLOTS:
                         SLOT(onState(MafwRenderer::State)), Qt::QueuedConnection));
         QVERIFY(connect(&renderer, SIGNAL(error(MafwError)), &receiver, SLOT(onError(MafwError)),
                         Qt::QueuedConnection));
-        QVERIFY(QMetaType::type("MafwContent") != QMetaType::UnknownType);
-        QVERIFY(QMetaType::type("MafwPlaylist*") != QMetaType::UnknownType);
+        for (const char* name : {"MafwContent", "MafwPlaylist*"}) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+            QVERIFY2(QMetaType::fromName(name).isValid(), name);
+#else
+            QVERIFY2(QMetaType::type(name) != QMetaType::UnknownType, name);
+#endif
+        }
         renderer.setState(MafwRenderer::Transitioning);
         Q_EMIT renderer.error(MafwError(MafwError::MissingDecoder, QStringLiteral("m")));
         QVERIFY(receiver.states.isEmpty());

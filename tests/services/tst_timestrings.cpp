@@ -44,6 +44,9 @@ private Q_SLOTS:
     {
         QFETCH(int, seconds);
         QString expected = QString::fromLatin1(QTest::currentDataTag());
+        if (expected.startsWith(QLatin1Char('-'))) { // Qt 6's Arabic sign is a mark and '-'
+            expected.replace(0, 1, QLocale().negativeSign());
+        }
         for (QChar& c : expected) { // in the locale's digits and group separator
             if (QLocale().language() == QLocale::Arabic && (c.isDigit() || c == QLatin1Char(','))) {
                 c = c.isDigit() ? QChar(0x0660 + c.digitValue()) : QChar(0x066C);

@@ -3,14 +3,16 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+#include <QStringDecoder>
+#else
 #include <QTextCodec>
+#endif
 
 #include <algorithm>
 #include <vector>
 
 namespace {
-
-constexpr int Utf8Mib = 106;
 
 bool isAsciiLetter(QChar c)
 {
@@ -23,7 +25,7 @@ bool isAsciiDigit(QChar c)
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-bool allAsciiDigits(const QStringRef& text)
+bool allAsciiDigits(const QStringView& text)
 {
     return !text.isEmpty() && std::all_of(text.cbegin(), text.cend(), isAsciiDigit);
 }
@@ -48,7 +50,7 @@ bool hasScheme(const QString& entry)
 }
 
 // "FileN=value" in any case, with spaces around "=": the digits of N and the value.
-bool plsFileEntry(const QStringRef& line, QStringRef& number, QStringRef& value)
+bool plsFileEntry(const QStringView& line, QStringView& number, QStringView& value)
 {
     static const QLatin1String key("file");
     if (!line.startsWith(key, Qt::CaseInsensitive)) {
@@ -70,14 +72,14 @@ bool plsFileEntry(const QStringRef& line, QStringRef& number, QStringRef& value)
 }
 
 // A line that a PLS file may hold: a key it knows, a section or a comment.
-bool isPlsLine(const QStringRef& line)
+bool isPlsLine(const QStringView& line)
 {
     if (line.startsWith(QLatin1Char('[')) || line.startsWith(QLatin1Char(';')) ||
         line.startsWith(QLatin1Char('#'))) {
         return true;
     }
     const int equals = line.indexOf(QLatin1Char('='));
-    const QStringRef key = line.left(equals).trimmed();
+    const QStringView key = line.left(equals).trimmed();
     if (equals < 0) {
         return false;
     }
@@ -96,7 +98,7 @@ class FilledLines
 {
 public:
     explicit FilledLines(const QString& text) : m_text(text) {}
-    bool next(QStringRef& line)
+    bool next(QStringView& line)
     {
         while (m_start <= m_text.size()) {
             int end = m_start;
@@ -104,7 +106,7 @@ public:
                    m_text.at(end) != QLatin1Char('\r')) {
                 ++end;
             }
-            line = m_text.midRef(m_start, end - m_start).trimmed();
+            line = QStringView(m_text).mid(m_start, end - m_start).trimmed();
             m_start = end + 1;
             if (!line.isEmpty()) {
                 return true;
@@ -165,14 +167,14 @@ bool survivesAsPath(const QUrl& url)
 }
 
 // "TitleN=value" in any case: the digits of N without leading zeros, and the value.
-bool plsTitle(const QStringRef& line, QString& number, QString& value)
+bool plsTitle(QStringView line, QString& number, QString& value)
 {
     static const QLatin1String key("title");
     if (!line.startsWith(key, Qt::CaseInsensitive)) {
         return false;
     }
     const int equals = line.indexOf(QLatin1Char('='));
-    const QStringRef digits = line.mid(key.size(), equals - key.size()).trimmed();
+    const QStringView digits = line.mid(key.size(), equals - key.size()).trimmed();
     if (equals < 0 || digits.isEmpty() ||
         !std::all_of(digits.cbegin(), digits.cend(), [](QChar c) { return isAsciiDigit(c); })) {
         return false;
@@ -189,9 +191,9 @@ bool plsTitle(const QStringRef& line, QString& number, QString& value)
 // length, then digits); its place in the file and its text.
 struct Numbered
 {
-    QStringRef number;
+    QStringView number;
     int place;
-    QStringRef text;
+    QStringView text;
     QString title;
 };
 
@@ -223,15 +225,29 @@ MafwPlaylistParser::Format MafwPlaylistParser::formatOf(const QString& mimeType)
 QString MafwPlaylistParser::decode(const QByteArray& data)
 {
     QString text;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    // Stand-in on Qt 6 until the version-neutral decoder replaces both branches.
+    if (const auto marked = QStringConverter::encodingForData(data)) {
+        text = QStringDecoder(*marked).decode(data); // drops the mark
+    } else {
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        text = utf8.decode(data);
+        if (utf8.hasError()) {
+            return QString::fromLatin1(data);
+        }
+    }
+#else
     if (QTextCodec* marked = QTextCodec::codecForUtfText(data, nullptr)) {
         text = marked->toUnicode(data); // drops the mark
     } else {
+        constexpr int Utf8Mib = 106;
         QTextCodec::ConverterState state;
         text = QTextCodec::codecForMib(Utf8Mib)->toUnicode(data.constData(), data.size(), &state);
         if (state.invalidChars > 0 || state.remainingChars > 0) {
             return QString::fromLatin1(data);
         }
     }
+#endif
     // Unpaired surrogates and noncharacters name nothing and would not survive a URL.
     for (int i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
@@ -254,7 +270,7 @@ QList<QUrl> MafwPlaylistParser::parse(const QByteArray& data, const QUrl& base,
     Report& found = report ? *report : local;
     found = Report();
     const QString text = decode(data);
-    QStringRef line;
+    QStringView line;
     if (!FilledLines(text).next(line)) {
         return {};
     }
@@ -262,8 +278,8 @@ QList<QUrl> MafwPlaylistParser::parse(const QByteArray& data, const QUrl& base,
         found.notAPlaylist = true;
         return {};
     }
-    QStringRef number;
-    QStringRef value;
+    QStringView number;
+    QStringView value;
     QString titleNumber;
     Format format = Unknown;
     if (line.startsWith(QLatin1String("[playlist]"), Qt::CaseInsensitive)) {
@@ -298,7 +314,7 @@ QList<QUrl> MafwPlaylistParser::parse(const QByteArray& data, const QUrl& base,
                 const int comma = line.indexOf(QLatin1Char(','));
                 title = comma < 0 ? QString() : line.mid(comma + 1).trimmed().toString();
             } else if (!line.startsWith(QLatin1Char('#')) && ++seen <= MaxEntries) {
-                taken.push_back({QStringRef(), seen, line, title});
+                taken.push_back({QStringView(), seen, line, title});
                 title.clear();
             }
         } else if (plsTitle(line, titleNumber, title)) {

@@ -141,17 +141,17 @@ QVariant convert(const QString& value, const QMetaProperty& property)
 {
     const QStringList parts =
         value.simplified().remove(QStringLiteral("px")).split(QLatin1Char(' '));
-    switch (int(property.type())) {
-    case QVariant::Size:
+    switch (property.userType()) {
+    case QMetaType::QSize:
         return parts.size() == 2 ? QVariant(QSize(parts[0].toInt(), parts[1].toInt())) : QVariant();
-    case QVariant::SizeF:
+    case QMetaType::QSizeF:
         return parts.size() == 2 ? QVariant(QSizeF(parts[0].toDouble(), parts[1].toDouble()))
                                  : QVariant();
-    case QVariant::Color: {
+    case QMetaType::QColor: {
         const QColor color(value);
         return color.isValid() ? QVariant(color) : QVariant();
     }
-    case QVariant::Int: {
+    case QMetaType::Int: {
         bool ok = false;
         const int number = parts.value(0).toInt(&ok);
         return ok ? QVariant(number) : QVariant();
@@ -162,14 +162,18 @@ QVariant convert(const QString& value, const QMetaProperty& property)
         const double number = parts.value(0).toDouble(&ok);
         return ok ? QVariant(number) : QVariant();
     }
-    case QVariant::Bool:
+    case QMetaType::Bool:
         if (value == QLatin1String("true") || value == QLatin1String("false")) {
             return value == QLatin1String("true");
         }
         return QVariant();
     default: {
         QVariant converted(value);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+        return converted.convert(property.metaType()) ? converted : QVariant();
+#else
         return converted.convert(property.userType()) ? converted : QVariant();
+#endif
     }
     }
 }

@@ -20,6 +20,13 @@ bool MafwGstRendererPlugin::initialize(MafwRegistry* registry)
         return false;
     }
     gst_pb_utils_init();
+    // The DirectFB sink crashes its process where no DirectFB display exists (any desktop), and
+    // the automatic video sink tries it last: keep it out of that choice.
+    if (GstPluginFeature* directFb =
+            gst_registry_lookup_feature(gst_registry_get(), "dfbvideosink")) {
+        gst_plugin_feature_set_rank(directFb, GST_RANK_NONE);
+        gst_object_unref(directFb);
+    }
     bool added = registry->addRenderer(new MafwGstRenderer(
         QStringLiteral("mafw_gst_renderer"), QStringLiteral("GStreamer renderer"), this));
     added &= registry->addRenderer(
