@@ -63,9 +63,9 @@ private Q_SLOTS:
         QTest::newRow("no base: only rooted paths and urls")
             << QByteArray("a.ogg\n../b.ogg\n/abs/c.ogg\nhttp://s/d\n") << ""
             << "" << QStringList({"file:///abs/c.ogg", "http://s/d"});
-        QTest::newRow("local names keep # and %")
+        QTest::newRow("local names keep #, decode % when no such file")
             << QByteArray("a#1 %41.ogg\n../up.ogg\n") << "file:///m/d/l.m3u"
-            << "" << QStringList({"file:///m/d/a%231 %2541.ogg", "file:///m/up.ogg"});
+            << "" << QStringList({"file:///m/d/a%231 A.ogg", "file:///m/up.ogg"});
     }
     void parse()
     {

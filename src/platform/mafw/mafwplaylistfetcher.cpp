@@ -136,10 +136,15 @@ void MafwPlaylistFetcher::failNow(const QString& message)
     finishNow({}, MafwError(MafwError::PlaylistUnreadable, message));
 }
 
-void MafwPlaylistFetcher::interpret(const QByteArray& data, const QUrl& url,
-                                    const QString& mimeType, QList<QUrl>& entries,
-                                    MafwError& error) const
+int MafwPlaylistFetcher::refusedBefore(int entry) const
 {
+    return m_refusedBefore.value(entry);
+}
+
+void MafwPlaylistFetcher::interpret(const QByteArray& data, const QUrl& url,
+                                    const QString& mimeType, QList<QUrl>& entries, MafwError& error)
+{
+    m_refusedBefore.clear();
     MafwPlaylistParser::Report report;
     const QList<QUrl> parsed = MafwPlaylistParser::parse(data, url, mimeType, &report);
     if (report.notAPlaylist) {
@@ -154,11 +159,14 @@ void MafwPlaylistFetcher::interpret(const QByteArray& data, const QUrl& url,
                                            .arg(url.toString());
     }
     int refused = 0;
+    int run = 0;
     for (const QUrl& entry : parsed) {
         if (MafwPlaylistParser::isAllowedEntry(url, entry)) {
             entries << entry;
+            m_refusedBefore << std::exchange(run, 0);
         } else {
             ++refused;
+            ++run;
         }
     }
     if (refused > 0) {

@@ -44,6 +44,10 @@ public:
     // entry); NoError after entries.
     MafwError error() const { return m_error; }
 
+    // How many entries the origin policy refused right before entry (an index into the
+    // entries of the last finished()): they count as dead entries.
+    int refusedBefore(int entry) const;
+
     // Reads a whole regular file of at most MaxSize bytes; never waits on a named pipe or a
     // device. False with a readable reason otherwise.
     static bool readLocalFile(const QString& path, QByteArray& data, QString& reason);
@@ -59,7 +63,7 @@ private:
     void failNow(const QString& message);
     void dropReply();
     void interpret(const QByteArray& data, const QUrl& url, const QString& mimeType,
-                   QList<QUrl>& entries, MafwError& error) const;
+                   QList<QUrl>& entries, MafwError& error);
     bool takeData();
     void onMetaData();
     void onReplyFinished();
@@ -71,6 +75,7 @@ private:
     QUrl m_url;
     QString m_mimeType;
     MafwError m_error;
+    QList<int> m_refusedBefore; // per entry of the last fetch
     int m_timeoutMs = DefaultTimeoutMs;
     int m_serial = 0;
 };
