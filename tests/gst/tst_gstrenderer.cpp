@@ -14,6 +14,7 @@
 #include <QtTest>
 
 #include <gst/gst.h>
+#include <sys/stat.h>
 
 namespace {
 const int Timeout = 15000;
@@ -96,14 +97,19 @@ private Q_SLOTS:
         writeFile(QStringLiteral("garbage.wav"), garbage);
         writeFile(QStringLiteral("mirrors.pls"),
                   QStringLiteral("[playlist]\nFile1=%1\nFile2=%2\nNumberOfEntries=2\n")
-                      .arg(media(QStringLiteral("missing.wav")).toString(),
+                      .arg(media(QStringLiteral("fifo.ogg")).toString(),
                            media(QStringLiteral("tone1.wav")).toString())
                       .toUtf8());
+        QVERIFY(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo.ogg"))).constData(),
+                         0600) == 0);
+        QVERIFY(QImage(8, 8, QImage::Format_RGB32).save(dir.filePath(QStringLiteral("cover.png"))));
         writeFile(QStringLiteral("dead.m3u"), "#EXTM3U\nnothere1.wav\nnothere2.wav\n");
 
         QVERIFY(server.listen());
         server.addRoute(QStringLiteral("/tone.wav"),
                         {readFile(QStringLiteral("tone1.wav")), "audio/x-wav"});
+        server.addRoute(QStringLiteral("/tone.ogg"),
+                        {readFile(QStringLiteral("tone.ogg")), "audio/ogg"});
         server.addRoute(QStringLiteral("/live.ogg"),
                         {readFile(QStringLiteral("tone.ogg")), "audio/ogg", 200, true});
         server.addRoute(
@@ -217,6 +223,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("what");
         QTest::addColumn<int>("code");
         QTest::newRow("not media") << "garbage.wav" << int(MafwError::NotAMediaFile);
+        // Never opened: the file source would block on a named pipe.
+        QTest::newRow("named pipe") << "fifo.ogg" << int(MafwError::ResourceNotReadable);
+        QTest::newRow("folder") << "." << int(MafwError::ResourceNotReadable);
+        QTest::newRow("missing") << "missing.ogg" << int(MafwError::ResourceNotFound);
+        QTest::newRow("image") << "cover.png" << int(MafwError::NotAMediaFile);
         QTest::newRow("http 404") << "http:/none.wav" << int(MafwError::ResourceNotFound);
         QTest::newRow("refused") << "refused" << int(MafwError::ServerUnreachable);
         QTest::newRow("live stream ends") << "http:/live.ogg" << int(MafwError::StreamEnded);
@@ -261,6 +272,54 @@ private Q_SLOTS:
         if (code != MafwError::ConnectionLost) { // a cut body may have begun to play
             QCOMPARE(journal.contains(QStringLiteral("state1")), code == MafwError::StreamEnded);
         }
+    }
+
+    // A server that ignores Range (no "Accept-Ranges: bytes") plays, is not seekable, and a
+    // seek is refused with a passing error.
+    void serverWithoutRanges()
+    {
+        MafwRenderer* r = gst();
+        QSignalSpy errors(r, &MafwRenderer::error);
+        QSignalSpy metadata(r, &MafwRenderer::metadataChanged);
+        QSignalSpy completed(r, &MafwRenderer::playbackCompleted);
+        r->playUri(server.url(QStringLiteral("/tone.ogg")));
+        QVERIFY(QTest::qWaitFor(
+            [&]() {
+                return std::any_of(metadata.cbegin(), metadata.cend(), [](const auto& args) {
+                    return args.at(0).toString() == QLatin1String("is-seekable");
+                });
+            },
+            Timeout));
+        for (const QList<QVariant>& args : qAsConst(metadata)) {
+            if (args.at(0).toString() == QLatin1String("is-seekable")) {
+                QCOMPARE(args.at(1).value<QList<QVariant>>().value(0).toBool(), false);
+            }
+        }
+        QVERIFY(r->seekTo(2));
+        QVERIFY(completed.wait(Timeout));
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(errors.first().at(0).value<MafwError>().code(), MafwError::TransientError);
+    }
+
+    // An HLS playlist is one item that GStreamer plays whole, not a list of segments.
+    void hlsPlaysWhole()
+    {
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("hls")));
+        QVERIFY(MediaFactory::encode(
+            QStringLiteral("audiotestsrc num-buffers=50 samplesperbuffer=441 ! audioconvert ! "
+                           "lamemp3enc ! mpegaudioparse ! mpegtsmux ! hlssink "
+                           "location=\"%1/seg%d.ts\" playlist-location=\"%1/list.m3u8\""),
+            dir.filePath(QStringLiteral("hls"))));
+        MafwRenderer* r = gst();
+        QSignalSpy items(r, &MafwRenderer::mediaChanged);
+        QSignalSpy errors(r, &MafwRenderer::error);
+        QSignalSpy completed(r, &MafwRenderer::playbackCompleted);
+        const QUrl list = media(QStringLiteral("hls/list.m3u8"));
+        r->playPlaylistUri(list, QStringLiteral("application/vnd.apple.mpegurl"));
+        QVERIFY(completed.wait(Timeout));
+        QCOMPARE(errors.size(), 0);
+        QCOMPARE(items.size(), 1);
+        QCOMPARE(items.first().at(1).value<MafwContent>().uuid(), list.toString());
     }
 
     // A playlist file of dead entries is given up after 20 in a row, with one error.
@@ -333,7 +392,6 @@ private Q_SLOTS:
                                                     "filesink location=\"%1\""),
                                      dir.filePath(QStringLiteral("c.flac"))));
         writeFile(QStringLiteral("text.mp3"), "Not audio at all, just words.\n");
-        QImage(8, 8, QImage::Format_RGB32).save(dir.filePath(QStringLiteral("cover.png")));
         writeFile(QStringLiteral("empty.wav"), {});
         writeFile(QStringLiteral("cut.flac"), readFile(QStringLiteral("c.flac")).left(1000));
         MafwRenderer* r = gst();

@@ -111,6 +111,57 @@ bool worthHandingOver(const QByteArray& uri)
     return !type.isEmpty() && !type.startsWith("text/") && !type.startsWith("image/");
 }
 
+// A server that does not say it accepts byte ranges answers a range request with the whole
+// body again, which fails the stream: its source then refuses seeks and says it cannot seek.
+const char* const NoRanges = "kelmora-no-ranges";
+
+gboolean acceptsBytes(GQuark field, const GValue* value, gpointer data)
+{
+    if (g_ascii_strcasecmp(g_quark_to_string(field), "Accept-Ranges") == 0 &&
+        G_VALUE_HOLDS_STRING(value) && g_strrstr(g_value_get_string(value), "bytes")) {
+        *static_cast<bool*>(data) = true;
+    }
+    return TRUE;
+}
+
+GstPadProbeReturn watchHeaders(GstPad* pad, GstPadProbeInfo* info, gpointer)
+{
+    const GstStructure* headers = gst_event_get_structure(GST_PAD_PROBE_INFO_EVENT(info));
+    if (headers && gst_structure_has_name(headers, "http-headers")) {
+        const GValue* response = gst_structure_get_value(headers, "response-headers");
+        bool ranges = false;
+        if (response && GST_VALUE_HOLDS_STRUCTURE(response)) {
+            gst_structure_foreach(gst_value_get_structure(response), acceptsBytes, &ranges);
+        }
+        g_object_set_data(G_OBJECT(pad), NoRanges, GINT_TO_POINTER(ranges ? 0 : 1));
+    }
+    return GST_PAD_PROBE_OK;
+}
+
+GstPadProbeReturn refuseSeeks(GstPad* pad, GstPadProbeInfo* info, gpointer)
+{
+    if (!g_object_get_data(G_OBJECT(pad), NoRanges)) {
+        return GST_PAD_PROBE_OK;
+    }
+    if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_QUERY_UPSTREAM) {
+        GstQuery* query = GST_PAD_PROBE_INFO_QUERY(info);
+        if (GST_QUERY_TYPE(query) != GST_QUERY_SEEKING) {
+            return GST_PAD_PROBE_OK;
+        }
+        GstFormat format = GST_FORMAT_BYTES;
+        gst_query_parse_seeking(query, &format, nullptr, nullptr, nullptr);
+        gst_query_set_seeking(query, format, FALSE, 0, -1);
+        return GST_PAD_PROBE_HANDLED;
+    }
+    GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+    if (GST_EVENT_TYPE(event) != GST_EVENT_SEEK) {
+        return GST_PAD_PROBE_OK;
+    }
+    gst_event_unref(event);
+    GST_PAD_PROBE_INFO_FLOW_RETURN(info) = GST_FLOW_NOT_SUPPORTED;
+    return GST_PAD_PROBE_HANDLED;
+}
+
 GstElement* sinkFromDescription(const QByteArray& description)
 {
     GError* error = nullptr;
@@ -246,6 +297,16 @@ struct MafwGstPipelineHooks
             const auto* self = static_cast<MafwGstPipeline*>(data);
             g_object_set(element, "timeout", guint(self->m_stallTimeout.load()), "retries", 0,
                          nullptr);
+            GstPad* pad = gst_element_get_static_pad(element, "src");
+            if (pad) {
+                gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, watchHeaders, nullptr,
+                                  nullptr);
+                gst_pad_add_probe(pad,
+                                  GstPadProbeType(GST_PAD_PROBE_TYPE_EVENT_UPSTREAM |
+                                                  GST_PAD_PROBE_TYPE_QUERY_UPSTREAM),
+                                  refuseSeeks, nullptr, nullptr);
+                gst_object_unref(pad);
+            }
         }
         // The sound server's role: its cork-on-phone-call rule applies to music streams.
         if (g_object_class_find_property(G_OBJECT_GET_CLASS(element), "stream-properties")) {
