@@ -306,8 +306,10 @@ MafwError MafwGstPipeline::mapError(GstMessage* message, const QUrl& item, bool 
             break;
         case GST_STREAM_ERROR_FAILED:
             // A network source that gave up before any data (a redirect loop, say) posts only
-            // this.
-            code = network && !played ? MafwError::ServerUnreachable : MafwError::CorruptStream;
+            // this; after data (a body that broke off) the connection was lost.
+            code = !network                ? MafwError::CorruptStream
+                   : played || m_prerolled ? MafwError::ConnectionLost
+                                           : MafwError::ServerUnreachable;
             break;
         default:
             break;
