@@ -47,7 +47,7 @@ bool isAsciiDigit(QChar c)
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-bool allAsciiDigits(const QStringRef& text)
+bool allAsciiDigits(QStringView text)
 {
     return !text.isEmpty() && std::all_of(text.cbegin(), text.cend(), isAsciiDigit);
 }
@@ -72,7 +72,7 @@ bool hasScheme(const QString& entry)
 }
 
 // "FileN=value" in any case, with spaces around "=": the digits of N and the value.
-bool plsFileEntry(const QStringRef& line, QStringRef& number, QStringRef& value)
+bool plsFileEntry(QStringView line, QStringView& number, QStringView& value)
 {
     static const QLatin1String key("file");
     if (!line.startsWith(key, Qt::CaseInsensitive)) {
@@ -99,14 +99,14 @@ bool plsFileEntry(const QStringRef& line, QStringRef& number, QStringRef& value)
 }
 
 // A line that a PLS file may hold: a key it knows, a section or a comment.
-bool isPlsLine(const QStringRef& line)
+bool isPlsLine(QStringView line)
 {
     if (line.startsWith(QLatin1Char('[')) || line.startsWith(QLatin1Char(';')) ||
         line.startsWith(QLatin1Char('#'))) {
         return true;
     }
     const int equals = line.indexOf(QLatin1Char('='));
-    const QStringRef key = line.left(equals).trimmed();
+    const QStringView key = line.left(equals).trimmed();
     if (equals < 0) {
         return false;
     }
@@ -125,7 +125,7 @@ class FilledLines
 {
 public:
     explicit FilledLines(const QString& text) : m_text(text) {}
-    bool next(QStringRef& line)
+    bool next(QStringView& line)
     {
         while (m_start <= m_text.size()) {
             int end = m_start;
@@ -133,7 +133,7 @@ public:
                    m_text.at(end) != QLatin1Char('\r')) {
                 ++end;
             }
-            line = m_text.midRef(m_start, end - m_start).trimmed();
+            line = QStringView(m_text).mid(m_start, end - m_start).trimmed();
             m_start = end + 1;
             if (!line.isEmpty()) {
                 return true;
@@ -206,9 +206,9 @@ bool survivesAsPath(const QUrl& url)
 // length, then digits); its place in the file and its text.
 struct Numbered
 {
-    QStringRef number;
+    QStringView number;
     int place;
-    QStringRef text;
+    QStringView text;
 };
 
 bool numberedBefore(const Numbered& a, const Numbered& b)
@@ -276,7 +276,7 @@ QList<QUrl> MafwPlaylistParser::parse(const QByteArray& data, const QUrl& base,
     Report& found = report ? *report : local;
     found = Report();
     const QString text = decode(data);
-    QStringRef line;
+    QStringView line;
     if (!FilledLines(text).next(line)) {
         return {};
     }
@@ -284,8 +284,8 @@ QList<QUrl> MafwPlaylistParser::parse(const QByteArray& data, const QUrl& base,
         found.notAPlaylist = true;
         return {};
     }
-    QStringRef number;
-    QStringRef value;
+    QStringView number;
+    QStringView value;
     Format format = Unknown;
     bool hls = false;
     // The first header decides, also after junk lines (a server's banner, a stray comment).
@@ -334,7 +334,7 @@ QList<QUrl> MafwPlaylistParser::parse(const QByteArray& data, const QUrl& base,
     for (FilledLines lines(text); lines.next(line);) {
         if (format == M3u) {
             if (!line.startsWith(QLatin1Char('#')) && ++seen <= MaxEntries) {
-                taken.push_back({QStringRef(), seen, line});
+                taken.push_back({QStringView(), seen, line});
             }
         } else if (plsFileEntry(line, number, value) && !value.isEmpty()) {
             int zeros = 0;
