@@ -285,6 +285,13 @@ struct MafwGstPipelineHooks
         }
     }
 
+    // The server sent data: a failure from now on is a lost connection.
+    static GstPadProbeReturn dataArrived(GstPad*, GstPadProbeInfo*, gpointer data)
+    {
+        static_cast<MafwGstPipeline*>(data)->m_dataArrived = true;
+        return GST_PAD_PROBE_REMOVE;
+    }
+
     static void deepElementAdded(GstBin*, GstBin*, GstElement* element, gpointer data)
     {
         // An HTTP source that goes quiet fails after the stall timeout, once, not after its
@@ -301,6 +308,7 @@ struct MafwGstPipelineHooks
             if (pad) {
                 gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, watchHeaders, nullptr,
                                   nullptr);
+                gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, dataArrived, data, nullptr);
                 gst_pad_add_probe(pad,
                                   GstPadProbeType(GST_PAD_PROBE_TYPE_EVENT_UPSTREAM |
                                                   GST_PAD_PROBE_TYPE_QUERY_UPSTREAM),
@@ -407,6 +415,7 @@ void MafwGstPipeline::reset(bool release)
     m_notMedia = false;
     m_refused = false;
     m_errored = false;
+    m_dataArrived = false;
 }
 
 bool MafwGstPipeline::load(const QUrl& uri, Target target)

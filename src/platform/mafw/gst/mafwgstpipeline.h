@@ -131,7 +131,8 @@ private:
     QString m_missingPlugin;
     std::atomic<int> m_stallTimeout{DefaultStallTimeout}; // read on streaming threads
     bool m_notMedia = false;                              // the missing decoder is one for text
-    bool m_errored = false; // playbin posted an error since the last reset
+    bool m_errored = false;                 // playbin posted an error since the last reset
+    std::atomic<bool> m_dataArrived{false}; // an HTTP source delivered data; set on its thread
     bool m_refused = false; // the URI never reached GStreamer; its failure is on its way
 };
 

@@ -307,9 +307,9 @@ MafwError MafwGstPipeline::mapError(GstMessage* message, const QUrl& item, bool 
         case GST_STREAM_ERROR_FAILED:
             // A network source that gave up before any data (a redirect loop, say) posts only
             // this; after data (a body that broke off) the connection was lost.
-            code = !network                ? MafwError::CorruptStream
-                   : played || m_prerolled ? MafwError::ConnectionLost
-                                           : MafwError::ServerUnreachable;
+            code = !network                  ? MafwError::CorruptStream
+                   : played || m_dataArrived ? MafwError::ConnectionLost
+                                             : MafwError::ServerUnreachable;
             break;
         default:
             break;
