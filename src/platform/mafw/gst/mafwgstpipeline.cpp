@@ -416,6 +416,7 @@ void MafwGstPipeline::reset(bool release)
     m_refused = false;
     m_errored = false;
     m_dataArrived = false;
+    m_switchedAt.invalidate();
 }
 
 bool MafwGstPipeline::load(const QUrl& uri, Target target)
@@ -507,7 +508,12 @@ qint64 MafwGstPipeline::positionMs() const
     if (!gst_element_query_position(m_playbin, GST_FORMAT_TIME, &position) || position < 0) {
         return 0;
     }
-    return position / GST_MSECOND;
+    // Right after a gapless switch the sinks may still answer with the end of the item before.
+    const qint64 ms = position / GST_MSECOND;
+    if (m_switchedAt.isValid() && !m_switchedAt.hasExpired(SwitchSettleMs) && ms >= m_staleMs) {
+        return 0;
+    }
+    return ms;
 }
 
 void MafwGstPipeline::queryDurationAndSeekability()

@@ -3,6 +3,7 @@
 
 #include <mafwerror.h>
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QUrl>
@@ -26,6 +27,7 @@ public:
     static constexpr qint64 NoSeek = -1;
     static constexpr int Unknown = -1;             // duration or seekability not known yet
     static constexpr int DefaultStallTimeout = 15; // seconds
+    static constexpr int SwitchSettleMs = 100;     // a position from before a switch is ignored
 
     explicit MafwGstPipeline(QObject* parent = nullptr);
     ~MafwGstPipeline() override;
@@ -131,6 +133,8 @@ private:
     QString m_missingPlugin;
     std::atomic<int> m_stallTimeout{DefaultStallTimeout}; // read on streaming threads
     bool m_notMedia = false;                              // the missing decoder is one for text
+    QElapsedTimer m_switchedAt;                           // the last gapless switch
+    qint64 m_staleMs = 0;                                 // the position then, of the item before
     bool m_errored = false;                 // playbin posted an error since the last reset
     std::atomic<bool> m_dataArrived{false}; // an HTTP source delivered data; set on its thread
     bool m_refused = false; // the URI never reached GStreamer; its failure is on its way

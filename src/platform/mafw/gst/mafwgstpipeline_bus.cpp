@@ -143,6 +143,9 @@ void MafwGstPipeline::handleStreamStart(GstMessage* message)
     m_seekable = Unknown;
     m_missingPlugin.clear();
     m_notMedia = false;
+    m_switchedAt.invalidate();
+    m_staleMs = qMax<qint64>(1, positionMs());
+    m_switchedAt.start();
     Q_EMIT nextStreamStarted();
 }
 
