@@ -143,22 +143,14 @@ GstPadProbeReturn refuseSeeks(GstPad* pad, GstPadProbeInfo* info, gpointer)
     if (!g_object_get_data(G_OBJECT(pad), NoRanges)) {
         return GST_PAD_PROBE_OK;
     }
-    if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_QUERY_UPSTREAM) {
-        GstQuery* query = GST_PAD_PROBE_INFO_QUERY(info);
-        if (GST_QUERY_TYPE(query) != GST_QUERY_SEEKING) {
-            return GST_PAD_PROBE_OK;
-        }
-        GstFormat format = GST_FORMAT_BYTES;
-        gst_query_parse_seeking(query, &format, nullptr, nullptr, nullptr);
-        gst_query_set_seeking(query, format, FALSE, 0, -1);
-        return GST_PAD_PROBE_HANDLED;
-    }
-    GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
-    if (GST_EVENT_TYPE(event) != GST_EVENT_SEEK) {
+    // A dropped seek event would still count as done: seeks are kept from the stream instead.
+    GstQuery* query = GST_PAD_PROBE_INFO_QUERY(info);
+    if (GST_QUERY_TYPE(query) != GST_QUERY_SEEKING) {
         return GST_PAD_PROBE_OK;
     }
-    gst_event_unref(event);
-    GST_PAD_PROBE_INFO_FLOW_RETURN(info) = GST_FLOW_NOT_SUPPORTED;
+    GstFormat format = GST_FORMAT_BYTES;
+    gst_query_parse_seeking(query, &format, nullptr, nullptr, nullptr);
+    gst_query_set_seeking(query, format, FALSE, 0, -1);
     return GST_PAD_PROBE_HANDLED;
 }
 
@@ -309,10 +301,8 @@ struct MafwGstPipelineHooks
                 gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, watchHeaders, nullptr,
                                   nullptr);
                 gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, dataArrived, data, nullptr);
-                gst_pad_add_probe(pad,
-                                  GstPadProbeType(GST_PAD_PROBE_TYPE_EVENT_UPSTREAM |
-                                                  GST_PAD_PROBE_TYPE_QUERY_UPSTREAM),
-                                  refuseSeeks, nullptr, nullptr);
+                gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_QUERY_UPSTREAM, refuseSeeks, nullptr,
+                                  nullptr);
                 gst_object_unref(pad);
             }
         }
@@ -481,6 +471,12 @@ void MafwGstPipeline::applyPendingSeek()
     }
     const qint64 target = m_pendingSeekMs;
     m_pendingSeekMs = NoSeek;
+    // A seek sent to a stream that cannot seek may end it (a server that ignores ranges).
+    if (m_seekable == 0) {
+        Q_EMIT failed(MafwError(MafwError::TransientError,
+                                QStringLiteral("%1 cannot seek").arg(m_uri.toString())));
+        return;
+    }
     m_seekingToMs = target;
     m_prerolled = false; // until the seek completes
     // Accurate: key-unit seeks land far off on Vorbis and Opus.
