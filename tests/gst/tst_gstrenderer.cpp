@@ -10,9 +10,11 @@
 #include <mapplication.h>
 
 #include <QBuffer>
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <gst/gst.h>
+#include <sys/stat.h>
 
 namespace {
 const int Timeout = 15000;
@@ -95,22 +97,30 @@ private Q_SLOTS:
         writeFile(QStringLiteral("garbage.wav"), garbage);
         writeFile(QStringLiteral("mirrors.pls"),
                   QStringLiteral("[playlist]\nFile1=%1\nFile2=%2\nNumberOfEntries=2\n")
-                      .arg(media(QStringLiteral("missing.wav")).toString(),
+                      .arg(media(QStringLiteral("fifo.ogg")).toString(),
                            media(QStringLiteral("tone1.wav")).toString())
                       .toUtf8());
+        QVERIFY(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo.ogg"))).constData(),
+                         0600) == 0);
+        QVERIFY(QImage(8, 8, QImage::Format_RGB32).save(dir.filePath(QStringLiteral("cover.png"))));
         writeFile(QStringLiteral("dead.m3u"), "#EXTM3U\nnothere1.wav\nnothere2.wav\n");
-        writeFile(QStringLiteral("gap.m3u"), "#EXTM3U\nlong.wav\nnothere.wav\ntone2.wav\n");
 
         QVERIFY(server.listen());
         server.addRoute(QStringLiteral("/tone.wav"),
                         {readFile(QStringLiteral("tone1.wav")), "audio/x-wav"});
+        server.addRoute(QStringLiteral("/tone.ogg"),
+                        {readFile(QStringLiteral("tone.ogg")), "audio/ogg"});
         server.addRoute(QStringLiteral("/live.ogg"),
                         {readFile(QStringLiteral("tone.ogg")), "audio/ogg", 200, true});
         server.addRoute(
             QStringLiteral("/local.pls"),
             {"[playlist]\nFile1=" + media(QStringLiteral("tone1.wav")).toEncoded() + "\n",
              "audio/x-scpls"});
+        // Refused entries (local files in a remote list) count as dead ones too.
         QByteArray dead = "#EXTM3U\n";
+        for (int i = 0; i < 8; ++i) {
+            dead += "file:///refused" + QByteArray::number(i) + ".wav\n";
+        }
         for (int i = 0; i < 50; ++i) {
             dead += "/dead" + QByteArray::number(i) + ".wav\n";
         }
@@ -217,6 +227,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("what");
         QTest::addColumn<int>("code");
         QTest::newRow("not media") << "garbage.wav" << int(MafwError::NotAMediaFile);
+        // Never opened: the file source would block on a named pipe.
+        QTest::newRow("named pipe") << "fifo.ogg" << int(MafwError::ResourceNotReadable);
+        QTest::newRow("folder") << "." << int(MafwError::ResourceNotReadable);
+        QTest::newRow("missing") << "missing.ogg" << int(MafwError::ResourceNotFound);
+        QTest::newRow("image") << "cover.png" << int(MafwError::NotAMediaFile);
         QTest::newRow("http 404") << "http:/none.wav" << int(MafwError::ResourceNotFound);
         QTest::newRow("refused") << "refused" << int(MafwError::ServerUnreachable);
         QTest::newRow("live stream ends") << "http:/live.ogg" << int(MafwError::StreamEnded);
@@ -263,21 +278,56 @@ private Q_SLOTS:
         }
     }
 
-    // An item that fails when it is handed over at the end of the one playing is skipped: the
-    // playing one ends normally and the rest plays.
-    void failingNextItemSkipped()
+    // A server that ignores Range (no "Accept-Ranges: bytes") plays, is not seekable, and a
+    // seek is refused with a passing error.
+    void serverWithoutRanges()
     {
-        controls->playPlaylist(media(QStringLiteral("gap.m3u")), QStringLiteral("audio/x-mpegurl"));
-        journal.clear(); // the completion owed for what played before
-        QSignalSpy media(gst(), &MafwRenderer::mediaChanged);
-        QVERIFY2(waitFor(QStringLiteral("done")), qPrintable(journal.join(QLatin1Char(' '))));
-        QVERIFY(errors().isEmpty());
-        QCOMPARE(media.size(), 2);
-        QVERIFY(
-            media.last().at(1).value<MafwContent>().uuid().endsWith(QLatin1String("tone2.wav")));
+        MafwRenderer* r = gst();
+        QSignalSpy errors(r, &MafwRenderer::error);
+        QSignalSpy metadata(r, &MafwRenderer::metadataChanged);
+        QSignalSpy completed(r, &MafwRenderer::playbackCompleted);
+        r->playUri(server.url(QStringLiteral("/tone.ogg")));
+        QVERIFY(QTest::qWaitFor(
+            [&]() {
+                return std::any_of(metadata.cbegin(), metadata.cend(), [](const auto& args) {
+                    return args.at(0).toString() == QLatin1String("is-seekable");
+                });
+            },
+            Timeout));
+        for (const QList<QVariant>& args : qAsConst(metadata)) {
+            if (args.at(0).toString() == QLatin1String("is-seekable")) {
+                QCOMPARE(args.at(1).value<QList<QVariant>>().value(0).toBool(), false);
+            }
+        }
+        QVERIFY(r->seekTo(2));
+        QVERIFY(completed.wait(Timeout));
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(errors.first().at(0).value<MafwError>().code(), MafwError::TransientError);
     }
 
-    // A playlist file of dead entries is given up after 20 in a row, with one error.
+    // An HLS playlist is one item that GStreamer plays whole, not a list of segments.
+    void hlsPlaysWhole()
+    {
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("hls")));
+        QVERIFY(MediaFactory::encode(
+            QStringLiteral("audiotestsrc num-buffers=50 samplesperbuffer=441 ! audioconvert ! "
+                           "lamemp3enc ! mpegaudioparse ! mpegtsmux ! hlssink "
+                           "location=\"%1/seg%d.ts\" playlist-location=\"%1/list.m3u8\""),
+            dir.filePath(QStringLiteral("hls"))));
+        MafwRenderer* r = gst();
+        QSignalSpy items(r, &MafwRenderer::mediaChanged);
+        QSignalSpy errors(r, &MafwRenderer::error);
+        QSignalSpy completed(r, &MafwRenderer::playbackCompleted);
+        const QUrl list = media(QStringLiteral("hls/list.m3u8"));
+        r->playPlaylistUri(list, QStringLiteral("application/vnd.apple.mpegurl"));
+        QVERIFY(completed.wait(Timeout));
+        QCOMPARE(errors.size(), 0);
+        QCOMPARE(items.size(), 1);
+        QCOMPARE(items.first().at(1).value<MafwContent>().uuid(), list.toString());
+    }
+
+    // A playlist file of dead entries (failed or refused) is given up after 20 in a row, with
+    // one error.
     void deadEntriesBounded()
     {
         controls->playPlaylist(server.url(QStringLiteral("/dead.m3u")),
@@ -289,7 +339,7 @@ private Q_SLOTS:
         for (int i = 0; i < 50; ++i) {
             tried += server.hits(QStringLiteral("/dead%1.wav").arg(i)) > 0 ? 1 : 0;
         }
-        QCOMPARE(tried, 20);
+        QCOMPARE(tried, 12);
     }
 
     // Every bus message is freed once handled: nothing is left after playing, renderer stopped.
@@ -326,6 +376,103 @@ private Q_SLOTS:
             QSKIP("GStreamer's leaks tracer is not available");
         }
         QCOMPARE(live, 0);
+    }
+
+    // Random lists of good and bad items: each good item starts and plays from its start to
+    // its end, each bad one costs one error (326 while others follow), and the list ends once.
+    void randomMixes()
+    {
+        const QMap<QString, int> kinds{{"a.wav", 300},  {"b.ogg", 400},    {"c.flac", 350},
+                                       {"text.mp3", 0}, {"cover.png", 0},  {"empty.wav", 0},
+                                       {"cut.flac", 0}, {"missing.ogg", 0}}; // 0: bad
+        QVERIFY(MediaFactory::writeWav(dir.filePath(QStringLiteral("a.wav")), 300));
+        QVERIFY(MediaFactory::writeVorbis(dir.filePath(QStringLiteral("b.ogg")), 400));
+        QVERIFY(MediaFactory::encode(QStringLiteral("audiotestsrc num-buffers=35 samplesperbuffer="
+                                                    "441 ! flacenc ! filesink location=\"%1\""),
+                                     dir.filePath(QStringLiteral("c.flac"))));
+        writeFile(QStringLiteral("text.mp3"), "Not audio at all, just words.\n");
+        writeFile(QStringLiteral("empty.wav"), {});
+        writeFile(QStringLiteral("cut.flac"), readFile(QStringLiteral("c.flac")).left(1000));
+        MafwRenderer* r = gst();
+        MafwPlaylist list(QStringLiteral("mix"));
+        QStringList events;                       // "i<index>", "e<code>", "done", "end"
+        QHash<int, QPair<qint64, qint64>> played; // index: lowest and highest position seen
+        int current = -1;
+        const auto sample = [&]() {
+            const qint64 at = positionMs();
+            const auto span = played.value(current, {at, at});
+            played.insert(current, {qMin(span.first, at), qMax(span.second, at)});
+        };
+        const auto moveTo = [&](int index, const QString& event) {
+            sample();
+            current = index;
+            events << event;
+        };
+        QObject scope;
+        QTimer sampler;
+        connect(&sampler, &QTimer::timeout, &scope, sample);
+        sampler.start(5);
+        connect(r, &MafwRenderer::mediaChanged, &scope, [&](int index, const MafwContent&) {
+            moveTo(index, QStringLiteral("i%1").arg(index));
+        });
+        connect(r, &MafwRenderer::error, &scope,
+                [&](const MafwError& e) { events << QStringLiteral("e%1").arg(e.code()); });
+        connect(r, &MafwRenderer::playbackCompleted, &scope,
+                [&]() { moveTo(-1, QStringLiteral("done")); });
+        connect(r, &MafwRenderer::stateChanged, &scope, [&](MafwRenderer::State state) {
+            if (state == MafwRenderer::Stopped) {
+                moveTo(-1, QStringLiteral("end"));
+            }
+        });
+        QRandomGenerator random(15);
+        int failures = 0;
+        for (int run = 0; run < 50; ++run) {
+            QStringList names;
+            list.clear();
+            for (int i = 0, n = random.bounded(3, 9); i < n; ++i) {
+                names << kinds.keys().at(random.bounded(kinds.size()));
+                list.appendItem(media(names.last()));
+            }
+            list.setCurrentIndex(0);
+            r->assignPlaylist(&list);
+            events.clear();
+            played.clear();
+            r->play();
+            const bool ended =
+                QTest::qWaitFor([&]() { return events.contains(QStringLiteral("end")); }, 30000);
+            QTest::qWait(100); // anything after the end would come within this
+            QStringList faults;
+            int bad = 0;
+            for (int i = 0; i < names.size(); ++i) {
+                const int ms = kinds.value(names.at(i));
+                const auto span = played.value(i, {-1, -1});
+                bad += ms == 0 ? 1 : 0;
+                // The first position is seen once the report reached this thread: later under
+                // sanitizers, hence a looser bound for the start than for the end.
+                if (ms > 0 && (span.first < 0 || span.first > 150 || qAbs(span.second - ms) > 50)) {
+                    faults << QStringLiteral("item %1 played %2-%3 ms")
+                                  .arg(i)
+                                  .arg(span.first)
+                                  .arg(span.second);
+                }
+            }
+            const int errors = events.filter(QRegularExpression(QStringLiteral("^e\\d"))).size();
+            const bool lastGood = kinds.value(names.last()) > 0;
+            if (!ended || errors != bad || events.count(QStringLiteral("end")) != 1 ||
+                events.count(QStringLiteral("done")) != (lastGood ? 1 : 0) ||
+                events.filter(QStringLiteral("e326")).size() < bad - 1) {
+                faults << QStringLiteral("%1 errors for %2 bad").arg(errors).arg(bad);
+            }
+            if (!faults.isEmpty()) {
+                ++failures;
+                qWarning().noquote()
+                    << "list" << run << names.join(QLatin1Char(' ')) << ":"
+                    << faults.join(QStringLiteral("; ")) << "|" << events.join(QLatin1Char(' '));
+            }
+            r->stop();
+        }
+        r->assignPlaylist(nullptr);
+        QCOMPARE(failures, 0);
     }
 
     // The sound server corks the stream for a call and releases it afterwards.

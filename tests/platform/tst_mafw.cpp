@@ -3,6 +3,7 @@
 #include "scriptedrenderer.h"
 #include "testmain.h"
 
+#include <mafwcoverartstore.h>
 #include <mafwplaylist.h>
 #include <mafwplugincontrol.h>
 #include <mafwregistry.h>
@@ -192,6 +193,41 @@ private Q_SLOTS:
         original.removeOne(removed);
         original.append(added);
         QCOMPARE(list.items(), original);
+    }
+
+    // The cover-art store keeps at most MaxFiles pictures and MaxTotalBytes, oldest out first.
+    void coverArtStoreBounded()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QDir(MafwCoverArtStore::directory()).removeRecursively();
+        const auto picture = [](int i, qint64 size) {
+            QByteArray bytes(int(size), 'x');
+            bytes.replace(0, 4, QByteArray::number(i).rightJustified(4, '0'));
+            return bytes;
+        };
+        const auto stored = [](const QByteArray& bytes) {
+            return MafwCoverArtStore::store(bytes, QStringLiteral("image/png")).toLocalFile();
+        };
+        const int extra = 5;
+        QStringList paths;
+        for (int i = 0; i < MafwCoverArtStore::MaxFiles + extra; ++i) {
+            paths << stored(picture(i, 1024));
+        }
+        QDir dir(MafwCoverArtStore::directory());
+        QCOMPARE(int(dir.entryList(QDir::Files).size()), MafwCoverArtStore::MaxFiles);
+        QVERIFY(!QFile::exists(paths.first()) && !QFile::exists(paths.at(extra - 1)));
+        QVERIFY(QFile::exists(paths.at(extra)) && QFile::exists(paths.last()));
+        // Large pictures push out by size; one beyond the limit is not stored.
+        for (int i = 0; i < 5; ++i) {
+            QVERIFY(!stored(picture(100 + i, MafwCoverArtStore::MaxImageBytes)).isEmpty());
+        }
+        qint64 total = 0;
+        for (const QFileInfo& file : dir.entryInfoList(QDir::Files)) {
+            total += file.size();
+        }
+        QVERIFY(total <= MafwCoverArtStore::MaxTotalBytes);
+        QVERIFY(stored(picture(200, MafwCoverArtStore::MaxImageBytes + 1)).isEmpty());
+        dir.removeRecursively();
     }
 
     void sharedPlaylists()

@@ -5,6 +5,8 @@
 
 #include <mafwplaylistfetcher.h>
 
+#include <QHostAddress>
+
 #include <sys/stat.h>
 
 Q_DECLARE_METATYPE(LocalHttpServer::Route)
@@ -75,8 +77,12 @@ private Q_SLOTS:
         QTest::newRow("only refused entries") << route("#EXTM3U\nfile:///etc/passwd\nfd://0\n")
                                               << QStringList() << int(MafwError::NoPlayableEntry);
         QTest::newRow("m3u served as pls")
-            << route("/a.ogg\nhttp://b/1\n", "audio/x-scpls")
-            << QStringList({"/a.ogg", "http://b/1"}) << int(MafwError::NoError);
+            << route("/a.ogg\nhttp://127.0.0.2/1\n", "audio/x-scpls")
+            << QStringList({"/a.ogg", "http://127.0.0.2/1"}) << int(MafwError::NoError);
+        QTest::newRow("a list on this machine may name any host")
+            << route("http://10.0.0.1/a\nhttp://8.8.8.8/b\nhttp://localhost/c\n")
+            << QStringList({"http://10.0.0.1/a", "http://8.8.8.8/b", "http://localhost/c"})
+            << int(MafwError::NoError);
         QTest::newRow("web page typed as m3u") << route(html) << QStringList() << Unreadable;
         QTest::newRow("4 MiB unannounced") << big << QStringList() << Unreadable;
         QTest::newRow("stalls after the headers") << stall << QStringList() << Unreadable;
@@ -90,6 +96,32 @@ private Q_SLOTS:
                                                     .replace(QLatin1Char(' '), QLatin1Char('-'));
         server.addRoute(path, route);
         fetchOnce(server.url(path), entries, code);
+    }
+
+    // How private a host is: a remote list may not name a host more private than its own.
+    void reach_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<int>("reach");
+        const int loopback = MafwPlaylistFetcher::Loopback;
+        const int lan = MafwPlaylistFetcher::PrivateNetwork;
+        const int internet = MafwPlaylistFetcher::Public;
+        for (const char* a : {"127.0.0.1", "127.1.2.3", "::1", "0.0.0.0", "::ffff:127.0.0.1"}) {
+            QTest::newRow(a) << a << loopback;
+        }
+        for (const char* a : {"10.1.2.3", "172.20.0.1", "192.168.1.1", "169.254.0.9", "100.64.1.1",
+                              "fe80::1", "fd12::1", "::ffff:192.168.1.1"}) {
+            QTest::newRow(a) << a << lan;
+        }
+        for (const char* a : {"8.8.8.8", "172.32.0.1", "2001:4860::8888"}) {
+            QTest::newRow(a) << a << internet;
+        }
+    }
+    void reach()
+    {
+        QFETCH(QString, address);
+        QFETCH(int, reach);
+        QCOMPARE(int(MafwPlaylistFetcher::reachOf(QHostAddress(address))), reach);
     }
 
     void local_data()

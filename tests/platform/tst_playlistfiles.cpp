@@ -55,6 +55,28 @@ private Q_SLOTS:
                           "File01=http://b\nFile2=http://x\n")
             << ""
             << "" << QStringList({"http://a", "http://b", "http://x", "http://c"});
+        // Shapes other players and servers write.
+        QTest::newRow("hls media playlist: the playlist itself")
+            << QByteArray("#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXT-X-MEDIA-SEQUENCE:7\n"
+                          "#EXT-X-KEY:METHOD=AES-128,URI=\"k\"\n#EXT-X-BYTERANGE:100@0\n"
+                          "#EXTINF:10,\nall.ts\n")
+            << "http://h/v/index.m3u8"
+            << "" << QStringList{"http://h/v/index.m3u8"};
+        QTest::newRow("hls master playlist")
+            << QByteArray("#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=64000\nlow/index.m3u8\n")
+            << "http://h/master.m3u8"
+            << "" << QStringList{"http://h/master.m3u8"};
+        QTest::newRow("pls values in quotes")
+            << QByteArray("[playlist]\nFile1=\"http://host:80\"\nFile2= \"http://b/\" \n")
+            << "http://h/v2/streams/x.pls"
+            << "" << QStringList({"http://host:80", "http://b/"});
+        QTest::newRow("junk before [playlist]")
+            << QByteArray("ICY 200 OK\n[playlist]\nNumberOfEntries=1\nFile1=http://a/1\n")
+            << "http://h/x"
+            << "" << QStringList{"http://a/1"};
+        QTest::newRow("latin-1 with a NUL: binary")
+            << QByteArray("OggS\0\x02\xE9\nb.ogg\n", 11) << "file:///m/l.m3u"
+            << "" << QStringList();
         QTest::newRow("latin-1") << QByteArray("caf\xE9.mp3\n") << "file:///m/l.m3u"
                                  << "" << QStringList{"file:///m/caf\u00E9.mp3"};
         QTest::newRow("utf-16le with mark")
@@ -63,9 +85,9 @@ private Q_SLOTS:
         QTest::newRow("no base: only rooted paths and urls")
             << QByteArray("a.ogg\n../b.ogg\n/abs/c.ogg\nhttp://s/d\n") << ""
             << "" << QStringList({"file:///abs/c.ogg", "http://s/d"});
-        QTest::newRow("local names keep # and %")
+        QTest::newRow("local names keep #, decode % when no such file")
             << QByteArray("a#1 %41.ogg\n../up.ogg\n") << "file:///m/d/l.m3u"
-            << "" << QStringList({"file:///m/d/a%231 %2541.ogg", "file:///m/up.ogg"});
+            << "" << QStringList({"file:///m/d/a%231 A.ogg", "file:///m/up.ogg"});
     }
     void parse()
     {
@@ -78,6 +100,21 @@ private Q_SLOTS:
             seen << url.toString();
         }
         QCOMPARE(seen, entries);
+    }
+
+    // Relative paths that a desktop player wrote percent-encoded: the literal name where such
+    // a file exists, else the decoded one.
+    void percentEncodedPaths()
+    {
+        QTemporaryDir dir;
+        QFile literal(dir.filePath(QStringLiteral("a%41.ogg")));
+        QVERIFY(literal.open(QIODevice::WriteOnly));
+        const QUrl base = QUrl::fromLocalFile(dir.filePath(QStringLiteral("l.m3u")));
+        const QList<QUrl> entries =
+            MafwPlaylistParser::parse("a%41.ogg\nAimer/%E6%98%A5%20-%20marie/01.flac\n", base);
+        QCOMPARE(entries, QList<QUrl>({QUrl::fromLocalFile(literal.fileName()),
+                                       QUrl::fromLocalFile(dir.filePath(
+                                           QStringLiteral("Aimer/\u6625 - marie/01.flac")))}));
     }
 
     // What writeM3u writes, parse reads back unchanged.

@@ -5,6 +5,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHostAddress>
+#include <QHostInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -26,6 +28,12 @@ QString sizeLimit()
 {
     return QStringLiteral("larger than the %1 MiB a playlist may have")
         .arg(MafwPlaylistFetcher::MaxSize / BytesPerMiB);
+}
+
+bool isWeb(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
 }
 
 QString tooLarge(const QUrl& url)
@@ -136,9 +144,15 @@ void MafwPlaylistFetcher::failNow(const QString& message)
     finishNow({}, MafwError(MafwError::PlaylistUnreadable, message));
 }
 
+int MafwPlaylistFetcher::refusedBefore(int entry) const
+{
+    return m_refusedBefore.value(entry);
+}
+
 void MafwPlaylistFetcher::interpret(const QByteArray& data, const QUrl& url,
                                     const QString& mimeType, QList<QUrl>& entries, MafwError& error)
 {
+    m_refusedBefore.clear();
     MafwPlaylistParser::Report report;
     const QList<QUrl> parsed = MafwPlaylistParser::parse(data, url, mimeType, &report);
     if (report.notAPlaylist) {
@@ -153,13 +167,16 @@ void MafwPlaylistFetcher::interpret(const QByteArray& data, const QUrl& url,
                                            .arg(url.toString());
     }
     int refused = 0;
+    int run = 0;
     for (int i = 0; i < parsed.size(); ++i) {
         const QUrl& entry = parsed.at(i);
         if (MafwPlaylistParser::isAllowedEntry(url, entry)) {
             entries << entry;
             m_titles << report.titles.value(i);
+            m_refusedBefore << std::exchange(run, 0);
         } else {
             ++refused;
+            ++run;
         }
     }
     if (refused > 0) {
@@ -179,6 +196,115 @@ void MafwPlaylistFetcher::interpret(const QByteArray& data, const QUrl& url,
         error = MafwError(MafwError::PlaylistUnreadable,
                           QStringLiteral("%1 holds no entry").arg(url.toString()));
     }
+}
+
+MafwPlaylistFetcher::Reach MafwPlaylistFetcher::reachOf(const QHostAddress& address)
+{
+    bool v4 = false;
+    const quint32 ip = address.toIPv4Address(&v4);
+    // (network, prefix length) of IPv4 ranges.
+    const auto in = [&](quint32 network, int bits) {
+        return v4 && (ip >> (32 - bits)) == (network >> (32 - bits));
+    };
+    if (address.isLoopback() || address == QHostAddress::AnyIPv6 || in(0x7F000000, 8) || in(0, 8)) {
+        return Loopback;
+    }
+    // RFC 1918, link-local, carrier-grade NAT; IPv6 unique local and site-local.
+    if (in(0x0A000000, 8) || in(0xAC100000, 12) || in(0xC0A80000, 16) || in(0xA9FE0000, 16) ||
+        in(0x64400000, 10) || address.isLinkLocal() || address.isUniqueLocalUnicast() ||
+        address.isSiteLocal()) {
+        return PrivateNetwork;
+    }
+    return Public;
+}
+
+void MafwPlaylistFetcher::checkHosts(const QUrl& url, const QList<QUrl>& entries)
+{
+    // Names are resolved first: a public name may stand for a private address.
+    m_pendingEntries = entries;
+    m_pendingUrl = url;
+    m_reach.clear();
+    m_lookups = 0;
+    QStringList hosts{url.host().toLower()};
+    for (const QUrl& entry : entries) {
+        hosts << entry.host().toLower();
+    }
+    hosts.removeDuplicates();
+    const int serial = m_serial;
+    for (const QString& host : qAsConst(hosts)) {
+        const QHostAddress address(host);
+        if (!address.isNull()) {
+            m_reach.insert(host, reachOf(address));
+        } else if (host == QLatin1String("localhost") ||
+                   host.endsWith(QLatin1String(".localhost"))) {
+            m_reach.insert(host, Loopback);
+        } else if (m_lookups < MaxHostLookups) {
+            ++m_lookups;
+            QHostInfo::lookupHost(host, this, [this, serial, host](const QHostInfo& info) {
+                if (serial != m_serial) {
+                    return;
+                }
+                // The most private of its addresses; a name that does not resolve reaches
+                // nothing.
+                Reach reach = Public;
+                const QList<QHostAddress> addresses = info.addresses();
+                for (const QHostAddress& resolved : addresses) {
+                    reach = qMin(reach, reachOf(resolved));
+                }
+                m_reach.insert(host, reach);
+                if (--m_lookups == 0) {
+                    finishHostCheck();
+                }
+            });
+        }
+    }
+    if (m_lookups == 0) {
+        finishHostCheck();
+    } else {
+        m_deadline->start(m_timeoutMs);
+    }
+}
+
+void MafwPlaylistFetcher::finishHostCheck()
+{
+    m_deadline->stop();
+    const Reach origin = m_reach.value(m_pendingUrl.host().toLower(), Public);
+    QList<QUrl> entries;
+    QList<int> refusedBefore;
+    QStringList titles;
+    int carried = 0;
+    int refused = 0;
+    for (int i = 0; i < m_pendingEntries.size(); ++i) {
+        const QUrl& entry = m_pendingEntries.at(i);
+        carried += m_refusedBefore.value(i);
+        // Names beyond the lookup limit are not tried.
+        const auto reach = m_reach.constFind(entry.host().toLower());
+        if (reach == m_reach.constEnd() || *reach < origin) {
+            ++refused;
+            ++carried;
+            continue;
+        }
+        entries << entry;
+        titles << m_titles.value(i);
+        refusedBefore << std::exchange(carried, 0);
+    }
+    m_refusedBefore = refusedBefore;
+    m_titles = titles;
+    MafwError error;
+    if (refused > 0) {
+        const QString message =
+            QStringLiteral("%1 of %2 entries of %3 refused: they point at a network more private "
+                           "than the playlist's own (this machine or a private network)")
+                .arg(refused)
+                .arg(m_pendingEntries.size())
+                .arg(m_pendingUrl.toString());
+        qCWarning(lcMafw).noquote() << message;
+        if (entries.isEmpty()) {
+            error = MafwError(MafwError::NoPlayableEntry, message);
+        }
+    }
+    m_pendingEntries.clear();
+    finishNow(entries, error);
 }
 
 void MafwPlaylistFetcher::fetch(const QUrl& url, const QString& mimeType)
@@ -266,5 +392,9 @@ void MafwPlaylistFetcher::onReplyFinished()
     QList<QUrl> entries;
     MafwError error;
     interpret(data, url, mime, entries, error);
-    finishNow(entries, error);
+    if (entries.isEmpty() || !isWeb(url)) {
+        finishNow(entries, error);
+        return;
+    }
+    checkHosts(url, entries);
 }

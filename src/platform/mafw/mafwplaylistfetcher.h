@@ -5,18 +5,21 @@
 #include "mafwglobal.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
 #include <QUrl>
 
+class QHostAddress;
 class QNetworkAccessManager;
 class QNetworkReply;
 class QTimer;
 
 // Reads a playlist file from a local path or over HTTP without blocking, parses it and keeps
-// the entries its origin may name (MafwPlaylistParser::isAllowedEntry). Every fetch is
+// the entries its origin may name (MafwPlaylistParser::isAllowedEntry, and no host more private
+// than the playlist's own: see Reach). Every fetch is
 // bounded: at most MaxSize bytes are read, a local file must be a regular file, and a fetch
 // over HTTP ends within timeout().
 class MAFW_EXPORT MafwPlaylistFetcher : public QObject
@@ -26,6 +29,15 @@ public:
     static constexpr qint64 MaxSize = 1024 * 1024;
     static constexpr int DefaultTimeoutMs = 15000;
     static constexpr int MaxRedirects = 5;
+    // Host names of one playlist that are resolved; entries of other names are refused.
+    static constexpr int MaxHostLookups = 16;
+
+    // How private an address is. An entry of a playlist from a server is refused when its
+    // host (its names resolved first, the most private address counting) is more private
+    // than the playlist's own host: public -> private network or loopback is refused,
+    // private -> private is allowed. Entries of local playlist files may name any host.
+    enum Reach { Loopback, PrivateNetwork, Public };
+    static Reach reachOf(const QHostAddress& address);
 
     explicit MafwPlaylistFetcher(QObject* parent = nullptr);
     ~MafwPlaylistFetcher() override;
@@ -47,6 +59,10 @@ public:
     // One per entry of the last finished(): the name the file gives it, else empty.
     QStringList titles() const { return m_titles; }
 
+    // How many entries the origin policy refused right before entry (an index into the
+    // entries of the last finished()): they count as dead entries.
+    int refusedBefore(int entry) const;
+
     // Reads a whole regular file of at most MaxSize bytes; never waits on a named pipe or a
     // device. False with a readable reason otherwise.
     static bool readLocalFile(const QString& path, QByteArray& data, QString& reason);
@@ -65,6 +81,8 @@ private:
                    QList<QUrl>& entries, MafwError& error);
     bool takeData();
     void onMetaData();
+    void checkHosts(const QUrl& url, const QList<QUrl>& entries);
+    void finishHostCheck();
     void onReplyFinished();
 
     QNetworkAccessManager* m_network = nullptr;
@@ -75,6 +93,12 @@ private:
     QString m_mimeType;
     MafwError m_error;
     QStringList m_titles;
+    QList<int> m_refusedBefore; // per entry of the last fetch
+    // Host checks of a fetched playlist under way.
+    QList<QUrl> m_pendingEntries;
+    QUrl m_pendingUrl;
+    QHash<QString, Reach> m_reach; // by host name
+    int m_lookups = 0;             // names still being resolved
     int m_timeoutMs = DefaultTimeoutMs;
     int m_serial = 0;
 };

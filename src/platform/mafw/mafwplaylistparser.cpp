@@ -3,16 +3,39 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
-#include <QStringDecoder>
-#else
-#include <QTextCodec>
-#endif
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace {
+
+// Text from UTF-16 or UTF-32 data after its byte order mark; the unit size and byte order
+// come from the mark.
+QString fromUtfUnits(const QByteArray& data, int unit, bool bigEndian)
+{
+    const int count = data.size() / unit;
+    auto at = [&](int i) {
+        quint32 value = 0;
+        for (int b = 0; b < unit; ++b) {
+            const auto byte = quint32(quint8(data.at(i * unit + (bigEndian ? b : unit - 1 - b))));
+            value = (value << 8) | byte;
+        }
+        return value;
+    };
+    if (unit == 2) {
+        std::u16string units(size_t(count), u'\0');
+        for (int i = 0; i < count; ++i) {
+            units[size_t(i)] = char16_t(at(i));
+        }
+        return QString::fromUtf16(units.data(), count);
+    }
+    std::u32string units(size_t(count), U'\0');
+    for (int i = 0; i < count; ++i) {
+        units[size_t(i)] = char32_t(at(i));
+    }
+    return QString::fromUcs4(units.data(), count);
+}
 
 bool isAsciiLetter(QChar c)
 {
@@ -25,7 +48,7 @@ bool isAsciiDigit(QChar c)
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-bool allAsciiDigits(const QStringView& text)
+bool allAsciiDigits(QStringView text)
 {
     return !text.isEmpty() && std::all_of(text.cbegin(), text.cend(), isAsciiDigit);
 }
@@ -50,7 +73,7 @@ bool hasScheme(const QString& entry)
 }
 
 // "FileN=value" in any case, with spaces around "=": the digits of N and the value.
-bool plsFileEntry(const QStringView& line, QStringView& number, QStringView& value)
+bool plsFileEntry(QStringView line, QStringView& number, QStringView& value)
 {
     static const QLatin1String key("file");
     if (!line.startsWith(key, Qt::CaseInsensitive)) {
@@ -68,11 +91,16 @@ bool plsFileEntry(const QStringView& line, QStringView& number, QStringView& val
         return false;
     }
     value = line.mid(i + 1).trimmed();
+    // Some writers quote the value: File1="http://host:80/".
+    if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) &&
+        value.endsWith(QLatin1Char('"'))) {
+        value = value.mid(1, value.size() - 2).trimmed();
+    }
     return true;
 }
 
 // A line that a PLS file may hold: a key it knows, a section or a comment.
-bool isPlsLine(const QStringView& line)
+bool isPlsLine(QStringView line)
 {
     if (line.startsWith(QLatin1Char('[')) || line.startsWith(QLatin1Char(';')) ||
         line.startsWith(QLatin1Char('#'))) {
@@ -145,7 +173,16 @@ QUrl resolve(const QString& entry, const QUrl& base, const QString& baseFolder)
         // separates with backslashes.
         QString path = entry;
         path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-        return QUrl::fromLocalFile(QDir::cleanPath(baseFolder + QLatin1Char('/') + path));
+        QString file = QDir::cleanPath(baseFolder + QLatin1Char('/') + path);
+        // Some players write relative paths percent-encoded: the decoded name, unless a file
+        // of the literal name exists.
+        if (path.contains(QLatin1Char('%')) && !QFileInfo::exists(file)) {
+            const QString decoded = QUrl::fromPercentEncoding(path.toUtf8());
+            if (decoded != path) {
+                file = QDir::cleanPath(baseFolder + QLatin1Char('/') + decoded);
+            }
+        }
+        return QUrl::fromLocalFile(file);
     }
     return base.resolved(QUrl(entry));
 }
@@ -224,30 +261,22 @@ MafwPlaylistParser::Format MafwPlaylistParser::formatOf(const QString& mimeType)
 
 QString MafwPlaylistParser::decode(const QByteArray& data)
 {
+    // Sizes are passed on: Qt 5 would stop at a NUL byte otherwise.
     QString text;
-#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
-    // Stand-in on Qt 6 until the version-neutral decoder replaces both branches.
-    if (const auto marked = QStringConverter::encodingForData(data)) {
-        text = QStringDecoder(*marked).decode(data); // drops the mark
+    if (data.startsWith("\xEF\xBB\xBF")) {
+        text = QString::fromUtf8(data.constData() + 3, data.size() - 3);
+    } else if (data.startsWith(QByteArray("\xFF\xFE\0\0", 4)) ||
+               data.startsWith(QByteArray("\0\0\xFE\xFF", 4))) {
+        text = fromUtfUnits(data.mid(4), 4, data.at(0) == 0);
+    } else if (data.startsWith("\xFF\xFE") || data.startsWith("\xFE\xFF")) {
+        text = fromUtfUnits(data.mid(2), 2, data.at(0) == '\xFE');
     } else {
-        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        text = utf8.decode(data);
-        if (utf8.hasError()) {
-            return QString::fromLatin1(data);
+        text = QString::fromUtf8(data.constData(), data.size());
+        // Invalid UTF-8 comes back changed (replacement characters): Latin-1 then.
+        if (text.toUtf8() != data) {
+            return QString::fromLatin1(data.constData(), data.size());
         }
     }
-#else
-    if (QTextCodec* marked = QTextCodec::codecForUtfText(data, nullptr)) {
-        text = marked->toUnicode(data); // drops the mark
-    } else {
-        constexpr int Utf8Mib = 106;
-        QTextCodec::ConverterState state;
-        text = QTextCodec::codecForMib(Utf8Mib)->toUnicode(data.constData(), data.size(), &state);
-        if (state.invalidChars > 0 || state.remainingChars > 0) {
-            return QString::fromLatin1(data);
-        }
-    }
-#endif
     // Unpaired surrogates and noncharacters name nothing and would not survive a URL.
     for (int i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
@@ -282,11 +311,21 @@ QList<QUrl> MafwPlaylistParser::parse(const QByteArray& data, const QUrl& base,
     QStringView value;
     QString titleNumber;
     Format format = Unknown;
-    if (line.startsWith(QLatin1String("[playlist]"), Qt::CaseInsensitive)) {
-        format = Pls;
-    } else if (line.startsWith(QLatin1String("#EXTM3U"))) {
-        format = M3u;
-    } else {
+    bool hls = false;
+    // The first header decides, also after junk lines (a server's banner, a stray comment).
+    for (FilledLines lines(text); format == Unknown && lines.next(line);) {
+        if (line.startsWith(QLatin1String("[playlist]"), Qt::CaseInsensitive)) {
+            format = Pls;
+        } else if (line.startsWith(QLatin1String("#EXTM3U"))) {
+            format = M3u;
+        }
+    }
+    if (format == M3u) {
+        for (FilledLines lines(text); !hls && lines.next(line);) {
+            hls = line.startsWith(QLatin1String("#EXT-X-"));
+        }
+    }
+    if (format == Unknown) {
         bool hasFile = false;
         bool onlyPls = true;
         for (FilledLines lines(text); lines.next(line);) {
@@ -302,6 +341,16 @@ QList<QUrl> MafwPlaylistParser::parse(const QByteArray& data, const QUrl& base,
         }
     }
     found.format = format;
+    // An HLS playlist (media or master) is one stream that GStreamer plays whole: its segments
+    // are no items, and byte ranges and keys would be lost.
+    if (hls) {
+        found.hls = true;
+        if (base.isEmpty() || base.isRelative()) {
+            ++found.unusable;
+            return {};
+        }
+        return {base};
+    }
 
     // The first MaxEntries entries, in order.
     std::vector<Numbered> taken;

@@ -24,6 +24,7 @@ public:
     {
         Format format = Unknown;
         bool notAPlaylist = false; // a web page, other markup or binary data
+        bool hls = false;          // an HLS playlist: its own URL is the one entry
         int beyondLimit = 0;       // entries left out after MaxEntries
         int unusable = 0;          // entries that name nothing here: Windows drive paths, relative
                                    // entries without a base, malformed URLs
@@ -44,7 +45,8 @@ public:
     // (an HTML page) and binary data give no entry. Relative entries are resolved against
     // base; without a base (empty or relative) they are left out, and rooted paths are local
     // files. PLS entries come in the order of their numbers, of any length; entries with the
-    // same number are all kept, in the order of the file.
+    // same number are all kept, in the order of the file. An HLS playlist (#EXTM3U with
+    // #EXT-X- tags) gives base itself as its one entry.
     static QList<QUrl> parse(const QByteArray& data, const QUrl& base,
                              const QString& mimeType = QString(), Report* report = nullptr);
 

@@ -5,7 +5,10 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFile>
+#include <QFileInfo>
 
+#include <gst/base/gsttypefindhelper.h>
 #include <gst/gst.h>
 
 // The items that follow the current one, offered for the gapless hand-over; owned by
@@ -30,13 +33,14 @@ public:
         static const auto type = QEvent::Type(QEvent::registerEventType());
         return type;
     }
-    BusEvent(GstMessage* busMessage, int busGeneration)
-        : QEvent(eventType()), message(busMessage), generation(busGeneration)
+    BusEvent(GstMessage* busMessage, int busGeneration, const QByteArray& origin)
+        : QEvent(eventType()), message(busMessage), generation(busGeneration), from(origin)
     {
     }
     ~BusEvent() override { gst_message_unref(message); }
     GstMessage* const message;
     const int generation;
+    const QByteArray from; // the item an error comes from
 };
 
 // The streaming thread took the next item: it starts at the next stream group.
@@ -55,6 +59,100 @@ public:
     const QByteArray uri;
     const int generation;
 };
+
+// A failure found before GStreamer was asked, reported like one of its errors.
+class FailureEvent : public QEvent
+{
+public:
+    static QEvent::Type eventType()
+    {
+        static const auto type = QEvent::Type(QEvent::registerEventType());
+        return type;
+    }
+    FailureEvent(const MafwError& failure, int failureGeneration)
+        : QEvent(eventType()), error(failure), generation(failureGeneration)
+    {
+    }
+    const MafwError error;
+    const int generation;
+};
+
+// Bytes read to tell the type of an item before it is handed over.
+const qint64 TypeFindBytes = 16 * 1024;
+
+// Whether a handed-over item is likely to start: a failing one posts no end for the item
+// playing, so a local file that is no media file is left for a clean start instead.
+bool worthHandingOver(const QByteArray& uri)
+{
+    const QUrl url = QUrl::fromEncoded(uri);
+    if (!url.isLocalFile()) {
+        return true;
+    }
+    if (MafwGstPipeline::localFileProblem(url).code() != MafwError::NoError) {
+        return false;
+    }
+    QFile file(url.toLocalFile());
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        return false;
+    }
+    const QByteArray head = file.read(TypeFindBytes);
+    if (head.isEmpty()) {
+        return false;
+    }
+    GstCaps* caps = gst_type_find_helper_for_data(
+        nullptr, reinterpret_cast<const guint8*>(head.constData()), gsize(head.size()), nullptr);
+    if (!caps) {
+        return false;
+    }
+    const GstStructure* first =
+        gst_caps_get_size(caps) > 0 ? gst_caps_get_structure(caps, 0) : nullptr;
+    const QByteArray type = first ? gst_structure_get_name(first) : "";
+    gst_caps_unref(caps);
+    return !type.isEmpty() && !type.startsWith("text/") && !type.startsWith("image/");
+}
+
+// A server that does not say it accepts byte ranges answers a range request with the whole
+// body again, which fails the stream: its source then refuses seeks and says it cannot seek.
+const char* const NoRanges = "kelmora-no-ranges";
+
+gboolean acceptsBytes(GQuark field, const GValue* value, gpointer data)
+{
+    if (g_ascii_strcasecmp(g_quark_to_string(field), "Accept-Ranges") == 0 &&
+        G_VALUE_HOLDS_STRING(value) && g_strrstr(g_value_get_string(value), "bytes")) {
+        *static_cast<bool*>(data) = true;
+    }
+    return TRUE;
+}
+
+GstPadProbeReturn watchHeaders(GstPad* pad, GstPadProbeInfo* info, gpointer)
+{
+    const GstStructure* headers = gst_event_get_structure(GST_PAD_PROBE_INFO_EVENT(info));
+    if (headers && gst_structure_has_name(headers, "http-headers")) {
+        const GValue* response = gst_structure_get_value(headers, "response-headers");
+        bool ranges = false;
+        if (response && GST_VALUE_HOLDS_STRUCTURE(response)) {
+            gst_structure_foreach(gst_value_get_structure(response), acceptsBytes, &ranges);
+        }
+        g_object_set_data(G_OBJECT(pad), NoRanges, GINT_TO_POINTER(ranges ? 0 : 1));
+    }
+    return GST_PAD_PROBE_OK;
+}
+
+GstPadProbeReturn refuseSeeks(GstPad* pad, GstPadProbeInfo* info, gpointer)
+{
+    if (!g_object_get_data(G_OBJECT(pad), NoRanges)) {
+        return GST_PAD_PROBE_OK;
+    }
+    // A dropped seek event would still count as done: seeks are kept from the stream instead.
+    GstQuery* query = GST_PAD_PROBE_INFO_QUERY(info);
+    if (GST_QUERY_TYPE(query) != GST_QUERY_SEEKING) {
+        return GST_PAD_PROBE_OK;
+    }
+    GstFormat format = GST_FORMAT_BYTES;
+    gst_query_parse_seeking(query, &format, nullptr, nullptr, nullptr);
+    gst_query_set_seeking(query, format, FALSE, 0, -1);
+    return GST_PAD_PROBE_HANDLED;
+}
 
 GstElement* sinkFromDescription(const QByteArray& description)
 {
@@ -133,7 +231,10 @@ struct MafwGstPipelineHooks
     static GstBusSyncReply busSync(GstBus*, GstMessage* message, gpointer data)
     {
         auto* self = static_cast<MafwGstPipeline*>(data);
-        QCoreApplication::postEvent(self, new BusEvent(message, self->m_generation.load()));
+        const QByteArray from = GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR
+                                    ? MafwGstPipeline::streamUriOf(message)
+                                    : QByteArray();
+        QCoreApplication::postEvent(self, new BusEvent(message, self->m_generation.load(), from));
         return GST_BUS_DROP;
     }
 
@@ -149,6 +250,10 @@ struct MafwGstPipelineHooks
             return;
         }
         const QByteArray uri = offer->uris.takeFirst();
+        if (!worthHandingOver(uri)) {
+            delete offer; // the current item ends; the renderer starts this one cleanly
+            return;
+        }
         g_object_set(playbin, "uri", uri.constData(), nullptr);
         QCoreApplication::postEvent(self, new HandOverEvent(uri, offer->generation));
         // The rest stays on offer, unless a newer offer came meanwhile.
@@ -158,15 +263,48 @@ struct MafwGstPipelineHooks
         }
     }
 
+    // An image is no item: playbin would show it as a still picture and end at once.
+    static void haveType(GstElement* typefind, guint, GstCaps* caps, gpointer)
+    {
+        const GstStructure* first =
+            gst_caps_get_size(caps) > 0 ? gst_caps_get_structure(caps, 0) : nullptr;
+        if (first && g_str_has_prefix(gst_structure_get_name(first), "image/")) {
+            GError* error = g_error_new_literal(GST_STREAM_ERROR, GST_STREAM_ERROR_TYPE_NOT_FOUND,
+                                                "an image, not audio or video");
+            gst_element_post_message(typefind,
+                                     gst_message_new_error(GST_OBJECT(typefind), error, nullptr));
+            g_error_free(error);
+        }
+    }
+
+    // The server sent data: a failure from now on is a lost connection.
+    static GstPadProbeReturn dataArrived(GstPad*, GstPadProbeInfo*, gpointer data)
+    {
+        static_cast<MafwGstPipeline*>(data)->m_dataArrived = true;
+        return GST_PAD_PROBE_REMOVE;
+    }
+
     static void deepElementAdded(GstBin*, GstBin*, GstElement* element, gpointer data)
     {
         // An HTTP source that goes quiet fails after the stall timeout, once, not after its
         // default retries.
         GstElementFactory* factory = gst_element_get_factory(element);
+        if (factory && g_strcmp0(GST_OBJECT_NAME(factory), "typefind") == 0) {
+            g_signal_connect(element, "have-type", G_CALLBACK(haveType), nullptr);
+        }
         if (factory && g_strcmp0(GST_OBJECT_NAME(factory), "souphttpsrc") == 0) {
             const auto* self = static_cast<MafwGstPipeline*>(data);
             g_object_set(element, "timeout", guint(self->m_stallTimeout.load()), "retries", 0,
                          nullptr);
+            GstPad* pad = gst_element_get_static_pad(element, "src");
+            if (pad) {
+                gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, watchHeaders, nullptr,
+                                  nullptr);
+                gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, dataArrived, data, nullptr);
+                gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_QUERY_UPSTREAM, refuseSeeks, nullptr,
+                                  nullptr);
+                gst_object_unref(pad);
+            }
         }
         // The sound server's role: its cork-on-phone-call rule applies to music streams.
         if (g_object_class_find_property(G_OBJECT_GET_CLASS(element), "stream-properties")) {
@@ -229,7 +367,7 @@ bool MafwGstPipeline::event(QEvent* event)
     if (event->type() == BusEvent::eventType()) {
         auto* bus = static_cast<BusEvent*>(event);
         if (bus->generation == m_generation.load()) {
-            handleMessage(bus->message);
+            handleMessage(bus->message, bus->from);
         }
         return true;
     }
@@ -238,6 +376,13 @@ bool MafwGstPipeline::event(QEvent* event)
         if (handOver->generation == m_generation.load()) {
             m_handedUris.append(handOver->uri);
             Q_EMIT handedOver(handOver->uri);
+        }
+        return true;
+    }
+    if (event->type() == FailureEvent::eventType()) {
+        auto* failure = static_cast<FailureEvent*>(event);
+        if (failure->generation == m_generation.load()) {
+            Q_EMIT failed(failure->error);
         }
         return true;
     }
@@ -254,6 +399,7 @@ void MafwGstPipeline::reset(bool release)
     delete m_offer.exchange(nullptr);
     m_target = TargetPlaying;
     m_uri.clear();
+    m_encodedUri.clear();
     m_handedUris.clear();
     m_failedUris.clear();
     m_groupKnown = false;
@@ -266,6 +412,10 @@ void MafwGstPipeline::reset(bool release)
     m_seekable = Unknown;
     m_missingPlugin.clear();
     m_notMedia = false;
+    m_refused = false;
+    m_errored = false;
+    m_dataArrived = false;
+    m_switchedAt.invalidate();
 }
 
 bool MafwGstPipeline::load(const QUrl& uri, Target target)
@@ -273,11 +423,20 @@ bool MafwGstPipeline::load(const QUrl& uri, Target target)
     if (!element()) {
         return false;
     }
-    reset(false);
+    // After an error playbin keeps parts of the failed stream until it is taken down whole.
+    reset(m_errored);
     m_target = target;
     m_uri = uri;
-    const QByteArray encoded = uri.toEncoded();
-    g_object_set(m_playbin, "uri", encoded.constData(), nullptr);
+    // Only regular files reach GStreamer: its file source would open a named pipe or a device
+    // inside a state change, on this thread, and wait there for ever.
+    const MafwError problem = localFileProblem(uri);
+    if (problem.code() != MafwError::NoError) {
+        m_refused = true;
+        QCoreApplication::postEvent(this, new FailureEvent(problem, m_generation.load()));
+        return true;
+    }
+    m_encodedUri = uri.toEncoded();
+    g_object_set(m_playbin, "uri", m_encodedUri.constData(), nullptr);
     return true;
 }
 
@@ -290,7 +449,7 @@ void MafwGstPipeline::setTarget(Target target)
 {
     m_target = target;
     // Without a stream the target waits for the next load.
-    if (m_playbin && !m_uri.isEmpty()) {
+    if (m_playbin && !m_uri.isEmpty() && !m_refused) {
         gst_element_set_state(m_playbin,
                               target == TargetPlaying ? GST_STATE_PLAYING : GST_STATE_PAUSED);
     }
@@ -321,6 +480,12 @@ void MafwGstPipeline::applyPendingSeek()
     }
     const qint64 target = m_pendingSeekMs;
     m_pendingSeekMs = NoSeek;
+    // A seek sent to a stream that cannot seek may end it (a server that ignores ranges).
+    if (m_seekable == 0) {
+        Q_EMIT failed(MafwError(MafwError::TransientError,
+                                QStringLiteral("%1 cannot seek").arg(m_uri.toString())));
+        return;
+    }
     m_seekingToMs = target;
     m_prerolled = false; // until the seek completes
     // Accurate: key-unit seeks land far off on Vorbis and Opus.
@@ -348,7 +513,12 @@ qint64 MafwGstPipeline::positionMs() const
     if (!gst_element_query_position(m_playbin, GST_FORMAT_TIME, &position) || position < 0) {
         return 0;
     }
-    return position / GST_MSECOND;
+    // Right after a gapless switch the sinks may still answer with the end of the item before.
+    const qint64 ms = position / GST_MSECOND;
+    if (m_switchedAt.isValid() && !m_switchedAt.hasExpired(SwitchSettleMs) && ms >= m_staleMs) {
+        return 0;
+    }
+    return ms;
 }
 
 void MafwGstPipeline::queryDurationAndSeekability()
@@ -382,4 +552,24 @@ bool MafwGstPipeline::isNetwork(const QUrl& uri)
                                    QStringLiteral("data")};
     const QString scheme = uri.scheme().toLower();
     return !scheme.isEmpty() && !local.contains(scheme);
+}
+
+MafwError MafwGstPipeline::localFileProblem(const QUrl& uri)
+{
+    if (!uri.isLocalFile()) {
+        return {};
+    }
+    // stat() only: a named pipe is never opened.
+    const QFileInfo info(uri.toLocalFile());
+    if (!info.exists()) {
+        return MafwError(MafwError::ResourceNotFound,
+                         QStringLiteral("%1 does not exist").arg(uri.toString()));
+    }
+    if (!info.isFile()) {
+        return MafwError(MafwError::ResourceNotReadable,
+                         QStringLiteral("%1 is not a regular file (a folder, a named pipe or a "
+                                        "device)")
+                             .arg(uri.toString()));
+    }
+    return {};
 }

@@ -3,6 +3,7 @@
 
 #include <mafwerror.h>
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QUrl>
@@ -26,6 +27,7 @@ public:
     static constexpr qint64 NoSeek = -1;
     static constexpr int Unknown = -1;             // duration or seekability not known yet
     static constexpr int DefaultStallTimeout = 15; // seconds
+    static constexpr int SwitchSettleMs = 100;     // a position from before a switch is ignored
 
     explicit MafwGstPipeline(QObject* parent = nullptr);
     ~MafwGstPipeline() override;
@@ -38,7 +40,8 @@ public:
 
     // Stops the stream (to NULL when releasing, else READY) and forgets everything about it.
     void reset(bool release);
-    // Resets and loads uri, to be driven to target by run(); false without a playbin.
+    // Resets and loads uri, to be driven to target by run(); false without a playbin. A local
+    // URI that is no regular file fails later with failed(), without reaching GStreamer.
     bool load(const QUrl& uri, Target target);
     void run();
     // Drives the loaded stream to another target; without one, the next load starts there.
@@ -56,6 +59,10 @@ public:
     int durationSeconds() const { return m_duration; }
     // Reports duration and seekability when they changed.
     void queryDurationAndSeekability();
+
+    // Why a local URI may not reach GStreamer (missing, or not a regular file); no error for
+    // a regular file or a remote URI. Never opens the file.
+    static MafwError localFileProblem(const QUrl& uri);
 
     // Offers the items that follow for the gapless hand-over, replacing what was offered
     // before; none withdraws the offer.
@@ -97,7 +104,8 @@ private:
     static bool isNetwork(const QUrl& uri);
 
     // Bus handling (mafwgstpipeline_bus.cpp).
-    void handleMessage(GstMessage* message);
+    // from: the URI of the item the message comes from, when it can be told.
+    void handleMessage(GstMessage* message, const QByteArray& from);
     void handleEndOfStream();
     void handleTags(GstMessage* message);
     void handleBuffering(GstMessage* message);
@@ -105,8 +113,8 @@ private:
     void handleStateChanged(GstMessage* message);
     void handleAsyncDone();
     MafwError mapError(GstMessage* message, const QUrl& uri, bool played) const;
-    // The handed-over item the message comes from, or empty.
-    QByteArray handedUriOf(GstMessage* message) const;
+    // The URI of the item the message comes from, or empty when it cannot be told.
+    static QByteArray streamUriOf(GstMessage* message);
 
     GstElement* m_playbin = nullptr;
     double m_volume = 1.0;
@@ -114,6 +122,7 @@ private:
     std::atomic<MafwGstOffer*> m_offer{nullptr}; // taken by the streaming thread
     Target m_target = TargetPlaying;
     QUrl m_uri;                     // the stream playing or starting
+    QByteArray m_encodedUri;        // as given to playbin
     QList<QByteArray> m_handedUris; // handed over, each starting at a new stream group
     QList<QByteArray> m_failedUris; // handed over, failed before they started
     bool m_groupKnown = false;      // m_group holds the stream group playing
@@ -128,6 +137,11 @@ private:
     QString m_missingPlugin;
     std::atomic<int> m_stallTimeout{DefaultStallTimeout}; // read on streaming threads
     bool m_notMedia = false;                              // the missing decoder is one for text
+    QElapsedTimer m_switchedAt;                           // the last gapless switch
+    qint64 m_staleMs = 0;                                 // the position then, of the item before
+    bool m_errored = false;                 // playbin posted an error since the last reset
+    std::atomic<bool> m_dataArrived{false}; // an HTTP source delivered data; set on its thread
+    bool m_refused = false; // the URI never reached GStreamer; its failure is on its way
 };
 
 #endif

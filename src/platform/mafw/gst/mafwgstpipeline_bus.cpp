@@ -12,16 +12,19 @@ namespace {
 const int FullBuffer = 100; // percent
 }
 
-void MafwGstPipeline::handleMessage(GstMessage* message)
+void MafwGstPipeline::handleMessage(GstMessage* message, const QByteArray& from)
 {
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_ERROR: {
+        m_errored = true;
         // The next item is opened while the current one still plays: its failure is its own.
-        const QByteArray next = handedUriOf(message);
-        if (m_failedUris.contains(next)) {
-            break; // it was reported with its first error
+        // A stream since replaced may still post errors: they are not the current one's.
+        const bool handed = m_handedUris.contains(from);
+        if (m_failedUris.contains(from) || (!from.isEmpty() && !handed && from != m_encodedUri)) {
+            break; // reported with its first error, or stale
         }
-        if (!next.isEmpty()) {
+        if (handed) {
+            const QByteArray next = from;
             m_handedUris.removeOne(next);
             m_failedUris.append(next);
             Q_EMIT nextFailed(next, mapError(message, QUrl::fromEncoded(next), false));
@@ -133,12 +136,16 @@ void MafwGstPipeline::handleStreamStart(GstMessage* message)
     }
     m_group = group;
     if (!m_handedUris.isEmpty()) {
-        m_uri = QUrl::fromEncoded(m_handedUris.takeFirst());
+        m_encodedUri = m_handedUris.takeFirst();
+        m_uri = QUrl::fromEncoded(m_encodedUri);
     }
     m_duration = Unknown;
     m_seekable = Unknown;
     m_missingPlugin.clear();
     m_notMedia = false;
+    m_switchedAt.invalidate();
+    m_staleMs = qMax<qint64>(1, positionMs());
+    m_switchedAt.start();
     Q_EMIT nextStreamStarted();
 }
 
@@ -222,29 +229,23 @@ void MafwGstPipeline::handleBuffering(GstMessage* message)
     }
 }
 
-QByteArray MafwGstPipeline::handedUriOf(GstMessage* message) const
+QByteArray MafwGstPipeline::streamUriOf(GstMessage* message)
 {
-    if (m_handedUris.isEmpty() && m_failedUris.isEmpty()) {
-        return {};
-    }
-    // Each item has its own source and decoding bin, which know its URI (a failed source may
-    // already have left its bin).
+    // Each item has its own decoding bin, which names its URI as it was given; asked on the
+    // streaming thread that posts, while the element is still in its bin.
     QByteArray found;
     GstObject* object = GST_MESSAGE_SRC(message)
                             ? static_cast<GstObject*>(gst_object_ref(GST_MESSAGE_SRC(message)))
                             : nullptr;
-    while (object && object != GST_OBJECT(m_playbin) && found.isEmpty()) {
-        gchar* uri = nullptr;
-        if (GST_IS_URI_HANDLER(object)) {
-            uri = gst_uri_handler_get_uri(GST_URI_HANDLER(object));
-        } else if (g_object_class_find_property(G_OBJECT_GET_CLASS(object), "uri")) {
+    while (object && found.isEmpty()) {
+        GstElementFactory* factory =
+            GST_IS_ELEMENT(object) ? gst_element_get_factory(GST_ELEMENT(object)) : nullptr;
+        if (factory && g_str_has_prefix(GST_OBJECT_NAME(factory), "uridecodebin")) {
+            gchar* uri = nullptr;
             g_object_get(object, "uri", &uri, nullptr);
-        }
-        if (uri &&
-            (m_handedUris.contains(QByteArray(uri)) || m_failedUris.contains(QByteArray(uri)))) {
             found = uri;
+            g_free(uri);
         }
-        g_free(uri);
         GstObject* parent = gst_object_get_parent(object);
         gst_object_unref(object);
         object = parent;
@@ -308,8 +309,10 @@ MafwError MafwGstPipeline::mapError(GstMessage* message, const QUrl& item, bool 
             break;
         case GST_STREAM_ERROR_FAILED:
             // A network source that gave up before any data (a redirect loop, say) posts only
-            // this.
-            code = network && !played ? MafwError::ServerUnreachable : MafwError::CorruptStream;
+            // this; after data (a body that broke off) the connection was lost.
+            code = !network                  ? MafwError::CorruptStream
+                   : played || m_dataArrived ? MafwError::ConnectionLost
+                                             : MafwError::ServerUnreachable;
             break;
         default:
             break;

@@ -17,7 +17,6 @@ const int MaxDeadEntries = 20;
 // costs the same however long the list is.
 const int OfferedItems = 1;
 const int ReportedEntryErrors = 3;
-const int EndWatchIntervalMs = 300;
 } // namespace
 
 MafwGstRenderer::MafwGstRenderer(const QString& uuid, const QString& name, QObject* parent)
@@ -44,20 +43,6 @@ MafwGstRenderer::MafwGstRenderer(const QString& uuid, const QString& name, QObje
     connect(m_pipeline, &P::handedOver, this, &MafwGstRenderer::onHandedOver);
     connect(m_pipeline, &P::nextStreamStarted, this, &MafwGstRenderer::onNextStreamStarted);
     connect(m_pipeline, &P::nextFailed, this, &MafwGstRenderer::onNextFailed);
-    m_endWatch.setInterval(EndWatchIntervalMs);
-    connect(&m_endWatch, &QTimer::timeout, this, [this]() {
-        if (m_state != Playing) {
-            m_lastPositionMs = -1;
-            return;
-        }
-        const qint64 position = m_pipeline->positionMs();
-        if (position == m_lastPositionMs) {
-            m_endWatch.stop();
-            onEnded();
-            return;
-        }
-        m_lastPositionMs = position;
-    });
 }
 
 MafwGstRenderer::~MafwGstRenderer() = default;
@@ -75,8 +60,8 @@ qint64 MafwGstRenderer::positionMs() const
 void MafwGstRenderer::resetStream(bool release)
 {
     m_pipeline->reset(release);
-    m_endWatch.stop();
-    m_failedNext = -1;
+    m_cleanNext = NoPosition;
+    m_finalFailure = MafwError();
     m_cursor.clearHandOvers();
     m_tags.clear();
 }
@@ -107,6 +92,8 @@ void MafwGstRenderer::startItem(Target target)
         return;
     }
     m_cursor.clearHandOvers();
+    m_cleanNext = NoPosition;
+    m_finalFailure = MafwError();
     m_tags.clear();
     m_policyPaused = false;
     // Starting the item a move reported while stopped is no news.
@@ -141,7 +128,8 @@ bool MafwGstRenderer::startCurrent(Target target)
 void MafwGstRenderer::publishNext()
 {
     QList<QUrl> following;
-    if (m_state != Stopped) {
+    // After a failed hand-over the next item starts cleanly.
+    if (m_state != Stopped && m_cleanNext == NoPosition) {
         const int first = m_cursor.nextToOffer();
         const int end = qMin(m_cursor.count(), first + OfferedItems);
         for (int p = first; p >= 0 && p < end; ++p) {
@@ -222,6 +210,12 @@ void MafwGstRenderer::onPlaylistFetched(const QList<QUrl>& entries, const QStrin
         return;
     }
     m_cursor.setEntries(entries);
+    // Entries the origin policy refused count as dead ones.
+    m_deadEntries = m_fetcher->refusedBefore(0);
+    if (m_deadEntries >= MaxDeadEntries) {
+        fail(tooManyDead());
+        return;
+    }
     startAt(0, m_pipeline->target());
 }
 
@@ -447,15 +441,27 @@ void MafwGstRenderer::answerPositionRequests()
     }
 }
 
+int MafwGstRenderer::followingPosition() const
+{
+    if (m_cleanNext == NoPosition) {
+        return m_cursor.nextPosition();
+    }
+    return m_cleanNext < m_cursor.count() ? m_cleanNext : NoPosition;
+}
+
 void MafwGstRenderer::onEnded()
 {
-    // The hand-over did not happen (the queue changed too late): start it the slow way.
-    m_endWatch.stop();
-    int next = m_cursor.nextPosition();
-    if (next >= 0 && next == std::exchange(m_failedNext, -1)) {
-        next = next + 1 < m_cursor.count() ? next + 1 : -1;
+    // Without a hand-over (none offered, refused, failed, or the queue changed too late) the
+    // next item starts cleanly.
+    const int next = followingPosition();
+    const MafwError pending = std::exchange(m_finalFailure, MafwError());
+    if (next >= 0) {
+        moveTo(next);
+    } else if (pending.code() != MafwError::NoError) {
+        fail(pending);
+    } else {
+        finish();
     }
-    next >= 0 ? void(moveTo(next)) : finish();
 }
 
 void MafwGstRenderer::onNextFailed(const QByteArray& uri, const MafwError& failure)
@@ -464,18 +470,27 @@ void MafwGstRenderer::onNextFailed(const QByteArray& uri, const MafwError& failu
     if (position < 0) {
         return;
     }
-    // The current item plays on; the failed one is skipped when it ends. An entry of a
-    // playlist file is one more dead mirror; an item of a playlist is worth a word.
-    m_failedNext = position;
-    m_pipeline->offer({});
-    m_lastPositionMs = -1;
-    m_endWatch.start();
+    // An entry of a playlist file is one more dead mirror; an item of a playlist is worth a
+    // word, and ends playback only when it was the last.
+    m_cleanNext = position + 1;
     if (m_cursor.source() == MafwGstPlayCursor::PlaylistUrlSource) {
         qCDebug(lcGst) << "next entry failed, skipped:" << failure.message();
-    } else {
+    } else if (followingPosition() >= 0) {
         Q_EMIT error(MafwError(MafwError::TransientError,
                                QStringLiteral("skipped: %1").arg(failure.message())));
+    } else {
+        m_finalFailure = failure;
     }
+    // After a failed hand-over playbin never reports the end of the item playing: that item
+    // is reloaded where it stands and the next one starts cleanly after it.
+    const qint64 at = m_pipeline->positionMs();
+    m_pipeline->load(m_cursor.currentUri(), m_pipeline->target());
+    m_cursor.clearHandOvers();
+    if (at > 0) {
+        m_pipeline->seek(at);
+    }
+    m_pipeline->offer({});
+    m_pipeline->run();
 }
 
 void MafwGstRenderer::onNextStreamStarted()
@@ -531,30 +546,44 @@ void MafwGstRenderer::onFailed(const MafwError& failure)
         Q_EMIT error(failure);
         return;
     }
+    // An item of a playlist that fails is skipped with a passing error while others follow.
+    const int next = followingPosition();
+    if (m_cursor.source() == MafwGstPlayCursor::PlaylistSource && next >= 0) {
+        Q_EMIT error(MafwError(MafwError::TransientError,
+                               QStringLiteral("skipped: %1").arg(failure.message())));
+        startAt(next, m_pipeline->target());
+        return;
+    }
     // A playlist file's entries are mirrors: try the next one until one starts.
     if (m_cursor.source() == MafwGstPlayCursor::PlaylistUrlSource && !m_pipeline->hasPlayed()) {
         if (m_entryErrors.size() < ReportedEntryErrors) {
             m_entryErrors.append(failure.message());
         }
-        const int next = m_cursor.nextPosition();
-        if (next >= 0 && ++m_deadEntries < MaxDeadEntries) {
+        m_deadEntries += 1 + (next >= 0 ? m_fetcher->refusedBefore(next) : 0);
+        if (next >= 0 && m_deadEntries < MaxDeadEntries) {
             qCDebug(lcGst) << "entry failed, trying the next:" << failure.message();
             startAt(next, MafwGstPipeline::TargetPlaying);
             return;
         }
         if (m_cursor.count() > 1) {
-            const QString url = m_cursor.playlistUrl().toString();
-            const QString why = m_entryErrors.join(QLatin1Char('\n'));
-            fail(MafwError(
-                MafwError::NoPlayableEntry,
-                next >= 0 ? QStringLiteral("%1 entries of %2 in a row could not be "
-                                           "played; the rest is not tried:\n%3")
-                                .arg(QString::number(MaxDeadEntries), url, why)
-                          : QStringLiteral("No entry of %1 could be played:\n%2").arg(url, why)));
+            fail(next >= 0 ? tooManyDead()
+                           : MafwError(MafwError::NoPlayableEntry,
+                                       QStringLiteral("No entry of %1 could be played:\n%2")
+                                           .arg(m_cursor.playlistUrl().toString(),
+                                                m_entryErrors.join(QLatin1Char('\n')))));
             return;
         }
     }
     fail(failure);
+}
+
+MafwError MafwGstRenderer::tooManyDead() const
+{
+    return MafwError(MafwError::NoPlayableEntry,
+                     QStringLiteral("%1 entries of %2 in a row could not be played or were "
+                                    "refused; the rest is not tried:\n%3")
+                         .arg(QString::number(MaxDeadEntries), m_cursor.playlistUrl().toString(),
+                              m_entryErrors.join(QLatin1Char('\n'))));
 }
 
 void MafwGstRenderer::finish()

@@ -7,7 +7,6 @@
 #include <mafwrenderer.h>
 
 #include <QPointer>
-#include <QTimer>
 #include <QUrl>
 #include <QVariant>
 
@@ -59,6 +58,7 @@ public:
 
 private:
     using Target = MafwGstPipeline::Target;
+    static constexpr int NoPosition = -1;
 
     void resetStream(bool release);
     bool startCurrent(Target target);
@@ -68,9 +68,12 @@ private:
     void setState(State state);
     void finish();
     void fail(const MafwError& error);
+    MafwError tooManyDead() const;
     void reportMedia();
     // Offers the items that follow for the gapless hand-over.
     void publishNext();
+    // The position that follows the current one, or NoPosition at the end.
+    int followingPosition() const;
     void watchPlaylist(MafwPlaylist* playlist);
     void answerPositionRequests();
 
@@ -90,11 +93,10 @@ private:
     MafwPlaylistFetcher* m_fetcher = nullptr;
     QStringList m_entryErrors; // why the first dead entries in a row failed
     int m_deadEntries = 0;     // dead entries in a row
-    int m_failedNext = -1;     // a handed-over item that failed: skipped when the current ends
-    // After a failed hand-over playbin posts no end for the current item: its position is
-    // watched instead, and the item has ended when it stands still while playing.
-    QTimer m_endWatch;
-    qint64 m_lastPositionMs = -1;
+    // After a failed hand-over: the position started cleanly when the current item ends, and
+    // the failure of a last item, reported then.
+    int m_cleanNext = NoPosition;
+    MafwError m_finalFailure;
 
     State m_state = Stopped;
     bool m_policyPaused = false;
