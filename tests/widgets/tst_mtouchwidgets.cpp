@@ -19,14 +19,8 @@ class TestMTouchWidgets : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("icons")));
-        QFile conf(dir.filePath(QStringLiteral("theme.conf")));
-        QVERIFY(conf.open(QIODevice::WriteOnly));
-        conf.write("MWidgetStyle#Big { fontSize: 40; }\n");
-        conf.close();
-        QImage red(10, 10, QImage::Format_ARGB32);
-        red.fill(Qt::red);
-        QVERIFY(red.save(dir.filePath(QStringLiteral("icons/test-red.png"))));
+        QVERIFY(writeTheme(dir.path(), "MWidgetStyle#Big { fontSize: 40; }\n",
+                           {{"test-red", Qt::red}}));
         MTheme::addDirectory(dir.path());
     }
 
