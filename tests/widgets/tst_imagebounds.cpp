@@ -1,5 +1,6 @@
 // Images from outside through every way in (the reader, the two labels, the theme): what is
 // shown, what is refused with one warning, and that nothing waits or grows without bound.
+#include "testfiles.h"
 #include "testmain.h"
 
 #include <kelmedialabel.h>

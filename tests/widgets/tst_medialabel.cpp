@@ -1,5 +1,6 @@
 // The media label: grid cells and spans, labels and image, touch, and the outline and marks on
 // real pixels.
+#include "testfiles.h"
 #include "testmain.h"
 
 #include <kelmedialabel.h>

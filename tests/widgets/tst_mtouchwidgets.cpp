@@ -1,6 +1,7 @@
 // The framework pieces the media label stands on: names that restyle, image widgets and labels.
 // (The foreground over the children is checked on the media label's pixels, and the style
 // container's adopted private part by the sanitizers under the media label.)
+#include "testfiles.h"
 #include "testmain.h"
 
 #include <mimagewidget.h>

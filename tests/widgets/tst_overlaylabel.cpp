@@ -1,5 +1,6 @@
 // The overlay label: pictures, touch, painting on real pixels, the text box, the normal view, and
 // views replaced under it.
+#include "testfiles.h"
 #include "testmain.h"
 
 #include <keloverlaylabel.h>

@@ -1,4 +1,5 @@
 // The theme: styles from attribute files, shared images by id, creators.
+#include "testfiles.h"
 #include "testmain.h"
 
 #include <mstylecreator.h>
