@@ -44,12 +44,12 @@ inline bool writeTheme(const QString& dir, const QByteArray& conf,
 class WarningCount
 {
 public:
-    WarningCount() : m_previous(qInstallMessageHandler(handler))
+    WarningCount()
     {
         s_count = 0;
-        s_previous = m_previous;
+        s_previous = qInstallMessageHandler(handler);
     }
-    ~WarningCount() { qInstallMessageHandler(m_previous); }
+    ~WarningCount() { qInstallMessageHandler(s_previous); }
     int count() const { return s_count; }
 
 private:
@@ -58,7 +58,6 @@ private:
         s_count += type == QtWarningMsg;
         s_previous(type, context, text);
     }
-    QtMessageHandler m_previous;
     static inline int s_count = 0;
     static inline QtMessageHandler s_previous = nullptr;
 };
