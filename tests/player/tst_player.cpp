@@ -5,6 +5,7 @@
 #include "playbackfixture.h"
 #include "player.h"
 #include "statusline.h"
+#include "testfiles.h"
 #include "testmain.h"
 
 #include <QBuffer>
@@ -66,9 +67,7 @@ class TestPlayer : public QObject, PlaybackFixture
         data.append("data");
         put(bytes, 4);
         data.append(QByteArray(int(bytes), '\0'));
-        QFile file(dir.filePath(name));
-        return file.open(QIODevice::WriteOnly) && file.write(data) == data.size() ? file.fileName()
-                                                                                  : QString();
+        return writeFile(dir.filePath(name), data) ? dir.filePath(name) : QString();
     }
 
     QProcessEnvironment environment() const
@@ -175,10 +174,8 @@ class TestPlayer : public QObject, PlaybackFixture
         setUpControls();
         QStringList args;
         for (int i = 0; i < items; ++i) {
-            const QString name = QStringLiteral("%1.ogg").arg(QChar(QLatin1Char('a' + i)));
-            QFile file(dir.filePath(name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            args << file.fileName();
+            args << dir.filePath(QStringLiteral("%1.ogg").arg(QChar(QLatin1Char('a' + i))));
+            QVERIFY(writeFile(args.last(), {}));
         }
         player = new Player(controls);
         output.setData(QByteArray());
@@ -241,17 +238,16 @@ private Q_SLOTS:
     void initTestCase()
     {
         // A private bus: nothing of the desktop's is reached or started.
-        QFile config(dir.filePath(QStringLiteral("bus.conf")));
-        QVERIFY(config.open(QIODevice::WriteOnly));
-        config.write(QStringLiteral("<busconfig><type>session</type><listen>unix:dir=%1</listen>"
-                                    "<policy context=\"default\"><allow send_destination=\"*\"/>"
-                                    "<allow receive_sender=\"*\"/>"
-                                    "<allow own=\"*\"/></policy></busconfig>")
-                         .arg(dir.path())
-                         .toUtf8());
-        config.close();
+        const QString config = dir.filePath(QStringLiteral("bus.conf"));
+        QVERIFY(writeFile(
+            config, QStringLiteral("<busconfig><type>session</type><listen>unix:dir=%1</listen>"
+                                   "<policy context=\"default\"><allow send_destination=\"*\"/>"
+                                   "<allow receive_sender=\"*\"/>"
+                                   "<allow own=\"*\"/></policy></busconfig>")
+                        .arg(dir.path())
+                        .toUtf8()));
         bus.start(QStringLiteral("dbus-daemon"),
-                  {QStringLiteral("--config-file=") + config.fileName(), QStringLiteral("--nofork"),
+                  {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
                    QStringLiteral("--print-address=1")});
         if (!bus.waitForStarted() || !bus.waitForReadyRead()) {
             return; // the bus tests skip
@@ -331,34 +327,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("method");
         QTest::addColumn<QVariantList>("args");
         QTest::addColumn<QStringList>("commands");
+        const auto row = [](const char* name, const char* method, const QVariantList& args,
+                            const char* command) {
+            QTest::newRow(name) << QString::fromLatin1(method) << args
+                                << (*command ? QStringList{QLatin1String(command)} : QStringList());
+        };
         const qlonglong second = 1000000;
-        QTest::newRow("Pause") << QStringLiteral("Pause") << QVariantList()
-                               << QStringList{QStringLiteral("pause")};
-        QTest::newRow("PlayPause while playing") << QStringLiteral("PlayPause") << QVariantList()
-                                                 << QStringList{QStringLiteral("pause")};
-        QTest::newRow("Next") << QStringLiteral("Next") << QVariantList()
-                              << QStringList{QStringLiteral("next")};
-        QTest::newRow("Previous on the first item")
-            << QStringLiteral("Previous") << QVariantList() << QStringList();
-        QTest::newRow("Stop") << QStringLiteral("Stop") << QVariantList()
-                              << QStringList{QStringLiteral("stop")};
-        QTest::newRow("Seek") << QStringLiteral("Seek") << QVariantList{70 * second}
-                              << QStringList{QStringLiteral("seekTo(70,0)")};
-        QTest::newRow("Seek by any offset a client sends, past the end: the next item")
-            << QStringLiteral("Seek") << QVariantList{std::numeric_limits<qlonglong>::max()}
-            << QStringList{QStringLiteral("next")};
-        QTest::newRow("SetPosition")
-            << QStringLiteral("SetPosition")
-            << QVariantList{QVariant::fromValue(
-                                QDBusObjectPath(QStringLiteral("/org/kelmora/player/track/0"))),
-                            30 * second}
-            << QStringList{QStringLiteral("seekTo(30,0)")};
-        QTest::newRow("SetPosition of another track")
-            << QStringLiteral("SetPosition")
-            << QVariantList{QVariant::fromValue(
-                                QDBusObjectPath(QStringLiteral("/org/kelmora/player/track/1"))),
-                            30 * second}
-            << QStringList();
+        const auto track = [](int n) {
+            return QVariant::fromValue(
+                QDBusObjectPath(QStringLiteral("/org/kelmora/player/track/%1").arg(n)));
+        };
+        row("Pause", "Pause", {}, "pause");
+        row("PlayPause while playing", "PlayPause", {}, "pause");
+        row("Next", "Next", {}, "next");
+        row("Previous on the first item", "Previous", {}, "");
+        row("Stop", "Stop", {}, "stop");
+        row("Seek", "Seek", {70 * second}, "seekTo(70,0)");
+        row("Seek by any offset a client sends, past the end: the next item", "Seek",
+            {std::numeric_limits<qlonglong>::max()}, "next");
+        row("SetPosition", "SetPosition", {track(0), 30 * second}, "seekTo(30,0)");
+        row("SetPosition of another track", "SetPosition", {track(1), 30 * second}, "");
     }
 
     void mprisCallsReachTheControls()
@@ -420,16 +408,13 @@ private Q_SLOTS:
         QFETCH(QStringList, files);
         QFETCH(QString, action);
         QVERIFY(!wav(QStringLiteral("three.wav"), 3).isEmpty());
-        QFile list(dir.filePath(QStringLiteral("wide.m3u")));
-        QVERIFY(list.open(QIODevice::WriteOnly));
-        list.write("#EXTM3U\n#EXTINF:3,\xe6\x9d\xb1\xe4\xba\xac - \xe5\xa4\x9c\xe3\x81\xae"
-                   "\xe6\xad\x8c\xe3\x81\xa8\xe6\x9c\x9d\xe3\x81\xae\xe5\x85\x89\xe3\x81\xa8"
-                   "\xe9\x95\xb7\xe3\x81\x84\xe6\x97\x85\nthree.wav\n");
-        list.close();
-        QFile broken(dir.filePath(QStringLiteral("broken.mp3")));
-        QVERIFY(broken.open(QIODevice::WriteOnly) && broken.write("not audio at all\n") > 0);
-        broken.close();
-        QImage(4, 4, QImage::Format_RGB32).save(dir.filePath(QStringLiteral("picture.png")));
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("wide.m3u")),
+                          "#EXTM3U\n#EXTINF:3,\xe6\x9d\xb1\xe4\xba\xac - \xe5\xa4\x9c\xe3\x81\xae"
+                          "\xe6\xad\x8c\xe3\x81\xa8\xe6\x9c\x9d\xe3\x81\xae\xe5\x85\x89\xe3\x81\xa8"
+                          "\xe9\x95\xb7\xe3\x81\x84\xe6\x97\x85\nthree.wav\n"));
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("broken.mp3")), "not audio at all\n"));
+        QVERIFY(
+            writeFile(dir.filePath(QStringLiteral("picture.png")), encodedImage(4, 4, Qt::gray)));
         QStringList args;
         for (const QString& file : files) {
             args << dir.filePath(file);
@@ -477,14 +462,12 @@ private Q_SLOTS:
         for (const char* name : {"one.wav", "two.wav", "other.wav"}) {
             QVERIFY(!wav(QLatin1String(name), 6).isEmpty());
         }
-        QFile list(dir.filePath(QStringLiteral("list.pls")));
-        QVERIFY(list.open(QIODevice::WriteOnly));
-        list.write("[playlist]\nFile1=one.wav\nTitle1=Band - First\nFile2=two.wav\n"
-                   "Title2=Second\nNumberOfEntries=2\n");
-        list.close();
+        const QString list = dir.filePath(QStringLiteral("list.pls"));
+        QVERIFY(writeFile(list, "[playlist]\nFile1=one.wav\nTitle1=Band - First\nFile2=two.wav\n"
+                                "Title2=Second\nNumberOfEntries=2\n"));
         QProcess program;
         program.setProcessEnvironment(environment());
-        program.start(QStringLiteral(KELMORA_PLAYER_BINARY), {list.fileName()});
+        program.start(QStringLiteral(KELMORA_PLAYER_BINARY), {list});
         QTRY_COMPARE_WITH_TIMEOUT(playerctl({QStringLiteral("status")}), QStringLiteral("Playing"),
                                   15000);
         const QString title = QStringLiteral("title");

@@ -1,5 +1,6 @@
 #include "playerarguments.h"
 
+#include "testfiles.h"
 #include <testmain.h>
 
 #include <QFile>
@@ -15,9 +16,7 @@ class TestPlayerArguments : public QObject
     QString url(const QString& name) const { return QUrl::fromLocalFile(path(name)).toString(); }
     void write(const QString& name, const QByteArray& data)
     {
-        QFile file(path(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(data);
+        QVERIFY(writeFile(path(name), data));
     }
 
 private Q_SLOTS:
@@ -44,86 +43,56 @@ private Q_SLOTS:
         QTest::addColumn<QString>("mime");
         QTest::addColumn<QStringList>("problems");
         QTest::addColumn<bool>("usageError");
+        const auto row = [](const char* name, const QStringList& args, int mode,
+                            const QStringList& items, const QStringList& problems = {},
+                            bool usageError = false, const QString& mime = {}) {
+            QTest::newRow(name) << args << mode << items << mime << problems << usageError;
+        };
         using A = PlayerArguments;
-        const QString a = path(QStringLiteral("a.ogg"));
-        const QString missing = path(QStringLiteral("missing.ogg"));
-        const QString folder = path(QStringLiteral("folder"));
-        QTest::newRow("one file") << QStringList{a} << int(A::PlaySingleUri)
-                                  << QStringList{url(QStringLiteral("a.ogg"))} << QString()
-                                  << QStringList() << false;
-        QTest::newRow("missing file")
-            << QStringList{missing} << int(A::NothingToPlay) << QStringList() << QString()
-            << QStringList{QStringLiteral("cannot play \"%1\": no such file").arg(missing)}
-            << false;
-        QTest::newRow("missing file among others")
-            << QStringList{missing, a} << int(A::PlaySharedPlaylist)
-            << QStringList{url(QStringLiteral("a.ogg"))} << QString()
-            << QStringList{QStringLiteral("cannot play \"%1\": no such file").arg(missing)}
-            << false;
-        QTest::newRow("folder")
-            << QStringList{folder} << int(A::NothingToPlay) << QStringList() << QString()
-            << QStringList{QStringLiteral("cannot play \"%1\": is a directory").arg(folder)}
-            << false;
-        QTest::newRow("playlist file alone: its entries, as if given one by one")
-            << QStringList{path(QStringLiteral("list.pls"))} << int(A::PlaySharedPlaylist)
-            << QStringList{url(QStringLiteral("a.ogg"))} << QString() << QStringList() << false;
-        QTest::newRow("playlist files among others are read")
-            << QStringList{path(QStringLiteral("list.m3u")), path(QStringLiteral("list.pls"))}
-            << int(A::PlaySharedPlaylist)
-            << QStringList{url(QStringLiteral("a.ogg")), url(QStringLiteral("b.ogg")),
-                           url(QStringLiteral("a.ogg"))}
-            << QString() << QStringList() << false;
-        QTest::newRow("empty and oversized playlist files")
-            << QStringList{path(QStringLiteral("empty.m3u")), path(QStringLiteral("huge.m3u"))}
-            << int(A::NothingToPlay) << QStringList() << QString()
-            << QStringList{QStringLiteral("cannot play \"%1\": no entry in the playlist file")
-                               .arg(path(QStringLiteral("empty.m3u"))),
-                           QStringLiteral("cannot play \"%1\": playlist file larger than %2 bytes")
-                               .arg(path(QStringLiteral("huge.m3u")))
-                               .arg(PlayerArguments::MaxPlaylistBytes)}
-            << false;
-        QTest::newRow("stream URL")
-            << QStringList{QStringLiteral("http://radio.example/live")} << int(A::PlaySingleUri)
-            << QStringList{QStringLiteral("http://radio.example/live")} << QString()
-            << QStringList() << false;
-        QTest::newRow("playlist URL alone")
-            << QStringList{QStringLiteral("https://radio.example/list.M3U8?x=1")}
-            << int(A::PlayPlaylistFile)
-            << QStringList{QStringLiteral("https://radio.example/list.M3U8?x=1")}
-            << QStringLiteral("application/vnd.apple.mpegurl") << QStringList() << false;
-        QTest::newRow("playlist URL among others")
-            << QStringList{QStringLiteral("http://radio.example/a.pls"), a}
-            << int(A::PlaySharedPlaylist) << QStringList{url(QStringLiteral("a.ogg"))} << QString()
-            << QStringList{QStringLiteral("cannot play \"http://radio.example/a.pls\": a playlist "
-                                          "URL plays only on its own")}
-            << false;
-        QTest::newRow("other scheme and broken URL")
-            << QStringList{QStringLiteral("ftp://host/a.ogg"), QStringLiteral("http://")}
-            << int(A::NothingToPlay) << QStringList() << QString()
-            << QStringList{QStringLiteral(
-                               "cannot play \"ftp://host/a.ogg\": unsupported URL scheme"),
-                           QStringLiteral("cannot play \"http://\": not a valid URL")}
-            << false;
-        QTest::newRow("file URL") << QStringList{url(QStringLiteral("a.ogg"))}
-                                  << int(A::PlaySingleUri)
-                                  << QStringList{url(QStringLiteral("a.ogg"))} << QString()
-                                  << QStringList() << false;
-        QTest::newRow("option after --")
-            << QStringList{QStringLiteral("--"), QStringLiteral("--window")}
-            << int(A::NothingToPlay) << QStringList() << QString()
-            << QStringList{QStringLiteral("cannot play \"--window\": no such file")} << false;
-        QTest::newRow("unknown option")
-            << QStringList{QStringLiteral("--loud"), a} << int(A::NothingToPlay) << QStringList()
-            << QString() << QStringList{QStringLiteral("unknown option or missing value: --loud")}
-            << true;
-        QTest::newRow("screenshot without window")
-            << QStringList{QStringLiteral("--screenshot"), QStringLiteral("x.png")}
-            << int(A::NothingToPlay) << QStringList() << QString()
-            << QStringList{QStringLiteral("--screenshot needs --window")} << true;
-        QTest::newRow("no argument: the built-in sample")
-            << QStringList() << int(A::PlaySharedPlaylist)
-            << QStringList{url(QStringLiteral("a.ogg")), url(QStringLiteral("b.ogg"))} << QString()
-            << QStringList() << false;
+        const auto p = [this](const char* name) { return path(QLatin1String(name)); };
+        const QString a = p("a.ogg");
+        const QString missing = p("missing.ogg");
+        const QString folder = p("folder");
+        const QString ua = url(QStringLiteral("a.ogg"));
+        const QString ub = url(QStringLiteral("b.ogg"));
+        const QString cannot = QStringLiteral("cannot play \"%1\": %2");
+        const QString radio = QStringLiteral("http://radio.example/live");
+        const QString m3u8 = QStringLiteral("https://radio.example/list.M3U8?x=1");
+        const QString pls = QStringLiteral("http://radio.example/a.pls");
+        row("one file", {a}, A::PlaySingleUri, {ua});
+        row("missing file", {missing}, A::NothingToPlay, {},
+            {cannot.arg(missing, QStringLiteral("no such file"))});
+        row("missing file among others", {missing, a}, A::PlaySharedPlaylist, {ua},
+            {cannot.arg(missing, QStringLiteral("no such file"))});
+        row("folder", {folder}, A::NothingToPlay, {},
+            {cannot.arg(folder, QStringLiteral("is a directory"))});
+        row("playlist file alone: its entries, as if given one by one", {p("list.pls")},
+            A::PlaySharedPlaylist, {ua});
+        row("playlist files among others are read", {p("list.m3u"), p("list.pls")},
+            A::PlaySharedPlaylist, {ua, ub, ua});
+        row("empty and oversized playlist files", {p("empty.m3u"), p("huge.m3u")}, A::NothingToPlay,
+            {},
+            {cannot.arg(p("empty.m3u"), QStringLiteral("no entry in the playlist file")),
+             cannot.arg(p("huge.m3u"), QStringLiteral("playlist file larger than %1 bytes")
+                                           .arg(PlayerArguments::MaxPlaylistBytes))});
+        row("stream URL", {radio}, A::PlaySingleUri, {radio});
+        row("playlist URL alone", {m3u8}, A::PlayPlaylistFile, {m3u8}, {}, false,
+            QStringLiteral("application/vnd.apple.mpegurl"));
+        row("playlist URL among others", {pls, a}, A::PlaySharedPlaylist, {ua},
+            {cannot.arg(pls, QStringLiteral("a playlist URL plays only on its own"))});
+        row("other scheme and broken URL",
+            {QStringLiteral("ftp://host/a.ogg"), QStringLiteral("http://")}, A::NothingToPlay, {},
+            {cannot.arg(QStringLiteral("ftp://host/a.ogg"),
+                        QStringLiteral("unsupported URL scheme")),
+             cannot.arg(QStringLiteral("http://"), QStringLiteral("not a valid URL"))});
+        row("file URL", {ua}, A::PlaySingleUri, {ua});
+        row("option after --", {QStringLiteral("--"), QStringLiteral("--window")}, A::NothingToPlay,
+            {}, {cannot.arg(QStringLiteral("--window"), QStringLiteral("no such file"))});
+        row("unknown option", {QStringLiteral("--loud"), a}, A::NothingToPlay, {},
+            {QStringLiteral("unknown option or missing value: --loud")}, true);
+        row("screenshot without window", {QStringLiteral("--screenshot"), QStringLiteral("x.png")},
+            A::NothingToPlay, {}, {QStringLiteral("--screenshot needs --window")}, true);
+        row("no argument: the built-in sample", {}, A::PlaySharedPlaylist, {ua, ub});
     }
 
     void parse()

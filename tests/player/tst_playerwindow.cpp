@@ -6,13 +6,13 @@
 #include "player.h"
 #include "playertransport.h"
 #include "playerwindow.h"
+#include "testfiles.h"
 #include "testmain.h"
 
 #include <kelmedialabel.h>
 #include <kelmedialabelmodel.h>
 #include <keloverlaylabel.h>
 
-#include <QBuffer>
 #include <QFile>
 #include <QGraphicsSceneMouseEvent>
 #include <QProcess>
@@ -65,9 +65,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QStringList files;
         for (const char* name : {"a.ogg", "b.ogg", "c.ogg"}) {
-            QFile file(dir.filePath(QLatin1String(name)));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            files << file.fileName();
+            files << dir.filePath(QLatin1String(name));
+            QVERIFY(writeFile(files.last(), {}));
         }
         Player player(controls);
         PlayerWindow window(&player);
@@ -101,21 +100,15 @@ private Q_SLOTS:
         qputenv("KELMORA_ART_DIR", QFile::encodeName(dir.filePath(QStringLiteral("art"))));
         LocalHttpServer server;
         QVERIFY(server.listen());
-        QImage green(8, 8, QImage::Format_RGB32);
-        green.fill(Qt::green);
-        QByteArray png;
-        QBuffer buffer(&png);
-        QVERIFY(buffer.open(QIODevice::WriteOnly) && green.save(&buffer, "PNG"));
-        server.addRoute(QStringLiteral("/cover.png"), {png, "image/png"});
-        QFile list(dir.filePath(QStringLiteral("list.m3u")));
-        QVERIFY(list.open(QIODevice::WriteOnly));
-        list.write("#EXTM3U\n#EXTIMG:" + server.url(QStringLiteral("/cover.png")).toEncoded() +
-                   "\na.ogg\nb.ogg\n");
-        list.close();
+        server.addRoute(QStringLiteral("/cover.png"), {encodedImage(8, 8, Qt::green), "image/png"});
+        const QString list = dir.filePath(QStringLiteral("list.m3u"));
+        QVERIFY(writeFile(
+            list, "#EXTM3U\n#EXTIMG:" + server.url(QStringLiteral("/cover.png")).toEncoded() +
+                      "\na.ogg\nb.ogg\n"));
 
         Player player(controls);
         PlayerWindow window(&player);
-        QVERIFY(player.start(PlayerArguments::parse({list.fileName(), list.fileName()}, {})));
+        QVERIFY(player.start(PlayerArguments::parse({list, list}, {})));
         renderer->setState(MafwRenderer::Playing);
         QTRY_VERIFY(window.overlayLabel()->image() &&
                     window.overlayLabel()->image()->toImage().pixelColor(240, 130) ==

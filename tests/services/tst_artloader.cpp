@@ -1,5 +1,6 @@
 // The album-art loader against loopback servers, its art directory in a temporary one.
 #include "localhttpserver.h"
+#include "testfiles.h"
 #include "testmain.h"
 
 #include <kelartloader.h>
@@ -15,13 +16,7 @@
 namespace {
 QByteArray png(Qt::GlobalColor color)
 {
-    QImage image(8, 8, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return encodedImage(8, 8, color);
 }
 
 QByteArray contents(const QString& path)
@@ -30,12 +25,6 @@ QByteArray contents(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool write(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 } // namespace
 
 class TestArtLoader : public QObject
@@ -249,12 +238,12 @@ private Q_SLOTS:
             } else if (entry.endsWith(QLatin1String("->"))) {
                 QVERIFY(QDir().mkpath(artDir) && QFile::link(outside, path.chopped(2)));
             } else {
-                QVERIFY(
-                    write(path, text == QLatin1String("green") ? png(Qt::green) : text.toUtf8()));
+                QVERIFY(writeFile(path,
+                                  text == QLatin1String("green") ? png(Qt::green) : text.toUtf8()));
             }
         }
         QVERIFY(record.isEmpty() ||
-                write(artDir + QStringLiteral("/.kelmora-sources.list"), record));
+                writeFile(artDir + QStringLiteral("/.kelmora-sources.list"), record));
         const QByteArray outsideBefore = contents(outside);
         ask(request, 0);
         QTRY_COMPARE(answers.size(), 1);

@@ -1,5 +1,6 @@
 // Images from outside through every way in (the reader, the two labels, the theme): what is
 // shown, what is refused with one warning, and that nothing waits or grows without bound.
+#include "testfiles.h"
 #include "testmain.h"
 
 #include <kelmedialabel.h>
@@ -14,22 +15,6 @@
 
 namespace {
 enum Source { Reader, MediaLabel, OverlayLabel, Theme };
-
-QByteArray encoded(const QImage& image, const char* format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
-
-QImage filled(int width, int height, QImage::Format format, Qt::GlobalColor colour)
-{
-    QImage image(width, height, format);
-    image.fill(colour);
-    return image;
-}
 
 // 16 by 16, transparent but for whatever <image> draws over its top left 8 by 8.
 QByteArray svgWithImage(const QByteArray& href)
@@ -49,16 +34,6 @@ long peakKiB()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
-}
-
-int g_warnings = 0;
-QtMessageHandler g_previous = nullptr;
-void countWarnings(QtMsgType type, const QMessageLogContext& context, const QString& text)
-{
-    if (type == QtWarningMsg) {
-        ++g_warnings;
-    }
-    g_previous(type, context, text);
 }
 } // namespace
 
@@ -100,7 +75,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("icons")));
-        QVERIFY(filled(8, 8, QImage::Format_RGB32, Qt::red).save(red));
+        QVERIFY(writeFile(red, encodedImage(8, 8, Qt::red)));
         MTheme::addDirectory(dir.path());
     }
 
@@ -111,17 +86,14 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("own");        // reader and theme; empty: refused
         QTest::addColumn<QSize>("shown");      // labels (fit into 2048 by 2048)
         QTest::addColumn<int>("topLeftAlpha"); // of the image shown, -1: not checked
-        const QByteArray small = encoded(filled(8, 4, QImage::Format_RGB32, Qt::blue), "png");
+        const QByteArray small = encodedImage(8, 4, Qt::blue);
         // One pixel over the limit, yet cheap: 1 bit per pixel, highly compressible.
-        const QByteArray overLimit =
-            encoded(filled(MImageReader::MaxSide + 1, MImageReader::MaxSide, QImage::Format_Mono,
-                           Qt::color1),
-                    "png");
+        const QByteArray overLimit = encodedImage(MImageReader::MaxSide + 1, MImageReader::MaxSide,
+                                                  Qt::color1, "png", QImage::Format_Mono);
         const QSize none;
         QTest::newRow("small png") << "a.png" << small << QSize(8, 4) << QSize(8, 4) << 255;
-        QTest::newRow("wide png, labels scale it")
-            << "b.png" << encoded(filled(2100, 50, QImage::Format_RGB32, Qt::blue), "png")
-            << QSize(2100, 50) << QSize(2048, 48) << 255;
+        QTest::newRow("wide png, labels scale it") << "b.png" << encodedImage(2100, 50, Qt::blue)
+                                                   << QSize(2100, 50) << QSize(2048, 48) << 255;
         QTest::newRow("png over the pixel limit") << "c.png" << overLimit << none << none << -1;
         QTest::newRow("link to a png")
             << "png link" << QByteArray() << QSize(8, 8) << QSize(8, 8) << 255;
@@ -166,19 +138,16 @@ private Q_SLOTS:
                         ? ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0
                         : QFile::link(target, path));
         } else {
-            QFile out(path);
-            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(data) == data.size());
+            QVERIFY(writeFile(path, data));
         }
         const long before = peakKiB();
         for (Source source : {Reader, MediaLabel, OverlayLabel, Theme}) {
-            g_warnings = 0;
-            g_previous = qInstallMessageHandler(countWarnings);
+            const WarningCount warnings;
             const QImage image = through(source, path, id);
-            qInstallMessageHandler(g_previous);
             const bool label = source == MediaLabel || source == OverlayLabel;
             const QSize expected = label ? shown : own;
             QCOMPARE(image.isNull() ? QSize() : image.size(), expected);
-            QCOMPARE(g_warnings, expected.isEmpty() && source != Reader ? 1 : 0);
+            QCOMPARE(warnings.count(), expected.isEmpty() && source != Reader ? 1 : 0);
             if (topLeftAlpha >= 0) {
                 QCOMPARE(qAlpha(image.pixel(1, 1)), topLeftAlpha);
             }
@@ -192,7 +161,7 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<QSize>("size");
         QTest::newRow("jpeg over the pixel limit, decoded scaled")
-            << encoded(filled(8200, 2050, QImage::Format_Grayscale8, Qt::white), "jpeg")
+            << encodedImage(8200, 2050, Qt::white, "jpeg", QImage::Format_Grayscale8)
             << QSize(2048, 512);
         QTest::newRow("not an image") << QByteArray("\x89PNG\r\n\x1a\n garbage") << QSize();
         QTest::newRow("compressed svg") << qCompress(svgWithImage("x")) << QSize();

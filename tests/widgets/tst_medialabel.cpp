@@ -1,5 +1,6 @@
 // The media label: grid cells and spans, labels and image, touch, and the outline and marks on
 // real pixels.
+#include "testfiles.h"
 #include "testmain.h"
 
 #include <kelmedialabel.h>
@@ -23,6 +24,12 @@ class TestMediaLabel : public QObject
     KelMediaLabel* label = nullptr;
 
     KelMediaLabelView* view() const { return label->labelView(); }
+    static QImage white(int width, int height)
+    {
+        QImage image(width, height, QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        return image;
+    }
     // A label with a white 60 by 40 image and texts in red cells: a to d set the four labels,
     // e sets elide on the bottom right one.
     void makeLabel(int position, const QString& texts = QStringLiteral("abcd"),
@@ -32,9 +39,7 @@ class TestMediaLabel : public QObject
         scene->addItem(label);
         label->setObjectName(QStringLiteral("Marks"));
         label->resize(size);
-        QImage white(60, 40, QImage::Format_ARGB32);
-        white.fill(Qt::white);
-        label->setImage(MImageWidget(white));
+        label->setImage(MImageWidget(white(60, 40)));
         for (QChar c : texts) {
             if (c == QLatin1Char('e')) {
                 label->setTextElide(true, L::BottomRightLabel);
@@ -80,20 +85,11 @@ class TestMediaLabel : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("icons")));
-        QFile conf(dir.filePath(QStringLiteral("theme.conf")));
-        QVERIFY(conf.open(QIODevice::WriteOnly));
-        conf.write("KelMediaLabelStyle#Marks { favouriteIconId: test-fav; playIconId: test-play;"
-                   " pauseIconId: test-pause; }\n"
-                   "MWidgetStyle#Cell { backgroundColor: #ff0000; }\n");
-        conf.close();
-        const std::pair<const char*, Qt::GlobalColor> icons[] = {
-            {"fav", Qt::green}, {"play", Qt::blue}, {"pause", Qt::yellow}};
-        for (const auto& [id, colour] : icons) {
-            QImage icon(8, 8, QImage::Format_ARGB32);
-            icon.fill(colour);
-            QVERIFY(icon.save(dir.filePath(QStringLiteral("icons/test-%1.png").arg(id))));
-        }
+        QVERIFY(writeTheme(
+            dir.path(),
+            "KelMediaLabelStyle#Marks { favouriteIconId: test-fav; playIconId: test-play;"
+            " pauseIconId: test-pause; }\nMWidgetStyle#Cell { backgroundColor: #ff0000; }\n",
+            {{"test-fav", Qt::green}, {"test-play", Qt::blue}, {"test-pause", Qt::yellow}}));
         MTheme::addDirectory(dir.path());
     }
     void init() { scene = new QGraphicsScene; }
@@ -139,14 +135,7 @@ private Q_SLOTS:
         QFETCH(QString, texts);
         QFETCH(QString, cleared);
         QFETCH(QStringList, cells);
-        static QStringList warnings;
-        warnings.clear();
-        const QtMessageHandler previous = qInstallMessageHandler(
-            [](QtMsgType type, const QMessageLogContext&, const QString& text) {
-                if (type == QtWarningMsg) {
-                    warnings << text;
-                }
-            });
+        const WarningCount warnings;
         makeLabel(from, texts);
         for (QChar c : cleared) {
             label->setText(QString(), L::TextLabel(c.unicode() - 'a'));
@@ -155,8 +144,7 @@ private Q_SLOTS:
         if (to != from) {
             label->setTextPosition(L::TextPosition(to));
         }
-        qInstallMessageHandler(previous);
-        QCOMPARE(warnings, QStringList()); // no item dropped on another's cell on the way
+        QCOMPARE(warnings.count(), 0); // no item dropped on another's cell on the way
         QStringList seen{cellOf(view()->imageItem())};
         for (int which = L::TopLeftLabel; which <= L::BottomRightLabel; ++which) {
             seen << cellOf(view()->textLabel(L::TextLabel(which)));
@@ -261,9 +249,7 @@ private Q_SLOTS:
         QFETCH(int, imageSide);
         makeLabel(position, QStringLiteral("abcd"), QSize(400, height));
         if (imageSide) {
-            QImage white(imageSide, imageSide, QImage::Format_ARGB32);
-            white.fill(Qt::white);
-            label->setImage(MImageWidget(white));
+            label->setImage(MImageWidget(white(imageSide, imageSide)));
         }
         if (favourite) {
             label->setFavoriteMark();

@@ -1,6 +1,7 @@
 // The framework pieces the media label stands on: names that restyle, image widgets and labels.
 // (The foreground over the children is checked on the media label's pixels, and the style
 // container's adopted private part by the sanitizers under the media label.)
+#include "testfiles.h"
 #include "testmain.h"
 
 #include <mimagewidget.h>
@@ -19,14 +20,8 @@ class TestMTouchWidgets : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("icons")));
-        QFile conf(dir.filePath(QStringLiteral("theme.conf")));
-        QVERIFY(conf.open(QIODevice::WriteOnly));
-        conf.write("MWidgetStyle#Big { fontSize: 40; }\n");
-        conf.close();
-        QImage red(10, 10, QImage::Format_ARGB32);
-        red.fill(Qt::red);
-        QVERIFY(red.save(dir.filePath(QStringLiteral("icons/test-red.png"))));
+        QVERIFY(writeTheme(dir.path(), "MWidgetStyle#Big { fontSize: 40; }\n",
+                           {{"test-red", Qt::red}}));
         MTheme::addDirectory(dir.path());
     }
 

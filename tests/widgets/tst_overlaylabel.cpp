@@ -1,5 +1,6 @@
 // The overlay label: pictures, touch, painting on real pixels, the text box, the normal view, and
 // views replaced under it.
+#include "testfiles.h"
 #include "testmain.h"
 
 #include <keloverlaylabel.h>
@@ -69,21 +70,12 @@ class TestOverlayLabel : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("icons")));
-        QFile conf(dir.filePath(QStringLiteral("theme.conf")));
-        QVERIFY(conf.open(QIODevice::WriteOnly));
-        conf.write(
+        QVERIFY(writeTheme(
+            dir.path(),
             "KelOverlayLabelStyle#Plain { preferredSize: 200 200; overlayHeight: 40; }\n"
             "KelOverlayLabelStyle#Shifted { preferredSize: 200 120; marginLeft: 10; marginTop: 20;"
-            " marginRight: 4; marginBottom: 6; overlayHeight: 30; overlayBottomMargin: 5; }\n");
-        conf.close();
-        const std::pair<const char*, Qt::GlobalColor> icons[] = {{"test-green", Qt::green},
-                                                                 {"test-yellow", Qt::yellow}};
-        for (const auto& [id, colour] : icons) {
-            QImage icon(8, 8, QImage::Format_ARGB32);
-            icon.fill(colour);
-            QVERIFY(icon.save(dir.filePath(QStringLiteral("icons/%1.png").arg(QLatin1String(id)))));
-        }
+            " marginRight: 4; marginBottom: 6; overlayHeight: 30; overlayBottomMargin: 5; }\n",
+            {{"test-green", Qt::green}, {"test-yellow", Qt::yellow}}));
         MTheme::addDirectory(dir.path());
         connect(MFeedback::instance(), &MFeedback::played, this,
                 [this](const QString& name) { played << name; });
