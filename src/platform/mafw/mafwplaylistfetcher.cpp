@@ -41,6 +41,17 @@ QString tooLarge(const QUrl& url)
     return QStringLiteral("%1 is %2").arg(url.toString(), sizeLimit());
 }
 
+// Warns of entries the policy refused; an error only when none is left to play.
+MafwError warnRefused(int refused, int total, const QUrl& url, bool noneLeft, const QString& why)
+{
+    const QString message = QStringLiteral("%1 of %2 entries of %3 refused: %4")
+                                .arg(refused)
+                                .arg(total)
+                                .arg(url.toString(), why);
+    qCWarning(lcMafw).noquote() << message;
+    return noneLeft ? MafwError(MafwError::NoPlayableEntry, message) : MafwError();
+}
+
 } // namespace
 
 MafwPlaylistFetcher::MafwPlaylistFetcher(QObject* parent)
@@ -180,16 +191,9 @@ void MafwPlaylistFetcher::interpret(const QByteArray& data, const QUrl& url,
         }
     }
     if (refused > 0) {
-        const QString message =
-            QStringLiteral("%1 of %2 entries of %3 refused: a playlist from a server may name "
-                           "only http and https entries, a local one also local files")
-                .arg(refused)
-                .arg(parsed.size())
-                .arg(url.toString());
-        qCWarning(lcMafw).noquote() << message;
-        if (entries.isEmpty()) {
-            error = MafwError(MafwError::NoPlayableEntry, message);
-        }
+        error = warnRefused(refused, parsed.size(), url, entries.isEmpty(),
+                            QStringLiteral("a playlist from a server may name only http and "
+                                           "https entries, a local one also local files"));
         return;
     }
     if (entries.isEmpty()) {
@@ -292,16 +296,9 @@ void MafwPlaylistFetcher::finishHostCheck()
     m_titles = titles;
     MafwError error;
     if (refused > 0) {
-        const QString message =
-            QStringLiteral("%1 of %2 entries of %3 refused: they point at a network more private "
-                           "than the playlist's own (this machine or a private network)")
-                .arg(refused)
-                .arg(m_pendingEntries.size())
-                .arg(m_pendingUrl.toString());
-        qCWarning(lcMafw).noquote() << message;
-        if (entries.isEmpty()) {
-            error = MafwError(MafwError::NoPlayableEntry, message);
-        }
+        error = warnRefused(refused, m_pendingEntries.size(), m_pendingUrl, entries.isEmpty(),
+                            QStringLiteral("they point at a network more private than the "
+                                           "playlist's own (this machine or a private network)"));
     }
     m_pendingEntries.clear();
     finishNow(entries, error);
