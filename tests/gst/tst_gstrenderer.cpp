@@ -214,7 +214,8 @@ private Q_SLOTS:
                                               : server.url(path),
                                QStringLiteral("audio/x-scpls"));
         journal.clear(); // the completion owed for what played before
-        QVERIFY(waitFor(QStringLiteral("done"), 2 * Timeout));
+        QVERIFY2(waitFor(QStringLiteral("done"), 2 * Timeout),
+                 qPrintable(journal.join(QLatin1Char(' '))));
         QVERIFY(errors().isEmpty());
         QVERIFY2(journal.contains(QStringLiteral("state1")) &&
                      (path.isEmpty() || journal.contains(QStringLiteral("buf(1)"))),
@@ -268,7 +269,8 @@ private Q_SLOTS:
         } else {
             controls->play(url);
         }
-        QVERIFY(QTest::qWaitFor([&]() { return !errors().isEmpty(); }, 2 * Timeout));
+        QVERIFY2(QTest::qWaitFor([&]() { return !errors().isEmpty(); }, 2 * Timeout),
+                 qPrintable(journal.join(QLatin1Char(' '))));
         QCOMPARE(errors().first(), QStringLiteral("err%1").arg(code));
         QVERIFY(waitFor(QStringLiteral("state0")));
         QTest::qWait(300); // a second error would come within this

@@ -406,6 +406,8 @@ void MafwGstPipeline::reset(bool release)
     m_prerolled = false;
     m_hasPlayed = false;
     m_buffering = false;
+    m_requested = release ? GST_STATE_NULL : GST_STATE_READY;
+    m_changing = false;
     m_pendingSeekMs = NoSeek;
     m_seekingToMs = NoSeek;
     m_duration = Unknown;
@@ -450,9 +452,19 @@ void MafwGstPipeline::setTarget(Target target)
     m_target = target;
     // Without a stream the target waits for the next load.
     if (m_playbin && !m_uri.isEmpty() && !m_refused) {
-        gst_element_set_state(m_playbin,
-                              target == TargetPlaying ? GST_STATE_PLAYING : GST_STATE_PAUSED);
+        driveState();
     }
+}
+
+void MafwGstPipeline::driveState()
+{
+    const GstState wanted =
+        m_target == TargetPlaying && !m_buffering ? GST_STATE_PLAYING : GST_STATE_PAUSED;
+    if (m_changing || wanted == m_requested) {
+        return;
+    }
+    m_requested = wanted;
+    m_changing = gst_element_set_state(m_playbin, wanted) == GST_STATE_CHANGE_ASYNC;
 }
 
 void MafwGstPipeline::offer(const QList<QUrl>& uris)

@@ -100,6 +100,9 @@ private:
     friend struct MafwGstPipelineHooks;
 
     void applyPendingSeek();
+    // Asks playbin for the state the target and buffering call for; while an asynchronous
+    // change is under way the request waits for its end, as playbin may lose it otherwise.
+    void driveState();
     bool isNetworkSource() const { return isNetwork(m_uri); }
     static bool isNetwork(const QUrl& uri);
 
@@ -130,6 +133,8 @@ private:
     bool m_prerolled = false; // the stream can seek and answer queries
     bool m_hasPlayed = false;
     bool m_buffering = false;        // a network stream held while it fills
+    int m_requested = 0;             // the GstState last asked of playbin
+    bool m_changing = false;         // an asynchronous state change is under way
     qint64 m_pendingSeekMs = NoSeek; // a seek waiting for the stream
     qint64 m_seekingToMs = NoSeek;   // a seek under way
     int m_duration = Unknown;        // seconds, as last reported

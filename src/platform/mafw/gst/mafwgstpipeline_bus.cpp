@@ -96,6 +96,8 @@ void MafwGstPipeline::handleMessage(GstMessage* message, const QByteArray& from)
 
 void MafwGstPipeline::handleAsyncDone()
 {
+    m_changing = false;
+    driveState(); // what was asked meanwhile
     m_prerolled = true;
     m_seekingToMs = NoSeek;
     queryDurationAndSeekability();
@@ -216,17 +218,13 @@ void MafwGstPipeline::handleBuffering(GstMessage* message)
     gint percent = FullBuffer;
     gst_message_parse_buffering(message, &percent);
     Q_EMIT bufferingChanged(float(percent) / FullBuffer);
-    if (!isNetworkSource() || m_target != TargetPlaying) {
+    if (!isNetworkSource()) {
         return;
     }
-    // Hold a network stream while it fills, so that it does not stutter.
-    if (percent < FullBuffer && !m_buffering) {
-        m_buffering = true;
-        gst_element_set_state(m_playbin, GST_STATE_PAUSED);
-    } else if (percent >= FullBuffer && m_buffering) {
-        m_buffering = false;
-        gst_element_set_state(m_playbin, GST_STATE_PLAYING);
-    }
+    // Hold a network stream while it fills, so that it does not stutter (and not resume it
+    // before it is full).
+    m_buffering = percent < FullBuffer;
+    driveState();
 }
 
 QByteArray MafwGstPipeline::streamUriOf(GstMessage* message)
