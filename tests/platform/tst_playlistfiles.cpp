@@ -15,8 +15,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("mime");
         QTest::addColumn<QStringList>("entries");
         QTest::newRow("pls in number order")
-            << QByteArray("[playlist]\r\nFile2=http://b/2\r\nTitle1=x\r\nfile1 = http://a/1\r\n"
-                          "NumberOfEntries=2\r\n")
+            << QByteArray(
+                   "[playlist]\r\nFile2=http://b/2\r\nTitle1=x\r\nTitle2\r\nfile1 = http://a/1\r\n"
+                   "NumberOfEntries=2\r\n")
             << "http://host/list.pls"
             << "audio/x-scpls" << QStringList({"http://a/1", "http://b/2"});
         QTest::newRow("pls told by content")

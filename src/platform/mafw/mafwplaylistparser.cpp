@@ -211,8 +211,11 @@ bool plsTitle(QStringView line, QString& number, QString& value)
         return false;
     }
     const int equals = line.indexOf(QLatin1Char('='));
+    if (equals < 0) {
+        return false;
+    }
     const QStringView digits = line.mid(key.size(), equals - key.size()).trimmed();
-    if (equals < 0 || digits.isEmpty() ||
+    if (digits.isEmpty() ||
         !std::all_of(digits.cbegin(), digits.cend(), [](QChar c) { return isAsciiDigit(c); })) {
         return false;
     }
