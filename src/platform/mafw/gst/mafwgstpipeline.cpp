@@ -487,8 +487,11 @@ void MafwGstPipeline::seek(qint64 milliseconds)
 
 void MafwGstPipeline::applyPendingSeek()
 {
-    if (m_pendingSeekMs == NoSeek || !m_prerolled || !m_playbin) {
-        return; // kept until the stream can seek
+    // Kept until the stream can seek and no state change is under way: the ASYNC_DONE of a
+    // pause asked just before would otherwise be taken for the seek's, and the position read
+    // while the flush still runs.
+    if (m_pendingSeekMs == NoSeek || !m_prerolled || m_changing || !m_playbin) {
+        return;
     }
     const qint64 target = m_pendingSeekMs;
     m_pendingSeekMs = NoSeek;
