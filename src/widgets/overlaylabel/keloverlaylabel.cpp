@@ -18,6 +18,10 @@
 namespace {
 // A file's image is kept scaled down to fit this: the label never shows more.
 const int MaxImageSide = 2048;
+// A release this far outside the label still counts as a click: fingers drift while lifting.
+const qreal ReleaseReach = 30;
+// The pressed look stays this long after a release, so that a quick tap is seen.
+const int PressedLingerMs = 300;
 } // namespace
 
 KelOverlayLabel::KelOverlayLabel(ViewType type, const QString& styleName, MWidget* parent)
@@ -250,7 +254,8 @@ void KelOverlayLabel::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
 void KelOverlayLabel::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
 {
     if (pressInProgress) {
-        const QRectF reach = sceneBoundingRect().adjusted(-30, -30, 30, 30);
+        const QRectF reach =
+            sceneBoundingRect().adjusted(-ReleaseReach, -ReleaseReach, ReleaseReach, ReleaseReach);
         if (reach.contains(event->scenePos())) {
             MFeedback::play(QStringLiteral("release"));
             Q_EMIT clicked();
@@ -258,7 +263,7 @@ void KelOverlayLabel::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
     }
     pressInProgress = false;
     pressedShown = false;
-    QTimer::singleShot(300, this, &KelOverlayLabel::setDefaultState);
+    QTimer::singleShot(PressedLingerMs, this, &KelOverlayLabel::setDefaultState);
     event->accept();
 }
 

@@ -29,11 +29,11 @@ KelOverlayLabelNormalView::KelOverlayLabelNormalView(KelOverlayLabel* labelContr
     layout->setContentsMargins(0, 0, 0, 0);
     controller->setLayout(layout);
     controller->setObjectName(QStringLiteral("CommonPanel"));
-    contentItem = new MContentItem(MContentItem::ContentItemStyle(7));
+    contentItem = new MContentItem(MContentItem::TwoIconsTwoWidgets);
     contentItem->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::MinimumExpanding,
                                QSizePolicy::DefaultType);
-    contentItem->setItemMode(MContentItem::ContentItemMode(2));
-    connect(contentItem, SIGNAL(clicked()), controller, SIGNAL(clicked()));
+    contentItem->setItemMode(MContentItem::SingleColumnTop);
+    connect(contentItem, &MContentItem::clicked, controller, &KelOverlayLabel::clicked);
     layout->addItem(contentItem);
 }
 

@@ -17,6 +17,11 @@
 #include <QTimer>
 
 namespace {
+// A theme icon is drawn at this size in the middle of an image-less label.
+const int IconSide = 64;
+// Half-transparent white laid over the label while it is pressed.
+const QColor PressedVeil(255, 255, 255, 127);
+
 void drawWhole(QPainter* painter, const QRectF& target, const QPixmap& pixmap)
 {
     painter->setRenderHint(QPainter::SmoothPixmapTransform, true);
@@ -170,10 +175,10 @@ void KelOverlayLabelOverlayView::drawImage(QPainter* painter)
         drawWhole(painter, QRectF(s->marginLeft(), s->marginTop(), r.width(), r.height()),
                   *m->image());
     } else if (!m->iconId().isEmpty()) {
-        const KelThemePixmap icon(m->iconId(), QSize(64, 64));
+        const KelThemePixmap icon(m->iconId(), QSize(IconSide, IconSide));
         drawWhole(painter,
-                  QRectF(s->marginLeft() + r.width() / 2 - 32, s->marginTop() + r.height() / 2 - 32,
-                         64, 64),
+                  QRectF(s->marginLeft() + (r.width() - IconSide) / 2,
+                         s->marginTop() + (r.height() - IconSide) / 2, IconSide, IconSide),
                   *icon);
     } else if (!m->imageId().isEmpty()) {
         const QSize whole(int(r.width()), int(r.height()));
@@ -202,7 +207,7 @@ void KelOverlayLabelOverlayView::drawPressedState(QPainter* painter)
     const MWidgetStyle* s = labelStyle();
     const QRectF r = rect();
     painter->setPen(Qt::NoPen);
-    painter->setBrush(QColor(255, 255, 255, 127));
+    painter->setBrush(PressedVeil);
     painter->drawRect(QRectF(s->marginLeft(), s->marginTop(), r.width(), r.height()));
 }
 

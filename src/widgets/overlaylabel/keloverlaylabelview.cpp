@@ -16,8 +16,7 @@ KelOverlayLabelView::~KelOverlayLabelView() = default;
 
 void KelOverlayLabelView::connectModel()
 {
-    connect(controller->model(), SIGNAL(modified(QList<const char*>)), this,
-            SLOT(updateData(QList<const char*>)));
+    connect(controller->model(), &MWidgetModel::modified, this, &KelOverlayLabelView::updateData);
 }
 
 void KelOverlayLabelView::setupModel()
