@@ -94,9 +94,7 @@ private Q_SLOTS:
     void addRenderer(const QString& id, const QString& name);
     void removeRenderer(const QString& id, const QString& name);
     void startPlay();
-    void handlePlaylistChange(MafwPlaylist* newPlaylist);
     void handleMafwPropertyChange(const QString& name, const QVariant& value);
-    void handleRendererStateChange(MafwRenderer::State newState);
     void stopPositionTimer();
     void restartPositionTimer();
     void handlePlaylistContentsChanged(uint from, uint remove, uint get);
@@ -115,6 +113,9 @@ private Q_SLOTS:
     void handleSwitcherExited();
 
 private:
+    void handlePlaylistChange(MafwRenderer* from, MafwPlaylist* newPlaylist);
+    void handleRendererStateChange(MafwRenderer* from, MafwRenderer::State newState);
+
     // What shuffleState says.
     enum ShuffleState {
         ShuffleWhenPlaylistArrives = 0, // shufflePlay() without a playlist

@@ -226,8 +226,15 @@ void KelInternalPlayControls::connectRendererSignals(MafwRenderer* renderer)
     }
     using E = KelInternalPlayControls;
     const auto unique = Qt::UniqueConnection;
-    connect(renderer, &MafwRenderer::playlistChanged, this, &E::handlePlaylistChange, unique);
-    connect(renderer, &MafwRenderer::stateChanged, this, &E::handleRendererStateChange, unique);
+    // These two need to know which renderer spoke; the lambdas cannot be unique connections.
+    disconnect(renderer, &MafwRenderer::playlistChanged, this, nullptr);
+    disconnect(renderer, &MafwRenderer::stateChanged, this, nullptr);
+    connect(renderer, &MafwRenderer::playlistChanged, this,
+            [this, renderer](MafwPlaylist* list) { handlePlaylistChange(renderer, list); });
+    connect(renderer, &MafwRenderer::stateChanged, this,
+            [this, renderer](MafwRenderer::State state) {
+                handleRendererStateChange(renderer, state);
+            });
     connect(renderer, &MafwRenderer::mafwPropertyChanged, this, &E::handleMafwPropertyChange,
             unique);
     connect(renderer, &MafwRenderer::metadataChanged, this, &E::handleMetadataChange, unique);
@@ -236,9 +243,10 @@ void KelInternalPlayControls::connectRendererSignals(MafwRenderer* renderer)
     connect(renderer, &MafwRenderer::error, this, &E::handleMafwError, unique);
 }
 
-void KelInternalPlayControls::handleRendererStateChange(MafwRenderer::State newState)
+void KelInternalPlayControls::handleRendererStateChange(MafwRenderer* from,
+                                                        MafwRenderer::State newState)
 {
-    const bool inUse = qobject_cast<MafwRenderer*>(sender()) == currentRendererInUse(contentType);
+    const bool inUse = from == currentRendererInUse(contentType);
     if (newState == MafwRenderer::Playing && inUse) {
         shuffleNow();
     }

@@ -119,11 +119,10 @@ void KelInternalPlayControls::clearPendingPlaylist()
     pendingPlaylist = nullptr;
 }
 
-void KelInternalPlayControls::handlePlaylistChange(MafwPlaylist* newPlaylist)
+void KelInternalPlayControls::handlePlaylistChange(MafwRenderer* from, MafwPlaylist* newPlaylist)
 {
     MafwRenderer* inUse = currentRendererInUse(contentType);
-    if (!inUse || sender() != inUse || !newPlaylist ||
-        newPlaylist->name() != assignedPlaylistName) {
+    if (!inUse || from != inUse || !newPlaylist || newPlaylist->name() != assignedPlaylistName) {
         return;
     }
     disconnectPlaylistContents();
