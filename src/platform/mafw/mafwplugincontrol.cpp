@@ -10,8 +10,8 @@
 
 #include <dlfcn.h>
 
-MafwPluginControl::MafwPluginControl(const QString& pluginName, QObject* parent)
-    : QObject(parent), m_pluginName(pluginName)
+MafwPluginControl::MafwPluginControl(const QString& pluginName, MafwRegistry* registry)
+    : QObject(registry), m_pluginName(pluginName), m_registry(registry)
 {
 }
 
@@ -75,7 +75,7 @@ bool MafwPluginControl::loadPlugin()
                                            .arg(file, m_loader->errorString());
         return false;
     }
-    if (!plugin->initialize(MafwRegistry::instance())) {
+    if (!plugin->initialize(m_registry)) {
         qCWarning(lcMafw).noquote()
             << QStringLiteral("plug-in \"%1\" failed to initialise").arg(file);
         return false;

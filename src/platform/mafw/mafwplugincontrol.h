@@ -6,14 +6,15 @@
 #include <QObject>
 #include <QStringList>
 
+class MafwRegistry;
 class QPluginLoader;
 
-// Loads one renderer plug-in by name from the plug-in path. Owned by the registry.
+// Loads one renderer plug-in by name from the plug-in path into the registry that owns it.
 class MAFW_EXPORT MafwPluginControl : public QObject
 {
     Q_OBJECT
 public:
-    explicit MafwPluginControl(const QString& pluginName, QObject* parent = nullptr);
+    MafwPluginControl(const QString& pluginName, MafwRegistry* registry);
     ~MafwPluginControl() override;
 
     QString pluginName() const { return m_pluginName; }
@@ -31,6 +32,7 @@ public:
 private:
     enum LoadState { NotTried, Loaded, Failed };
     QString m_pluginName;
+    MafwRegistry* m_registry;
     LoadState m_state = NotTried;
     QPluginLoader* m_loader = nullptr;
 };
