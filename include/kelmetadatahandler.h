@@ -9,27 +9,28 @@
 #include <QObject>
 #include <QVariant>
 
-// Describes the current media item for an application. Applications derive from it and hand
-// an instance to KelPlayControls::setMetadataHandler(), which takes ownership.
+/// Describes the current media item for an application. Applications derive from it and hand
+/// an instance to KelPlayControls::setMetadataHandler(), which takes ownership.
 class KELMORA_EXPORT KelMetadataHandler : public QObject
 {
     Q_OBJECT
 public:
+    /// Usually made without a parent: KelPlayControls::setMetadataHandler() takes ownership.
     explicit KelMetadataHandler(QObject* parent = nullptr);
     ~KelMetadataHandler() override;
 
 Q_SIGNALS:
-    // The handler's data now describes a new current item.
+    /// The handler's data now describes a new current item.
     void mediaChanged(const KelMetadataHandler* mediaObject);
-    // The handler's data for the current item changed.
+    /// The handler's data for the current item changed.
     void metadataChanged(const KelMetadataHandler* mediaObject);
 
 public Q_SLOTS:
-    // The item at playlist position index became current; mafwcontent may be empty.
+    /// The item at playlist position index became current; mafwcontent may be empty.
     virtual void setDataFromIndex(int index, const MafwContent& mafwcontent) = 0;
-    // The renderer reports the values of one metadata key of the current item.
+    /// The renderer reports the values of one metadata key of the current item.
     virtual void onMetadataChange(const QString& metadata, const QList<QVariant>& values) = 0;
-    // Forget the current item.
+    /// Forget the current item.
     virtual void clear() = 0;
 };
 
