@@ -5,7 +5,7 @@
 
 #include <mwidgetmodel.h>
 
-// The state of a media label's marks.
+/// The state of a media label's marks.
 class KELMORA_EXPORT KelMediaLabelModelData
 {
 public:
@@ -16,7 +16,7 @@ public:
     bool outlineVisible = true;
 };
 
-// What the media label's marks show. Notifications carry the member-name constants below.
+/// What the media label's marks show. Notifications carry the member-name constants below.
 class KELMORA_EXPORT KelMediaLabelModel : public MWidgetModel
 {
     Q_OBJECT
@@ -30,7 +30,7 @@ public:
     static const char* const OutlineVisible;
 
     KelMediaLabelModel();
-    // Adopts data (a new record when null) and gives it the defaults.
+    /// Adopts data (a new record when null) and gives it the defaults.
     explicit KelMediaLabelModel(KelMediaLabelModelData* data);
     ~KelMediaLabelModel() override;
 
@@ -41,7 +41,7 @@ public:
     const bool& outlineVisible() const { return m_data->outlineVisible; }
     void setOutlineVisible(const bool& visible);
 
-    // The stored fields themselves; writing through them notifies nobody.
+    /// The stored fields themselves; writing through them notifies nobody.
     bool& _isFavourite() { return m_data->isFavourite; }
     const bool& _isFavourite() const { return m_data->isFavourite; }
     int& _playStatus() { return m_data->playStatus; }

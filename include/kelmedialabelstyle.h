@@ -5,7 +5,7 @@
 
 #include <mwidgetstyle.h>
 
-// The theme ids of the media label's marks.
+/// The theme ids of the media label's marks.
 class KELMORA_EXPORT KelMediaLabelStyleData
 {
 public:
@@ -25,7 +25,7 @@ class KELMORA_EXPORT KelMediaLabelStyle : public MWidgetStyle
 
 public:
     KelMediaLabelStyle();
-    // Adopts data unchanged (a new record when null).
+    /// Adopts data unchanged (a new record when null).
     explicit KelMediaLabelStyle(KelMediaLabelStyleData* data);
     ~KelMediaLabelStyle() override;
 

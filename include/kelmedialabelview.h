@@ -18,10 +18,10 @@ class MWidget;
 class QGraphicsGridLayout;
 class QGraphicsWidget;
 
-// The media label's only view: one grid with the image in one cell and up to four text labels
-// in a two-by-two block beside, above or below it; paints the outline and the favourite and
-// play-status marks over the finished widget. Labels and the image are created here, live in
-// the label's item tree and go with this view.
+/// The media label's only view: one grid with the image in one cell and up to four text labels
+/// in a two-by-two block beside, above or below it; paints the outline and the favourite and
+/// play-status marks over the finished widget. Labels and the image are created here, live in
+/// the label's item tree and go with this view.
 class KELMORA_EXPORT KelMediaLabelView : public MWidgetView
 {
     Q_OBJECT
@@ -32,13 +32,13 @@ public:
     explicit KelMediaLabelView(KelMediaLabel* controller);
     ~KelMediaLabelView() override;
 
-    // Once, by the label: the cells and the grid layout, installed on the label.
+    /// Once, by the label: the cells and the grid layout, installed on the label.
     void setupTheView(TextPosition position);
     void setTextPosition(TextPosition position);
     void setWidgetPositions(TextPosition position);
 
     void setText(const QString& text, TextLabel label);
-    // A new label in its cell; one there before under that name is deleted.
+    /// A new label in its cell; one there before under that name is deleted.
     MLabel* createLabel(TextLabel label, const QString& text);
     void setTextElide(bool elide, TextLabel label);
     void setTextAlignment(Qt::Alignment alignment, TextLabel label);
@@ -47,21 +47,21 @@ public:
     void setTextLabelsToLayout();
 
     void setImage(const MImageWidget& image);
-    // Without an image yet, makes one.
+    /// Without an image yet, makes one.
     void setImage(const QString& id);
     void setObjectNameOfImage(const QString& name);
-    // Takes ownership of widget; the widget already there is kept, null removes the image.
+    /// Takes ownership of widget; the widget already there is kept, null removes the image.
     void setWidgetToImageLocation(MWidget* widget);
     void setImageToLayout();
     void setLayoutMargins(qreal left, qreal top, qreal right, qreal bottom);
 
-    // Top-left points of the marks for an icon of that pixmap's size: at the right edge,
-    // centred vertically; left of the image as drawn when it is on the right, centred in the
-    // room under it when it is on top; always inside the widget.
+    /// Top-left points of the marks for an icon of that pixmap's size: at the right edge,
+    /// centred vertically; left of the image as drawn when it is on the right, centred in the
+    /// room under it when it is on top; always inside the widget.
     QPoint locationOfFavouriteIcon(const QPixmap* icon) const;
     QPoint locationOfPlayStatusIcon(const QPixmap* icon) const;
 
-    // For tests and diagnostics.
+    /// For tests and diagnostics.
     TextPosition position() const { return textPosition; }
     MLabel* textLabel(TextLabel which) const { return textLabels.value(which).data(); }
     MWidget* imageItem() const { return imageWidget; }
