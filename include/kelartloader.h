@@ -46,9 +46,9 @@ class KELMORA_EXPORT KelArtLoader : public QObject
     Q_OBJECT
 public:
     /// Default of transferTimeout().
-    static constexpr int DefaultTransferTimeout = 30000;          // milliseconds
+    static constexpr int DefaultTransferTimeout = 30000; // milliseconds
     /// Default of inactivityTimeout().
-    static constexpr int DefaultInactivityTimeout = 10000;        // milliseconds
+    static constexpr int DefaultInactivityTimeout = 10000; // milliseconds
     /// Default of maximumSize().
     static constexpr qint64 DefaultMaximumSize = 8 * 1024 * 1024; // bytes
     /// Downloads in flight at once (the connections Qt opens per host).

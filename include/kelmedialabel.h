@@ -44,6 +44,12 @@ public:
     /// The mark drawn for the play status: none, play or pause. Any other value is stored and
     /// draws no mark.
     enum LabelPlayStatus : int { PlayStatusNone = 0, PlayStatusPlay = 1, PlayStatusPause = 2 };
+    /** @var KelMediaLabel::PlayStatusNone
+        No mark. */
+    /** @var KelMediaLabel::PlayStatusPlay
+        The play mark (style attribute "playIconId"). */
+    /** @var KelMediaLabel::PlayStatusPause
+        The pause mark (style attribute "pauseIconId"). */
 
     /// A label with texts at @p textPosition; owned by @p parent when given, as any graphics item.
     explicit KelMediaLabel(TextPosition textPosition = TextLeftOfImage, MWidget* parent = nullptr);

@@ -17,6 +17,7 @@ class KELMORA_EXPORT KelMetadataHandler : public QObject
 public:
     /// Usually made without a parent: KelPlayControls::setMetadataHandler() takes ownership.
     explicit KelMetadataHandler(QObject* parent = nullptr);
+    /// The library forgets a registered handler that is deleted.
     ~KelMetadataHandler() override;
 
 Q_SIGNALS:

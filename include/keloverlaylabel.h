@@ -26,6 +26,12 @@ public:
     /// OverlayView (the picture with its text box).
     enum ViewType { Undefined = 0, NormalView = 1, OverlayView = 2 };
     Q_ENUM(ViewType)
+    /** @var KelOverlayLabel::Undefined
+        No view: the label shows nothing. */
+    /** @var KelOverlayLabel::NormalView
+        A content item with title, subtitle, picture and small image. */
+    /** @var KelOverlayLabel::OverlayView
+        The picture with a text box over its lower part. */
 
     /// A label with a view of @p type; @p styleName is applied by the overlay view. Owned by
     /// @p parent when given, as any graphics item.

@@ -30,6 +30,7 @@ class KELMORA_EXPORT KelOverlayLabelStyle : public MWidgetStyle
 public:
     /// A style with the attributes zero.
     KelOverlayLabelStyle();
+    /// Destroys the style; only the theme does.
     ~KelOverlayLabelStyle() override;
 
     /// The height of the overlay text box (theme attribute "overlayHeight").

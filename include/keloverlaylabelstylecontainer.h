@@ -15,6 +15,7 @@ class KELMORA_EXPORT KelOverlayLabelStyleContainer : public MWidgetStyleContaine
 public:
     /// An empty container; the framework initializes it for its widget.
     KelOverlayLabelStyleContainer();
+    /// Deletes the private part.
     ~KelOverlayLabelStyleContainer() override;
 
     /// "KelOverlayLabelStyle".

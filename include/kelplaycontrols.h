@@ -42,6 +42,12 @@ public:
     /// What is being played, and so which metadata handler describes the item.
     enum ContentType { PlaylistContent = 0, UriContent = 1, NoContent = 2 };
     Q_ENUM(ContentType)
+    /** @var KelPlayControls::PlaylistContent
+        A shared playlist, put in use by setPlaylist(). */
+    /** @var KelPlayControls::UriContent
+        One URI or the entries of a playlist file, given to play(const QUrl&) or playPlaylist(). */
+    /** @var KelPlayControls::NoContent
+        Nothing: the playlist was cleared, or none could be put in use. */
 
     /// The facade, created on first use with no parent; the caller does not own it.
     static KelPlayControls* instance();
