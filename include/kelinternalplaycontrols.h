@@ -19,9 +19,12 @@ class KelMetadataHandler;
 class MApplicationWindow;
 class MafwPlaylist;
 
-// The playback engine behind KelPlayControls: finds the renderer, hands it playlists and URIs,
-// tracks its state and position, gates its errors and follows phone calls and the task
-// switcher. Owned by the facade.
+/// @brief The playback engine behind KelPlayControls.
+///
+/// Finds the renderer, hands it playlists and URIs, tracks its state and position, gates its
+/// errors and follows phone calls and the task switcher. Owned by the facade, which forwards
+/// its signals; applications use KelPlayControls, whose documentation describes the
+/// behaviour. Installed only because the facade's header names it; main thread only.
 class KELMORA_EXPORT KelInternalPlayControls : public QObject
 {
     Q_OBJECT
@@ -29,65 +32,113 @@ class KELMORA_EXPORT KelInternalPlayControls : public QObject
     friend class KelPlaybackTestAccess;
 
 public:
+    /// Makes an idle engine; nothing happens before init().
     explicit KelInternalPlayControls(QObject* parent = nullptr);
+    /// Deletes every metadata handler registered, each once.
     ~KelInternalPlayControls() override;
 
-    // Starts shared-playlist tracking, renderer discovery, the timers and the call and
-    // switcher wiring. Idempotent.
+    /// Starts shared-playlist tracking, renderer discovery, the timers and the call and
+    /// switcher wiring, then emits callActivated() with the call state. Idempotent.
     void init();
+    /// Takes the renderer "mafw_gst_renderer" from the registry when it is there and listens
+    /// for renderers added and removed; true when a renderer was found or the listening is set.
     bool getRenderers();
-    // The renderer for type, looked up again in the registry when unknown; null when none.
+    /// The renderer for @p type, looked up again in the registry when unknown; null when none.
+    /// Not owned.
     MafwRenderer* currentRendererInUse(KelPlayControls::ContentType type);
+    /// Makes @p type current: wires its metadata handler and unwires the other's; emits
+    /// contentTypeChanged() when the type changed.
     void changeContentType(KelPlayControls::ContentType type);
+    /// The content type a playlist is played as (always KelPlayControls::PlaylistContent).
     KelPlayControls::ContentType playlistContent(MafwPlaylist* playlist);
+    /// Connects the engine to @p renderer's signals (once; null is ignored).
     void connectRendererSignals(MafwRenderer* renderer);
 
-    // Commands and playlists.
+    /// See KelPlayControls::setPlaylist().
     bool setPlaylist(const QString& playlistId, bool deletePlaylistOnComplete);
+    /// Stops what plays and assigns @p playlist to its renderer, or keeps it pending until the
+    /// renderer is added; null only drops the playlist in use.
     void setPlaylistToRenderer(MafwPlaylist* playlist);
+    /// Assigns and plays the pending playlist once its renderer is there.
     void handlePendingPlaylist();
+    /// Forgets the pending playlist.
     void clearPendingPlaylist();
+    /// See KelPlayControls::play(uint).
     void play(uint index);
+    /// See KelPlayControls::shufflePlay().
     void shufflePlay(int index);
+    /// See KelPlayControls::stop().
     void stop();
+    /// See KelPlayControls::pause().
     void pause();
+    /// See KelPlayControls::pauseAt().
     void pauseAt(uint seconds);
+    /// See KelPlayControls::resume().
     void resume();
+    /// See KelPlayControls::next().
     void next();
+    /// See KelPlayControls::previous().
     void previous();
+    /// See KelPlayControls::setPosition().
     void setPosition(uint seconds);
+    /// See KelPlayControls::setPlaylistIndex().
     void setPlaylistIndex(int index);
+    /// See KelPlayControls::play(const QUrl&).
     void playUri(const QUrl& uri);
+    /// Hands @p uri to the renderer at once (content type UriContent).
     void playUriWithGstRenderer(const QUrl& uri);
+    /// See KelPlayControls::playPlaylist().
     void playPlaylist(const QUrl& url, const QString& mimeType);
+    /// Hands the playlist URL to the renderer at once (content type UriContent).
     void playPlaylistWithGstRenderer(const QUrl& url, const QString& mimeType);
 
-    // Position polling and the error gate.
+    /// Polls the position while the renderer plays; stops polling otherwise.
     void startPositionTimer();
+    /// Lets the renderer's errors through again @p seconds from now.
     void allowErrorsAfterTimeout(uint seconds);
 
-    // Metadata handlers; the engine owns every handler registered with it.
+    /// See KelPlayControls::setMetadataHandler(); the engine owns every handler registered
+    /// with it.
     void setMetadataHandler(KelMetadataHandler* handler, KelPlayControls::ContentType type);
+    /// Calls clear() on the handler of @p type, which stays registered.
     void clearMetadataHandler(KelPlayControls::ContentType type);
+    /// The handler of the current content type; null when none. Owned by the engine.
     const KelMetadataHandler* metadataHandler() const;
+    /// The same handler, writable.
     KelMetadataHandler* mutableMetadataHandler() const;
+    /// Wires the handler of @p type to its renderer and to the engine's signals; false when
+    /// either is missing.
     bool connectMetadataHandlerSignals(KelPlayControls::ContentType type);
+    /// Undoes connectMetadataHandlerSignals().
     void disconnectMetadataHandlerSignals(KelPlayControls::ContentType type);
 
 Q_SIGNALS:
+    /// Forwarded as KelPlayControls::playlistChanged().
     void playlistChanged(MafwPlaylist* playlist);
+    /// Forwarded as KelPlayControls::playlistContentsChanged().
     void playlistContentsChanged(MafwPlaylist* playlist);
+    /// Forwarded as KelPlayControls::stateChanged().
     void stateChanged(MafwRenderer::State state);
+    /// Forwarded as KelPlayControls::mediaChanged().
     void mediaChanged(const KelMetadataHandler* handler);
+    /// Forwarded as KelPlayControls::metadataChanged().
     void metadataChanged(const KelMetadataHandler* handler);
+    /// Forwarded as KelPlayControls::positionChanged().
     void positionChanged(uint position, int duration);
+    /// Forwarded as KelPlayControls::bufferingChanged().
     void bufferingChanged(float status);
+    /// Forwarded as KelPlayControls::playbackCompleted().
     void playbackCompleted();
+    /// Forwarded as KelPlayControls::callActivated().
     void callActivated(bool active);
+    /// Forwarded as KelPlayControls::error().
     void error(const MafwError& error);
+    /// Forwarded as KelPlayControls::contentTypeChanged().
     void contentTypeChanged();
+    /// Forwarded as KelPlayControls::playbackAboutToStart().
     void playbackAboutToStart();
-    // The renderer was removed from the registry; commands find no renderer until it returns.
+    /// The renderer was removed from the registry (a state other than Stopped is reported as
+    /// Stopped first); commands find no renderer until it returns.
     void rendererLost();
 
 private Q_SLOTS:

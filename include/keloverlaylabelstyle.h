@@ -5,15 +5,20 @@
 
 #include <mwidgetstyle.h>
 
-// The attributes of the overlay label's own.
+/// The attributes of the overlay label's own.
 class KELMORA_EXPORT KelOverlayLabelStyleData
 {
 public:
+    /// Virtual, so that a style's data may be extended.
     virtual ~KelOverlayLabelStyleData();
+    /// See KelOverlayLabelStyle::overlayHeight().
     qreal overlayHeight = 0.0;
+    /// See KelOverlayLabelStyle::overlayBottomMargin().
     qreal overlayBottomMargin = 0.0;
 };
 
+/// @brief The theme style of the overlay label (style class "KelOverlayLabelStyle"): the
+/// widget attributes and the text box's geometry. Made and owned by the theme.
 class KELMORA_EXPORT KelOverlayLabelStyle : public MWidgetStyle
 {
     Q_OBJECT
@@ -23,12 +28,18 @@ class KELMORA_EXPORT KelOverlayLabelStyle : public MWidgetStyle
     Q_PROPERTY(qreal overlayBottomMargin READ overlayBottomMargin WRITE setOverlayBottomMargin)
 
 public:
+    /// A style with the attributes zero.
     KelOverlayLabelStyle();
+    /// Destroys the style; only the theme does.
     ~KelOverlayLabelStyle() override;
 
+    /// The height of the overlay text box (theme attribute "overlayHeight").
     const qreal& overlayHeight() const { return data.overlayHeight; }
+    /// Sets the text box's height.
     void setOverlayHeight(const qreal& height) { data.overlayHeight = height; }
+    /// The gap between the box and the lower edge of the picture ("overlayBottomMargin").
     const qreal& overlayBottomMargin() const { return data.overlayBottomMargin; }
+    /// Sets the gap.
     void setOverlayBottomMargin(const qreal& margin) { data.overlayBottomMargin = margin; }
 
 private:

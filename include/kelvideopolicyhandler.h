@@ -8,17 +8,19 @@
 #include <QObject>
 #include <QPointer>
 
-// Tells whether the internal video renderer is playing. Listens for the renderer from the
-// moment it is constructed: a renderer announced earlier is not heard of.
+/// Tells whether the internal video renderer is playing. Listens for the renderer from the
+/// moment it is constructed: a renderer announced earlier is not heard of.
 class KELMORA_EXPORT KelVideoPolicyHandler : public QObject
 {
     Q_OBJECT
 public:
+    /// Starts listening to the registry for the renderer "mafw_gst_internal_video_renderer".
     explicit KelVideoPolicyHandler(QObject* parent = nullptr);
+    /// The renderer is not owned and stays.
     ~KelVideoPolicyHandler() override;
 
 Q_SIGNALS:
-    // Emitted for every state report of the renderer: true while playing or transitioning.
+    /// Emitted for every state report of the renderer: true while playing or transitioning.
     void videoPlayStateChanged(bool playing);
 
 private Q_SLOTS:
