@@ -24,7 +24,8 @@ public:
 
     /// The name given at construction (a shared playlist's id).
     QString name() const { return m_name; }
-    /// Whether the playlist is meant to outlive the application's session.
+    /// Whether the playlist is permanent: kept by its users rather than dropped when they are
+    /// done with it (a mark only; nothing is saved).
     bool isPermanent() const { return m_permanent; }
     /// Sets whether the playlist is permanent.
     void setPermanent(bool permanent) { m_permanent = permanent; }

@@ -52,8 +52,8 @@ class MAFW_EXPORT MafwRenderer : public QObject
 {
     Q_OBJECT
 public:
-    /// What the renderer does: Stopped (no item loaded, position 0), Playing, Paused, or
-    /// Transitioning (on its way to Playing or Paused: loading, buffering, seeking a start).
+    /// What the renderer does: Stopped (nothing under way), Playing, Paused, or Transitioning
+    /// (on its way to Playing or Paused: opening, loading or buffering an item).
     enum State { Stopped = 0, Playing = 1, Paused = 2, Transitioning = 3 };
     Q_ENUM(State)
     /// How seekTo() reads its seconds: from the start of the item, or from the position.

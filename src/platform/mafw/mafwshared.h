@@ -17,7 +17,8 @@ class MAFW_EXPORT MafwShared : public QObject
 {
     Q_OBJECT
 public:
-    /// What the service keeps track of once initialised.
+    /// What an application asks the service to keep track of. Recorded in trackedFlags(); the
+    /// service publishes, unpublishes and signals the same whatever is asked.
     enum TrackFlag {
         TrackPlaylists = 0x01,        ///< playlists published and unpublished
         TrackPlaylistContents = 0x02, ///< edits of published playlists
@@ -34,7 +35,7 @@ public:
     /// Never null; created on first use and kept for the life of the process.
     static MafwShared* instance();
 
-    /// Adds \a flags to what is tracked; may be called again. False when flags holds a bit that
+    /// Adds \a flags to trackedFlags(); may be called again. False when flags holds a bit that
     /// names nothing to track, or before the application object exists.
     bool initialize(QFlags<TrackFlag> flags);
     /// Everything that successful initialize() calls asked for.
