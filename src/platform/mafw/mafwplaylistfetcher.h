@@ -17,59 +17,71 @@ class QNetworkAccessManager;
 class QNetworkReply;
 class QTimer;
 
-// Reads a playlist file from a local path or over HTTP without blocking, parses it and keeps
-// the entries its origin may name (MafwPlaylistParser::isAllowedEntry, and no host more private
-// than the playlist's own: see Reach). Every fetch is
-// bounded: at most MaxSize bytes are read, a local file must be a regular file, and a fetch
-// over HTTP ends within timeout().
+/// Reads a playlist file from a local path or over HTTP without blocking, parses it and keeps
+/// the entries its origin may name (MafwPlaylistParser::isAllowedEntry, and no host more private
+/// than the playlist's own: see Reach). Every fetch is
+/// bounded: at most MaxSize bytes are read, a local file must be a regular file, and a fetch
+/// over HTTP ends within timeout().
+///
+/// Lives on the main thread, where finished() is emitted; host names are resolved by Qt's
+/// lookup threads, their answers coming back to the main thread.
 class MAFW_EXPORT MafwPlaylistFetcher : public QObject
 {
     Q_OBJECT
 public:
+    /// Most bytes read of one playlist file.
     static constexpr qint64 MaxSize = 1024 * 1024;
+    /// timeout() until setTimeout() changes it.
     static constexpr int DefaultTimeoutMs = 15000;
+    /// Most HTTP redirects followed for one fetch.
     static constexpr int MaxRedirects = 5;
-    // Host names of one playlist that are resolved; entries of other names are refused.
+    /// Host names of one playlist that are resolved; entries of other names are refused.
     static constexpr int MaxHostLookups = 16;
 
-    // How private an address is. An entry of a playlist from a server is refused when its
-    // host (its names resolved first, the most private address counting) is more private
-    // than the playlist's own host: public -> private network or loopback is refused,
-    // private -> private is allowed. Entries of local playlist files may name any host.
+    /// How private an address is. An entry of a playlist from a server is refused when its
+    /// host (its names resolved first, the most private address counting) is more private
+    /// than the playlist's own host: public -> private network or loopback is refused,
+    /// private -> private is allowed. Entries of local playlist files may name any host.
     enum Reach { Loopback, PrivateNetwork, Public };
+    /// The reach of \a address: loopback (and unspecified), private ranges (RFC 1918,
+    /// link-local, carrier-grade NAT, IPv6 unique and site local), or public.
     static Reach reachOf(const QHostAddress& address);
 
+    /// An idle fetcher; \a parent owns it.
     explicit MafwPlaylistFetcher(QObject* parent = nullptr);
+    /// Drops a fetch under way without reporting it.
     ~MafwPlaylistFetcher() override;
 
-    // Replaces a fetch under way; finished() follows exactly once, later, never from inside
-    // the call.
+    /// Fetches the playlist at \a url; \a mimeType helps to tell its format (see
+    /// MafwPlaylistParser::parse()). Replaces a fetch under way; finished() follows exactly
+    /// once, later, never from inside the call.
     void fetch(const QUrl& url, const QString& mimeType);
-    // Drops a fetch under way: no finished() comes for it.
+    /// Drops a fetch under way: no finished() comes for it.
     void abort();
 
-    // The longest a fetch over HTTP may take, from the request to the last byte.
+    /// The longest a fetch over HTTP may take, from the request to the last byte, in ms.
     int timeout() const { return m_timeoutMs; }
+    /// Sets timeout() for the fetches that follow.
     void setTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
 
-    // Why the last finished() came without entries: PlaylistUnreadable (not read, too large,
-    // too slow, not a playlist, no entry) or NoPlayableEntry (the origin policy refused every
-    // entry); NoError after entries.
+    /// Why the last finished() came without entries: PlaylistUnreadable (not read, too large,
+    /// too slow, not a playlist, no entry) or NoPlayableEntry (the origin policy refused every
+    /// entry); NoError after entries.
     MafwError error() const { return m_error; }
-    // One per entry of the last finished(): the name the file gives it, else empty.
+    /// One per entry of the last finished(): the name the file gives it, else empty.
     QStringList titles() const { return m_titles; }
 
-    // How many entries the origin policy refused right before entry (an index into the
-    // entries of the last finished()): they count as dead entries.
+    /// How many entries the origin policy refused right before entry (an index into the
+    /// entries of the last finished()): they count as dead entries.
     int refusedBefore(int entry) const;
 
-    // Reads a whole regular file of at most MaxSize bytes; never waits on a named pipe or a
-    // device. False with a readable reason otherwise.
+    /// Reads a whole regular file of at most MaxSize bytes into \a data; never waits on a named
+    /// pipe or a device. False with a readable \a reason otherwise.
     static bool readLocalFile(const QString& path, QByteArray& data, QString& reason);
 
 Q_SIGNALS:
-    // The entries in order (at most MafwPlaylistParser::MaxEntries), or none and a readable
-    // error (also in error()).
+    /// The entries in order (at most MafwPlaylistParser::MaxEntries), or none and a readable
+    /// error (also in error()). Emitted once per fetch(), from the event loop.
     void finished(const QList<QUrl>& entries, const QString& error);
 
 private:

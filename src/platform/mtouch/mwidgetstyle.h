@@ -6,7 +6,9 @@
 #include <QColor>
 #include <QSize>
 
-// Attributes every widget has: margins, a preferred size and an optional background colour.
+/// Attributes every widget has: margins, a preferred size and an optional background colour.
+///
+/// Each attribute is a property that a theme file sets by name (see docs/theme.md).
 class MTOUCH_EXPORT MWidgetStyle : public MStyle
 {
     Q_OBJECT
@@ -20,26 +22,43 @@ class MTOUCH_EXPORT MWidgetStyle : public MStyle
     Q_PROPERTY(int fontSize READ fontSize WRITE setFontSize)
 
 public:
+    /// A style with the defaults: no margins or background, no preferred size, white text of
+    /// 20 pixels.
     MWidgetStyle();
+    /// Called by MTheme when the last user gives the style back.
     ~MWidgetStyle() override;
 
+    /// The space, in pixels, kept free inside the left edge.
     int marginLeft() const { return m_marginLeft; }
+    /// Sets marginLeft().
     void setMarginLeft(int value) { m_marginLeft = value; }
+    /// The space, in pixels, kept free inside the top edge.
     int marginTop() const { return m_marginTop; }
+    /// Sets marginTop().
     void setMarginTop(int value) { m_marginTop = value; }
+    /// The space, in pixels, kept free inside the right edge.
     int marginRight() const { return m_marginRight; }
+    /// Sets marginRight().
     void setMarginRight(int value) { m_marginRight = value; }
+    /// The space, in pixels, kept free inside the bottom edge.
     int marginBottom() const { return m_marginBottom; }
+    /// Sets marginBottom().
     void setMarginBottom(int value) { m_marginBottom = value; }
+    /// The widget's preferred size; invalid (the default) leaves it to the view.
     QSize preferredSize() const { return m_preferredSize; }
+    /// Sets preferredSize().
     void setPreferredSize(const QSize& value) { m_preferredSize = value; }
-    // Invalid: no background is drawn.
+    /// The colour filling the widget's rectangle; invalid (the default): no background is drawn.
     QColor backgroundColor() const { return m_backgroundColor; }
+    /// Sets backgroundColor().
     void setBackgroundColor(const QColor& value) { m_backgroundColor = value; }
-    // Text colour and pixel size, for widgets that draw text.
+    /// Text colour, for widgets that draw text.
     QColor color() const { return m_color; }
+    /// Sets color().
     void setColor(const QColor& value) { m_color = value; }
+    /// Text pixel size, for widgets that draw text.
     int fontSize() const { return m_fontSize; }
+    /// Sets fontSize().
     void setFontSize(int value) { m_fontSize = value; }
 
 private:
