@@ -1,7 +1,7 @@
 #include "kelinternalplaycontrols.h"
 
 #include "kelmetadatahandler.h"
-#include "kelmoralogging_p.h"
+#include "../kelmoralogging_p.h"
 
 #include <contextproperty.h>
 #include <mafwplaylist.h>

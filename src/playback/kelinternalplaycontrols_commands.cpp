@@ -1,7 +1,7 @@
 // Playback commands, playlists and the two waiting mechanisms (pending playlist, pending URI).
 #include "kelinternalplaycontrols.h"
 
-#include "kelmoralogging_p.h"
+#include "../kelmoralogging_p.h"
 
 #include <mafwplaylist.h>
 #include <mafwregistry.h>

@@ -2,7 +2,7 @@
 
 #include "kelinternalplaycontrols.h"
 #include "kelmetadatahandler.h"
-#include "kelmoralogging_p.h"
+#include "../kelmoralogging_p.h"
 
 #include <mafwplaylist.h>
 

@@ -1,12 +1,13 @@
 #include "kelartloader.h"
 
+#include "../kelmoralogging_p.h"
+
 #include <mimagereader.h>
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QLoggingCategory>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
@@ -22,7 +23,6 @@
 #include <unistd.h>
 
 namespace {
-Q_LOGGING_CATEGORY(lcArt, "kelmora.art")
 
 const int MaxRedirects = 5;
 // Leaves room under the file system's 255 bytes for the temporary name of a file being

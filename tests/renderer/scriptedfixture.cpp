@@ -11,7 +11,7 @@
 void RendererFixture::prepareEnvironment()
 {
     // The engine's init() finds no renderer plug-in here; the scripted renderer stands in.
-    QLoggingCategory::setFilterRules(QStringLiteral("kelmora.platform.warning=false"));
+    QLoggingCategory::setFilterRules(QStringLiteral("kelmora.mafw.warning=false"));
 }
 
 RendererFixture* RendererFixture::make()

@@ -3,10 +3,6 @@
 #include "mafwplaylist.h"
 #include "mafwrenderer.h"
 
-#include "mafwlogging_p.h"
-
-Q_LOGGING_CATEGORY(lcMafw, "kelmora.platform")
-
 // Registered at load so that connections by signature work, queued ones included.
 static void registerMafwMetaTypes()
 {

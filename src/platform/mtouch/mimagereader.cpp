@@ -1,10 +1,11 @@
 #include "mimagereader.h"
 
+#include "mtouchlogging_p.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QLoggingCategory>
 #include <QPainter>
 #include <QSvgRenderer>
 #include <QUrl>
@@ -17,7 +18,6 @@
 #include <unistd.h>
 
 namespace {
-Q_LOGGING_CATEGORY(lcImages, "kelmora.mtouch")
 
 const QByteArray Svg("svg");
 
@@ -155,7 +155,7 @@ QImage MImageReader::load(const QString& path)
 {
     const QImage image = read(path);
     if (image.isNull()) {
-        qCWarning(lcImages).noquote()
+        qCWarning(lcMTouch).noquote()
             << QStringLiteral("image %1 not shown: %2").arg(path, m_error);
     }
     return image;

@@ -4,6 +4,7 @@
 #include "mstyle.h"
 #include "mstylecreator.h"
 #include "mthemerules_p.h"
+#include "mtouchlogging_p.h"
 #include "mviewcreator.h"
 
 #include <QColor>
@@ -12,12 +13,9 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QImage>
-#include <QLoggingCategory>
 #include <QMetaProperty>
 #include <QPainter>
 #include <QSet>
-
-Q_LOGGING_CATEGORY(lcTheme, "kelmora.widgets")
 
 namespace {
 
@@ -108,7 +106,7 @@ void warnOnce(const QString& key, const QString& warning)
 {
     if (!theme().warned.contains(key)) {
         theme().warned.insert(key);
-        qCWarning(lcTheme).noquote() << warning;
+        qCWarning(lcMTouch).noquote() << warning;
     }
 }
 

@@ -8,8 +8,6 @@
 #include <gst/gst.h>
 #include <gst/pbutils/pbutils.h>
 
-Q_LOGGING_CATEGORY(lcGst, "kelmora.platform.gst", QtWarningMsg)
-
 bool MafwGstRendererPlugin::initialize(MafwRegistry* registry)
 {
     GError* error = nullptr;
@@ -20,6 +18,7 @@ bool MafwGstRendererPlugin::initialize(MafwRegistry* registry)
         return false;
     }
     gst_pb_utils_init();
+    initGstLogging();
     // The DirectFB sink crashes its process where no DirectFB display exists (any desktop), and
     // the automatic video sink tries it last: keep it out of that choice.
     if (GstPluginFeature* directFb =

@@ -1,0 +1,3 @@
+#include "mafwlogging_p.h"
+
+Q_LOGGING_CATEGORY(lcMafw, "kelmora.mafw")

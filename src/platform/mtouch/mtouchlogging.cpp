@@ -1,0 +1,3 @@
+#include "mtouchlogging_p.h"
+
+Q_LOGGING_CATEGORY(lcMTouch, "kelmora.mtouch")
