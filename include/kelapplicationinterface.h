@@ -1,7 +1,7 @@
 #ifndef KELAPPLICATIONINTERFACE_H
 #define KELAPPLICATIONINTERFACE_H
 
-#include "kelmoraglobal.h"
+#include "kelmora_export.h"
 
 #include <QObject>
 #include <QPointer>

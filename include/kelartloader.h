@@ -1,7 +1,7 @@
 #ifndef KELARTLOADER_H
 #define KELARTLOADER_H
 
-#include "kelmoraglobal.h"
+#include "kelmora_export.h"
 
 #include <QElapsedTimer>
 #include <QHash>

@@ -1,7 +1,7 @@
 #ifndef KELDATE_H
 #define KELDATE_H
 
-#include "kelmoraglobal.h"
+#include "kelmora_export.h"
 
 #include <QDateTime>
 #include <QString>

@@ -1,7 +1,7 @@
 #ifndef KELINTERNALPLAYCONTROLS_H
 #define KELINTERNALPLAYCONTROLS_H
 
-#include "kelmoraglobal.h"
+#include "kelmora_export.h"
 #include "kelplaycontrols.h"
 
 #include <mafwcontent.h>

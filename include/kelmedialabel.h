@@ -1,7 +1,7 @@
 #ifndef KELMEDIALABEL_H
 #define KELMEDIALABEL_H
 
-#include "kelmoraglobal.h"
+#include "kelmora_export.h"
 
 #include <mwidgetcontroller.h>
 

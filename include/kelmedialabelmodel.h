@@ -1,7 +1,7 @@
 #ifndef KELMEDIALABELMODEL_H
 #define KELMEDIALABELMODEL_H
 
-#include "kelmoraglobal.h"
+#include "kelmora_export.h"
 
 #include <mwidgetmodel.h>
 

@@ -1,7 +1,7 @@
 #ifndef KELMEDIALABELSTYLE_H
 #define KELMEDIALABELSTYLE_H
 
-#include "kelmoraglobal.h"
+#include "kelmora_export.h"
 
 #include <mwidgetstyle.h>
 

@@ -1,7 +1,7 @@
 #ifndef KELMEDIALABELSTYLECONTAINER_H
 #define KELMEDIALABELSTYLECONTAINER_H
 
-#include "kelmoraglobal.h"
+#include "kelmora_export.h"
 
 #include <mwidgetstylecontainer.h>
 

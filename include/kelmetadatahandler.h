@@ -1,7 +1,7 @@
 #ifndef KELMETADATAHANDLER_H
 #define KELMETADATAHANDLER_H
 
-#include "kelmoraglobal.h"
+#include "kelmora_export.h"
 
 #include <mafwcontent.h>
 

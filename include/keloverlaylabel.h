@@ -1,7 +1,7 @@
 #ifndef KELOVERLAYLABEL_H
 #define KELOVERLAYLABEL_H
 
-#include "kelmoraglobal.h"
+#include "kelmora_export.h"
 
 #include <mstylablewidget.h>
 

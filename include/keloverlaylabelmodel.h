@@ -1,7 +1,7 @@
 #ifndef KELOVERLAYLABELMODEL_H
 #define KELOVERLAYLABELMODEL_H
 
-#include "kelmoraglobal.h"
+#include "kelmora_export.h"
 
 #include <mprogressindicator.h>
 #include <mwidgetmodel.h>

@@ -1,7 +1,7 @@
 #ifndef KELOVERLAYLABELSTYLE_H
 #define KELOVERLAYLABELSTYLE_H
 
-#include "kelmoraglobal.h"
+#include "kelmora_export.h"
 
 #include <mwidgetstyle.h>
 

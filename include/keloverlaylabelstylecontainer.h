@@ -1,7 +1,7 @@
 #ifndef KELOVERLAYLABELSTYLECONTAINER_H
 #define KELOVERLAYLABELSTYLECONTAINER_H
 
-#include "kelmoraglobal.h"
+#include "kelmora_export.h"
 
 #include <mwidgetstylecontainer.h>
 

@@ -1,7 +1,7 @@
 #ifndef KELOVERLAYLABELVIEW_H
 #define KELOVERLAYLABELVIEW_H
 
-#include "kelmoraglobal.h"
+#include "kelmora_export.h"
 
 #include <mwidgetview.h>
 

@@ -1,7 +1,7 @@
 #ifndef KELPLAYCONTROLS_H
 #define KELPLAYCONTROLS_H
 
-#include "kelmoraglobal.h"
+#include "kelmora_export.h"
 
 #include <mafwerror.h>
 #include <mafwrenderer.h>

@@ -1,7 +1,7 @@
 #ifndef KELTIME_H
 #define KELTIME_H
 
-#include "kelmoraglobal.h"
+#include "kelmora_export.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #ifndef KELVIDEOPOLICYHANDLER_H
 #define KELVIDEOPOLICYHANDLER_H
 
-#include "kelmoraglobal.h"
+#include "kelmora_export.h"
 
 #include <mafwrenderer.h>
 

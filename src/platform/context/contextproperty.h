@@ -1,7 +1,7 @@
 #ifndef CONTEXTPROPERTY_H
 #define CONTEXTPROPERTY_H
 
-#include "contextglobal.h"
+#include "context_export.h"
 
 #include <QObject>
 #include <QVariant>

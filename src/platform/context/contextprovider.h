@@ -1,7 +1,7 @@
 #ifndef CONTEXTPROVIDER_H
 #define CONTEXTPROVIDER_H
 
-#include "contextglobal.h"
+#include "context_export.h"
 
 #include <QString>
 #include <QVariant>

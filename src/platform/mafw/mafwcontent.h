@@ -1,7 +1,7 @@
 #ifndef MAFWCONTENT_H
 #define MAFWCONTENT_H
 
-#include "mafwglobal.h"
+#include "mafw_export.h"
 
 #include <QMetaType>
 #include <QString>

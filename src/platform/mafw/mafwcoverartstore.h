@@ -1,7 +1,7 @@
 #ifndef MAFWCOVERARTSTORE_H
 #define MAFWCOVERARTSTORE_H
 
-#include "mafwglobal.h"
+#include "mafw_export.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
 #ifndef MAFWERROR_H
 #define MAFWERROR_H
 
-#include "mafwglobal.h"
+#include "mafw_export.h"
 
 #include <QMetaType>
 #include <QString>

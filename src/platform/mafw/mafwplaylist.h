@@ -1,7 +1,7 @@
 #ifndef MAFWPLAYLIST_H
 #define MAFWPLAYLIST_H
 
-#include "mafwglobal.h"
+#include "mafw_export.h"
 
 #include <QList>
 #include <QObject>

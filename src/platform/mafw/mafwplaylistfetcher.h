@@ -1,8 +1,8 @@
 #ifndef MAFWPLAYLISTFETCHER_H
 #define MAFWPLAYLISTFETCHER_H
 
+#include "mafw_export.h"
 #include "mafwerror.h"
-#include "mafwglobal.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -1,7 +1,7 @@
 #ifndef MAFWPLAYLISTPARSER_H
 #define MAFWPLAYLISTPARSER_H
 
-#include "mafwglobal.h"
+#include "mafw_export.h"
 
 #include <QByteArray>
 #include <QList>

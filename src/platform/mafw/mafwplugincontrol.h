@@ -1,7 +1,7 @@
 #ifndef MAFWPLUGINCONTROL_H
 #define MAFWPLUGINCONTROL_H
 
-#include "mafwglobal.h"
+#include "mafw_export.h"
 
 #include <QObject>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #ifndef MAFWREGISTRY_H
 #define MAFWREGISTRY_H
 
-#include "mafwglobal.h"
+#include "mafw_export.h"
 
 #include <QHash>
 #include <QObject>

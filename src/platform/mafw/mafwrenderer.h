@@ -1,9 +1,9 @@
 #ifndef MAFWRENDERER_H
 #define MAFWRENDERER_H
 
+#include "mafw_export.h"
 #include "mafwcontent.h"
 #include "mafwerror.h"
-#include "mafwglobal.h"
 
 #include <QList>
 #include <QObject>

@@ -1,7 +1,7 @@
 #ifndef MAFWSHARED_H
 #define MAFWSHARED_H
 
-#include "mafwglobal.h"
+#include "mafw_export.h"
 
 #include <QFlags>
 #include <QMap>

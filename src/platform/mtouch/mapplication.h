@@ -1,7 +1,7 @@
 #ifndef MAPPLICATION_H
 #define MAPPLICATION_H
 
-#include "mtouchglobal.h"
+#include "mtouch_export.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 #ifndef MAPPLICATIONWINDOW_H
 #define MAPPLICATIONWINDOW_H
 
-#include "mtouchglobal.h"
+#include "mtouch_export.h"
 
 #include <QGraphicsView>
 

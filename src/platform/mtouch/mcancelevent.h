@@ -1,7 +1,7 @@
 #ifndef MCANCELEVENT_H
 #define MCANCELEVENT_H
 
-#include "mtouchglobal.h"
+#include "mtouch_export.h"
 
 #include <QGraphicsSceneEvent>
 

@@ -1,7 +1,7 @@
 #ifndef MFEEDBACK_H
 #define MFEEDBACK_H
 
-#include "mtouchglobal.h"
+#include "mtouch_export.h"
 
 #include <QObject>
 

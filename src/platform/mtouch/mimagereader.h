@@ -1,7 +1,7 @@
 #ifndef MIMAGEREADER_H
 #define MIMAGEREADER_H
 
-#include "mtouchglobal.h"
+#include "mtouch_export.h"
 
 #include <QByteArray>
 #include <QImage>

@@ -1,7 +1,7 @@
 #ifndef MLIBRARY_H
 #define MLIBRARY_H
 
-#include "mtouchglobal.h"
+#include "mtouch_export.h"
 
 #include <QStringList>
 

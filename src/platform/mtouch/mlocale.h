@@ -1,7 +1,7 @@
 #ifndef MLOCALE_H
 #define MLOCALE_H
 
-#include "mtouchglobal.h"
+#include "mtouch_export.h"
 
 #include <QLocale>
 #include <QObject>

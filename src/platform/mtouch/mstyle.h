@@ -1,7 +1,7 @@
 #ifndef MSTYLE_H
 #define MSTYLE_H
 
-#include "mtouchglobal.h"
+#include "mtouch_export.h"
 
 #include <QObject>
 

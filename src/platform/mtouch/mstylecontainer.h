@@ -1,7 +1,7 @@
 #ifndef MSTYLECONTAINER_H
 #define MSTYLECONTAINER_H
 
-#include "mtouchglobal.h"
+#include "mtouch_export.h"
 
 #include <QObject>
 #include <QString>

@@ -1,7 +1,7 @@
 #ifndef MSTYLECREATOR_H
 #define MSTYLECREATOR_H
 
-#include "mtouchglobal.h"
+#include "mtouch_export.h"
 
 #include <QMetaProperty>
 #include <QString>

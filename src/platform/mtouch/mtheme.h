@@ -1,7 +1,7 @@
 #ifndef MTHEME_H
 #define MTHEME_H
 
-#include "mtouchglobal.h"
+#include "mtouch_export.h"
 
 #include <QPixmap>
 #include <QSize>

@@ -1,7 +1,7 @@
 #ifndef MVIEWCREATOR_H
 #define MVIEWCREATOR_H
 
-#include "mtouchglobal.h"
+#include "mtouch_export.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #ifndef MWIDGET_H
 #define MWIDGET_H
 
-#include "mtouchglobal.h"
+#include "mtouch_export.h"
 
 #include <QGraphicsWidget>
 

@@ -1,7 +1,7 @@
 #ifndef MWIDGETMODEL_H
 #define MWIDGETMODEL_H
 
-#include "mtouchglobal.h"
+#include "mtouch_export.h"
 
 #include <QList>
 #include <QObject>
