@@ -44,12 +44,6 @@ public:
     void unshuffle();
     bool isShuffled() const { return m_shuffled; }
 
-    // M3U files: loading appends the entries (relative ones resolved against the file's
-    // folder) that the origin policy allows; saving writes the play order. False when the
-    // file cannot be read (a regular file of at most 1 MiB) or written.
-    bool loadM3u(const QString& path);
-    bool saveM3u(const QString& path) const;
-
 Q_SIGNALS:
     // Play-order position, number of items removed there, number added there.
     void contentsChanged(uint from, uint removed, uint added);

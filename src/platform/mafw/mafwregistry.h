@@ -38,7 +38,6 @@ Q_SIGNALS:
 private:
     MafwRegistry();
     ~MafwRegistry() override;
-    void forget(QObject* renderer);
 
     struct Entry
     {

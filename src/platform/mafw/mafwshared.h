@@ -45,7 +45,6 @@ public:
 
 Q_SIGNALS:
     void playlistPublished(const QString& name);
-    void playlistUnpublished(const QString& name);
 
 private:
     MafwShared();

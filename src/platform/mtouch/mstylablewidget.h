@@ -15,7 +15,6 @@ public:
 
     static void registerStylableWidgetType(const QMetaObject* metaObject, const char* library,
                                            int assemblyType);
-    static bool isStylableWidgetTypeRegistered(const QString& className);
 
     virtual const char* styleType() const;
     virtual MWidgetStyleContainer* createStyleContainer() const;

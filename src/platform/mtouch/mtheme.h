@@ -39,8 +39,6 @@ public:
     // Searched after every other directory (a library's own default theme).
     static void addDefaultDirectory(const QString& directory);
     static QStringList directories();
-    // Reads the attribute files again; styles made from now on see the new values.
-    static void reload();
 
     static void registerStyleCreator(const MStyleCreatorBase* creator);
     static void unregisterStyleCreator(const MStyleCreatorBase* creator);
