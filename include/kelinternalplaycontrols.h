@@ -26,7 +26,6 @@ class KELMORA_EXPORT KelInternalPlayControls : public QObject
 {
     Q_OBJECT
     friend class KelPlayControls;
-    friend class KelPlaybackTestAccess;
 
 public:
     explicit KelInternalPlayControls(QObject* parent = nullptr);

@@ -89,7 +89,6 @@ public Q_SLOTS:
 
 private:
     KelPlayControls();
-    friend class KelPlaybackTestAccess;
 
     KelInternalPlayControls* engine;
 };
