@@ -29,7 +29,6 @@ class KELMORA_EXPORT KelInternalPlayControls : public QObject
 {
     Q_OBJECT
     friend class KelPlayControls;
-    friend class KelPlaybackTestAccess;
 
 public:
     /// Makes an idle engine; nothing happens before init().

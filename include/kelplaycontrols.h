@@ -187,7 +187,6 @@ public Q_SLOTS:
 
 private:
     KelPlayControls();
-    friend class KelPlaybackTestAccess;
 
     KelInternalPlayControls* engine;
 };

@@ -21,8 +21,12 @@ KelInternalPlayControls::KelInternalPlayControls(QObject* parent)
     : QObject(parent), gstRendererId(QStringLiteral("mafw_gst_renderer")),
       seekableKey(QStringLiteral("is-seekable")), durationKey(QStringLiteral("duration")),
       positionTimer(new QTimer(this)), positionStopTimer(new QTimer(this)),
-      callStateKey(QStringLiteral("Phone.Call"))
+      callStateKey(QStringLiteral("Phone.Call")), allowErrorsTimer(this)
 {
+    // Named, as children, so that diagnostics and tests can tell the timers apart.
+    positionTimer->setObjectName(QStringLiteral("positionPoll"));
+    positionStopTimer->setObjectName(QStringLiteral("positionStop"));
+    allowErrorsTimer.setObjectName(QStringLiteral("errorGate"));
 }
 
 KelInternalPlayControls::~KelInternalPlayControls()

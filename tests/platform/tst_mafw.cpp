@@ -1,6 +1,7 @@
 // The media framework: registry, plug-in loading, position replies, playlists, shared
 // playlists and connections by signature.
 #include "scriptedrenderer.h"
+#include "testfiles.h"
 #include "testmain.h"
 
 #include <mafwcoverartstore.h>
@@ -78,10 +79,7 @@ private Q_SLOTS:
     void pluginNotAPlugin()
     {
         QTemporaryDir dir;
-        QFile bogus(dir.filePath(QStringLiteral("bogus.so")));
-        QVERIFY(bogus.open(QIODevice::WriteOnly));
-        bogus.write("not a shared object");
-        bogus.close();
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("bogus.so")), "not a shared object"));
         const QByteArray old = qgetenv("KELMORA_MAFW_PLUGIN_PATH");
         qputenv("KELMORA_MAFW_PLUGIN_PATH",
                 (QStringLiteral("/nonexistent:") + dir.path()).toLocal8Bit());
@@ -94,24 +92,16 @@ private Q_SLOTS:
         qputenv("KELMORA_MAFW_PLUGIN_PATH", old);
     }
 
+    // Replies reach a member given in either encoding; a missing one or receiver is refused.
     void positionRepliesBySignature()
     {
-        ScriptedRenderer renderer;
         Receiver receiver;
-        QVERIFY(renderer.requestPosition(&receiver, "1updatePosition(uint)"));
-        QVERIFY(renderer.requestPosition(&receiver, SLOT(updatePosition(uint))));
-        QVERIFY(receiver.positions.isEmpty()); // answered later, not from inside the call
-        QVERIFY(renderer.answerPosition(4));
-        QVERIFY(renderer.answerPosition(5));
+        QVERIFY(MafwRenderer::deliverPosition(&receiver, "1updatePosition(uint)", 4));
+        QVERIFY(MafwRenderer::deliverPosition(&receiver, SLOT(updatePosition(uint)), 5));
         QCOMPARE(receiver.positions, QList<uint>({4, 5}));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("no member")));
         QVERIFY(!MafwRenderer::deliverPosition(&receiver, "1nothing(uint)", 1));
         QVERIFY(!MafwRenderer::deliverPosition(nullptr, "1updatePosition(uint)", 1));
-        {
-            Receiver gone;
-            renderer.requestPosition(&gone, "1updatePosition(uint)");
-        }
-        QVERIFY(!renderer.answerPosition(6)); // receiver destroyed meanwhile
         QVERIFY(
             !MafwRenderer(QStringLiteral("base"), QString()).requestPosition(&receiver, "1x()"));
     }
@@ -164,8 +154,8 @@ private Q_SLOTS:
         QVERIFY(changed.isEmpty());
     }
 
-    // Shuffled play order visits every item once; editing while shuffled keeps it a
-    // permutation; unshuffle restores insertion order.
+    // Shuffled play order visits every item once and starts at the current item; edits keep
+    // it a permutation and keep the current item; unshuffle restores insertion order.
     void playlistShuffle()
     {
         MafwPlaylist list(QStringLiteral("mix"));
@@ -174,8 +164,13 @@ private Q_SLOTS:
             original << QUrl(QStringLiteral("file:///%1.ogg").arg(i));
             list.appendItem(original.last());
         }
+        list.setCurrentIndex(6);
+        const QUrl current = list.item(6);
+        const auto currentKept = [&] { return list.item(uint(list.currentIndex())) == current; };
         list.shuffle();
         QVERIFY(list.isShuffled());
+        QCOMPARE(list.currentIndex(), 0);
+        QVERIFY(currentKept());
         QList<QUrl> order = list.items();
         QCOMPARE(QSet<QUrl>(order.begin(), order.end()),
                  QSet<QUrl>(original.begin(), original.end()));
@@ -185,14 +180,25 @@ private Q_SLOTS:
         const QUrl added(QStringLiteral("file:///new.ogg"));
         list.insertItem(0, added);
         QCOMPARE(list.item(0), added);
+        QVERIFY(currentKept());
         order = list.items();
-        QCOMPARE(order.size(), 40);
         QCOMPARE(QSet<QUrl>(order.begin(), order.end()).size(), 40);
         QVERIFY(!order.contains(removed));
         list.unshuffle();
         original.removeOne(removed);
         original.append(added);
         QCOMPARE(list.items(), original);
+        QVERIFY(currentKept());
+        // Removing the current item makes the one before current, so that next is the one after.
+        const int at = list.currentIndex();
+        const QUrl after = list.item(uint(at + 1));
+        list.removeItem(uint(at));
+        QCOMPARE(list.item(uint(list.currentIndex() + 1)), after);
+        list.setCurrentIndex(99);
+        QCOMPARE(list.currentIndex(), -1);
+        list.setCurrentIndex(0);
+        list.clear();
+        QCOMPARE(list.currentIndex(), -1);
     }
 
     // The cover-art store keeps at most MaxFiles pictures and MaxTotalBytes, oldest out first.

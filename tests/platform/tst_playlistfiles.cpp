@@ -1,7 +1,6 @@
-// Playlist files and the current item of a playlist through edits and shuffles.
+// Playlist files: parsing, writing, the entry limit and the origin policy.
 #include "testmain.h"
 
-#include <mafwplaylist.h>
 #include <mafwplaylistparser.h>
 
 class TestPlaylistFiles : public QObject
@@ -14,81 +13,59 @@ private Q_SLOTS:
         QTest::addColumn<QString>("base");
         QTest::addColumn<QString>("mime");
         QTest::addColumn<QStringList>("entries");
-        QTest::newRow("pls in number order")
-            << QByteArray(
-                   "[playlist]\r\nFile2=http://b/2\r\nTitle1=x\r\nTitle2\r\nfile1 = http://a/1\r\n"
-                   "NumberOfEntries=2\r\n")
-            << "http://host/list.pls"
-            << "audio/x-scpls" << QStringList({"http://a/1", "http://b/2"});
-        QTest::newRow("pls told by content")
-            << QByteArray("\xEF\xBB\xBF[Playlist]\nFile1=rel.ogg\n") << "http://host/dir/x"
-            << "" << QStringList{"http://host/dir/rel.ogg"};
-        QTest::newRow("m3u comments and blanks")
-            << QByteArray("#EXTM3U\n#EXTINF:10,Song\n\n  a.ogg  \r\n/abs/b.ogg\nhttp://s/c\n")
-            << "file:///music/list.m3u"
-            << "audio/x-mpegurl"
-            << QStringList({"file:///music/a.ogg", "file:///abs/b.ogg", "http://s/c"});
-        QTest::newRow("rooted path on a server")
-            << QByteArray("/live/stream\n") << "http://radio:8000/list.m3u8"
-            << "application/vnd.apple.mpegurl" << QStringList{"http://radio:8000/live/stream"};
-        QTest::newRow("empty") << QByteArray("#EXTM3U\n\n") << "file:///x.m3u"
-                               << "" << QStringList();
-        QTest::newRow("pls without entries")
-            << QByteArray("[playlist]\nVersion=2\n") << "file:///x.pls"
-            << "" << QStringList();
+        const auto row = [](const char* name, const QByteArray& data, const char* base,
+                            const char* mime, const QStringList& entries) {
+            QTest::newRow(name) << data << QString::fromUtf8(base) << QString::fromUtf8(mime)
+                                << entries;
+        };
+        row("pls in number order",
+            "[playlist]\r\nFile2=http://b/2\r\nTitle1=x\r\nTitle2\r\nfile1 = http://a/1\r\n"
+            "NumberOfEntries=2\r\n",
+            "http://host/list.pls", "audio/x-scpls", {"http://a/1", "http://b/2"});
+        row("pls told by content", "\xEF\xBB\xBF[Playlist]\nFile1=rel.ogg\n", "http://host/dir/x",
+            "", {"http://host/dir/rel.ogg"});
+        row("m3u comments and blanks",
+            "#EXTM3U\n#EXTINF:10,Song\n\n  a.ogg  \r\n/abs/b.ogg\nhttp://s/c\n",
+            "file:///music/list.m3u", "audio/x-mpegurl",
+            {"file:///music/a.ogg", "file:///abs/b.ogg", "http://s/c"});
+        row("rooted path on a server", "/live/stream\n", "http://radio:8000/list.m3u8",
+            "application/vnd.apple.mpegurl", {"http://radio:8000/live/stream"});
+        row("pls without entries", "[playlist]\nVersion=2\n", "file:///x.pls", "", {});
         // The data decides when the declared type does not fit it.
-        QTest::newRow("pls type, m3u text")
-            << QByteArray("http://a/1\nhttp://a/2\n") << "http://h/x"
-            << "audio/x-scpls" << QStringList({"http://a/1", "http://a/2"});
-        QTest::newRow("m3u type, pls text")
-            << QByteArray("File1=http://a/1\nTitle1=One\n") << "http://h/x"
-            << "audio/x-mpegurl" << QStringList{"http://a/1"};
-        QTest::newRow("web page") << QByteArray("\n <!DOCTYPE html>\n<html>\nbody\n</html>\n")
-                                  << "http://h/x"
-                                  << "audio/x-mpegurl" << QStringList();
-        QTest::newRow("binary") << QByteArray("ID3\x03\0\0\0\nabc\n", 11) << "http://h/x"
-                                << "" << QStringList();
-        QTest::newRow("windows paths")
-            << QByteArray("C:\\Music\\a.mp3\nd:/b.mp3\nSub\\c.mp3\n") << "file:///m/l.m3u"
-            << "" << QStringList{"file:///m/Sub/c.mp3"};
-        QTest::newRow("pls numbers beyond 32 bits, duplicates kept")
-            << QByteArray("[playlist]\nFile4294967297=http://c\nFile1=http://a\n"
-                          "File01=http://b\nFile2=http://x\n")
-            << ""
-            << "" << QStringList({"http://a", "http://b", "http://x", "http://c"});
+        row("pls type, m3u text", "http://a/1\nhttp://a/2\n", "http://h/x", "audio/x-scpls",
+            {"http://a/1", "http://a/2"});
+        row("m3u type, pls text", "File1=http://a/1\nTitle1=One\n", "http://h/x", "audio/x-mpegurl",
+            {"http://a/1"});
+        row("web page", "\n <!DOCTYPE html>\n<html>\nbody\n</html>\n", "http://h/x",
+            "audio/x-mpegurl", {});
+        row("binary", QByteArray("ID3\x03\0\0\0\nabc\n", 11), "http://h/x", "", {});
+        row("windows paths", "C:\\Music\\a.mp3\nd:/b.mp3\nSub\\c.mp3\n", "file:///m/l.m3u", "",
+            {"file:///m/Sub/c.mp3"});
+        row("pls numbers beyond 32 bits, duplicates kept",
+            "[playlist]\nFile4294967297=http://c\nFile1=http://a\nFile01=http://b\nFile2=http://"
+            "x\n",
+            "", "", {"http://a", "http://b", "http://x", "http://c"});
         // Shapes other players and servers write.
-        QTest::newRow("hls media playlist: the playlist itself")
-            << QByteArray("#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXT-X-MEDIA-SEQUENCE:7\n"
-                          "#EXT-X-KEY:METHOD=AES-128,URI=\"k\"\n#EXT-X-BYTERANGE:100@0\n"
-                          "#EXTINF:10,\nall.ts\n")
-            << "http://h/v/index.m3u8"
-            << "" << QStringList{"http://h/v/index.m3u8"};
-        QTest::newRow("hls master playlist")
-            << QByteArray("#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=64000\nlow/index.m3u8\n")
-            << "http://h/master.m3u8"
-            << "" << QStringList{"http://h/master.m3u8"};
-        QTest::newRow("pls values in quotes")
-            << QByteArray("[playlist]\nFile1=\"http://host:80\"\nFile2= \"http://b/\" \n")
-            << "http://h/v2/streams/x.pls"
-            << "" << QStringList({"http://host:80", "http://b/"});
-        QTest::newRow("junk before [playlist]")
-            << QByteArray("ICY 200 OK\n[playlist]\nNumberOfEntries=1\nFile1=http://a/1\n")
-            << "http://h/x"
-            << "" << QStringList{"http://a/1"};
-        QTest::newRow("latin-1 with a NUL: binary")
-            << QByteArray("OggS\0\x02\xE9\nb.ogg\n", 11) << "file:///m/l.m3u"
-            << "" << QStringList();
-        QTest::newRow("latin-1") << QByteArray("caf\xE9.mp3\n") << "file:///m/l.m3u"
-                                 << "" << QStringList{"file:///m/caf\u00E9.mp3"};
-        QTest::newRow("utf-16le with mark")
-            << QByteArray("\xFF\xFE\xE9\0.\0m\0p\0\x33\0\n\0", 14) << "file:///m/l.m3u"
-            << "" << QStringList{"file:///m/\u00E9.mp3"};
-        QTest::newRow("no base: only rooted paths and urls")
-            << QByteArray("a.ogg\n../b.ogg\n/abs/c.ogg\nhttp://s/d\n") << ""
-            << "" << QStringList({"file:///abs/c.ogg", "http://s/d"});
-        QTest::newRow("local names keep #, decode % when no such file")
-            << QByteArray("a#1 %41.ogg\n../up.ogg\n") << "file:///m/d/l.m3u"
-            << "" << QStringList({"file:///m/d/a%231 A.ogg", "file:///m/up.ogg"});
+        row("hls media playlist: the playlist itself",
+            "#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXT-X-MEDIA-SEQUENCE:7\n"
+            "#EXT-X-KEY:METHOD=AES-128,URI=\"k\"\n#EXT-X-BYTERANGE:100@0\n#EXTINF:10,\nall.ts\n",
+            "http://h/v/index.m3u8", "", {"http://h/v/index.m3u8"});
+        row("hls master playlist", "#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=64000\nlow/index.m3u8\n",
+            "http://h/master.m3u8", "", {"http://h/master.m3u8"});
+        row("pls values in quotes", "[playlist]\nFile1=\"http://host:80\"\nFile2= \"http://b/\" \n",
+            "http://h/v2/streams/x.pls", "", {"http://host:80", "http://b/"});
+        row("junk before [playlist]",
+            "ICY 200 OK\n[playlist]\nNumberOfEntries=1\nFile1=http://a/1\n", "http://h/x", "",
+            {"http://a/1"});
+        row("latin-1 with a NUL: binary", QByteArray("OggS\0\x02\xE9\nb.ogg\n", 11),
+            "file:///m/l.m3u", "", {});
+        row("latin-1", "caf\xE9.mp3\n", "file:///m/l.m3u", "", {"file:///m/caf\u00E9.mp3"});
+        row("utf-16le with mark", QByteArray("\xFF\xFE\xE9\0.\0m\0p\0\x33\0\n\0", 14),
+            "file:///m/l.m3u", "", {"file:///m/\u00E9.mp3"});
+        row("no base: only rooted paths and urls", "a.ogg\n../b.ogg\n/abs/c.ogg\nhttp://s/d\n", "",
+            "", {"file:///abs/c.ogg", "http://s/d"});
+        row("local names keep #, decode % when no such file", "a#1 %41.ogg\n../up.ogg\n",
+            "file:///m/d/l.m3u", "", {"file:///m/d/a%231 A.ogg", "file:///m/up.ogg"});
     }
     void parse()
     {
@@ -176,53 +153,6 @@ private Q_SLOTS:
         QFETCH(QString, entry);
         QFETCH(bool, allowed);
         QCOMPARE(MafwPlaylistParser::isAllowedEntry(QUrl(playlist), QUrl(entry)), allowed);
-    }
-
-    void saveAndLoadM3u()
-    {
-        QTemporaryDir dir;
-        MafwPlaylist list(QStringLiteral("out"));
-        list.appendItem(QUrl::fromLocalFile(QStringLiteral("/music/a b.ogg")));
-        list.appendItem(QUrl(QStringLiteral("http://radio/x?y=1")));
-        list.appendItem(QUrl::fromLocalFile(QStringLiteral("/music/c.ogg")));
-        list.setCurrentIndex(2);
-        list.shuffle();
-        const QString path = dir.filePath(QStringLiteral("list.m3u"));
-        QVERIFY(list.saveM3u(path));
-        MafwPlaylist loaded(QStringLiteral("in"));
-        QVERIFY(loaded.loadM3u(path));
-        QCOMPARE(loaded.items(), list.items()); // play order kept
-        QVERIFY(!loaded.loadM3u(dir.filePath(QStringLiteral("missing.m3u"))));
-        QVERIFY(!list.saveM3u(dir.filePath(QStringLiteral("no/such/dir/x.m3u"))));
-    }
-
-    // The current item stays the same through shuffles and edits.
-    void currentItemKept()
-    {
-        MafwPlaylist list(QStringLiteral("cur"));
-        for (int i = 0; i < 10; ++i) {
-            list.appendItem(QUrl(QStringLiteral("file:///%1").arg(i)));
-        }
-        list.setCurrentIndex(6);
-        const QUrl current = list.item(6);
-        list.shuffle();
-        QCOMPARE(list.currentIndex(), 0);
-        QCOMPARE(list.item(0), current);
-        list.insertItem(0, QUrl(QStringLiteral("file:///new")));
-        QCOMPARE(list.item(uint(list.currentIndex())), current);
-        list.removeItem(5);
-        QCOMPARE(list.item(uint(list.currentIndex())), current);
-        list.unshuffle();
-        QCOMPARE(list.item(uint(list.currentIndex())), current);
-        // Removing the current item makes the one before current, so that next is the one after.
-        const int at = list.currentIndex();
-        const QUrl after = list.item(uint(at + 1));
-        list.removeItem(uint(at));
-        QCOMPARE(list.item(uint(list.currentIndex() + 1)), after);
-        list.setCurrentIndex(99);
-        QCOMPARE(list.currentIndex(), -1);
-        list.clear();
-        QCOMPARE(list.currentIndex(), -1);
     }
 };
 

@@ -68,7 +68,6 @@ class TestEngine : public QObject, PlaybackFixture
 
     void makeSteps()
     {
-        using A = KelPlaybackTestAccess;
         using F = KelPlayControls;
         auto* c = &controls;
         MafwRegistry* registry = MafwRegistry::instance();
@@ -166,17 +165,13 @@ class TestEngine : public QObject, PlaybackFixture
             {"@list", [this](S a) { Q_EMIT renderer->playlistChanged(shared()->findPlaylist(a)); }},
             {"call", [](S a) { ContextProvider::setValue(QString("Phone.Call"), a); }},
             {"switch", [this](S a) { toSwitcher(window, a); }},
-            {"fire", [c](S a) { a == "stop" ? A::firePositionStop(*c) : A::fireAllowErrors(*c); }},
+            {"fire", [this](S a) { fire(a == "stop" ? "positionStop" : "errorGate"); }},
         };
         queries = {
-            {"poll", [c](S) { return timer(A::positionTimer(*c)); }},
-            {"interval", [c](S) { return number(A::positionTimer(*c)->interval()); }},
-            {"stopping", [c](S) { return timer(A::positionStopTimer(*c)); }},
-            {"gate",
-             [c](S) {
-                 return A::errorsAllowed(*c) ? QString("open")
-                                             : QString("closed,") + timer(A::allowErrorsTimer(*c));
-             }},
+            {"poll", [this](S) { return timer(engineTimer("positionPoll")); }},
+            {"interval", [this](S) { return number(engineTimer("positionPoll")->interval()); }},
+            {"stopping", [this](S) { return timer(engineTimer("positionStop")); }},
+            {"gate", [this](S) { return timer(engineTimer("errorGate")); }},
             {"shuffle",
              [c](S) {
                  return QString("%1,%2")
@@ -292,7 +287,7 @@ pending playlist replaced by a uri ; gone list:p:1 set:p | uri:u back ; start do
 set playlist before init ; noinit list:k:2 | set:k ?new ; set=0 new=1
 set unknown playlist ; | set:nothing ?new ; set=0 new=1
 set playlist ; list:k:2 | set:k ?type ; >stop type type >assignPlaylist(k) set=1 type=0
-no content gives 319 while errors pass ; list:t:2 set:t ~ clear @fail:305 gone list:n:2 | set:n fire:gate set:n ; set=0 err319 set=0
+no content gives 319 while errors pass ; list:t:2 set:t ~ seek:1 ~ clear @fail:305 gone list:n:2 | set:n fire:gate set:n ; set=0 err319 set=0
 confirmation of another playlist ignored ; list:l:3 set:l ~ list:o:1 | @list:o ?inuse add:o add:l ; inuse=l contents
 playlist unpublished by others ; list:l:3 set:l ~ | unpublish:l ?inuse play:1 ; inuse=null start >assignPlaylist(null) >gotoIndex(1) >play
 shuffle waits for a playlist ; | shuffle:3 ?shuffle list:m:6 set:m ~ ?shuffle ; shuffle=1,0 >stop type type >assignPlaylist(m) set=1 list(m) start >assignPlaylist(m) >gotoIndex(3) >play state3 list(m) contents state1 shuffle=0,1
@@ -361,8 +356,8 @@ switcher while stopped ; | switch:in ?poll uri:a ~ ?poll switch:out ?poll ; [pol
 first error only ; uri:a ~ | @fail:326 @fail:326 @fail:305 @state:3 @fail:306 ; [err] err326 err326 err305
 next reopens ; list:l:3 set:l ~ play:0 ~ | @fail:305 @state:3 @fail:306 next @fail:307 ; [err] err305 err307
 resume and policy reopen ; uri:a ~ | @fail:305 @state:2 resume @fail:306 @state:2 @policy:0 @fail:307 ; [err] err305 err306 err307
-seek reopens 3 s later ; uri:a ~ | @fail:305 @state:1 seek:20 ?gate @fail:306 fire:gate @fail:307 ; [err gate] err305 gate=closed,3000 err307
-play during a call ; uri:a ~ @fail:305 call:active | play:0 ?gate ; [err gate] err322 gate=open
+seek reopens 3 s later ; uri:a ~ | @fail:305 @state:1 seek:20 ?gate @fail:306 fire:gate @fail:307 ; [err gate] err305 gate=3000 err307
+play during a call ; uri:a ~ @fail:305 call:active | play:0 @fail:306 ; [err] err322 err306
 call states ; uri:a ~ | call:alerting call:active call:inactive ?call call:active call:Active call: ?call ; [call] call1 call1 call0 call=0 call1 call1 call1 call=1
 policy release, paused ; uri:a ~ pause ~ | @policy:0 ; [>] >resume
 policy release, call ; uri:a ~ pause ~ call:active | @policy:0 call:inactive call:alerting call:inactive ; [> call] >resume call0 call1 call0

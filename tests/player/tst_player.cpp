@@ -294,7 +294,7 @@ private Q_SLOTS:
         Q_EMIT renderer->metadataChanged(QStringLiteral("artist"), {QStringLiteral("Band")});
         Q_EMIT renderer->metadataChanged(QStringLiteral("duration"), {125});
         renderer->setState(MafwRenderer::Playing);
-        KelPlaybackTestAccess::firePositionPoll(controls);
+        controls->position();
         QVERIFY(renderer->answerPosition(61));
         renderer->endItem();
         Q_EMIT renderer->error(

@@ -34,6 +34,7 @@ void LocalHttpServer::serve(QTcpSocket* socket)
     const QList<QByteArray> line = request.left(request.indexOf("\r\n")).split(' ');
     const QString path = line.size() > 1 ? QString::fromLatin1(line.at(1)) : QString();
     ++m_hits[path];
+    ++m_totalHits;
     const auto it = m_routes.constFind(path);
     const Route route = it != m_routes.constEnd() ? *it : Route{"not found", "text/plain", 404};
     const bool head = line.value(0) == "HEAD";

@@ -29,14 +29,7 @@ public:
     QUrl url(const QString& path) const;
     void addRoute(const QString& path, const Route& route) { m_routes.insert(path, route); }
     int hits(const QString& path) const { return m_hits.value(path); }
-    int totalHits() const
-    {
-        int total = 0;
-        for (int count : m_hits) {
-            total += count;
-        }
-        return total;
-    }
+    int totalHits() const { return m_totalHits; }
 
 private:
     void serve(QTcpSocket* socket);
@@ -44,6 +37,7 @@ private:
     QTcpServer m_server;
     QHash<QString, Route> m_routes;
     QHash<QString, int> m_hits;
+    int m_totalHits = 0;
 };
 
 #endif

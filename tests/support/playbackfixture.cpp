@@ -1,6 +1,7 @@
 #include "playbackfixture.h"
 
 #include <contextprovider.h>
+#include <kelinternalplaycontrols.h>
 #include <mafwplaylist.h>
 #include <mafwregistry.h>
 #include <mafwshared.h>
@@ -37,7 +38,7 @@ void PlaybackFixture::setUpControls(bool initialise, bool withRenderer)
     QObject::connect(controls, &F::playbackCompleted, controls, note("done"));
     QObject::connect(controls, &F::contentTypeChanged, controls, note("type"));
     QObject::connect(controls, &F::playbackAboutToStart, controls, note("start"));
-    QObject::connect(KelPlaybackTestAccess::engine(controls),
+    QObject::connect(controls->findChild<KelInternalPlayControls*>(),
                      &KelInternalPlayControls::rendererLost, controls, note("lost"));
     if (initialise) {
         controls->init();
@@ -99,4 +100,18 @@ QStringList PlaybackFixture::takeCommands()
     const QStringList out = commands();
     journal.clear();
     return out;
+}
+
+QTimer* PlaybackFixture::engineTimer(const char* name) const
+{
+    return controls->findChild<QTimer*>(QLatin1String(name));
+}
+
+void PlaybackFixture::fire(const char* name) const
+{
+    QTimer* timer = engineTimer(name);
+    if (timer && timer->isActive()) {
+        timer->stop();
+        QMetaObject::invokeMethod(timer, "timeout");
+    }
 }

@@ -1,7 +1,6 @@
 #ifndef PLAYBACKFIXTURE_H
 #define PLAYBACKFIXTURE_H
 
-#include "kelplaybacktestaccess.h"
 #include "recordinghandler.h"
 #include "scriptedrenderer.h"
 
@@ -29,6 +28,11 @@ protected:
     // The renderer's commands in the journal, without the '>' ("gotoIndex(2)").
     QStringList commands() const;
     QStringList takeCommands();
+    // A timer of the engine behind the facade, by name: "positionPoll", "positionStop",
+    // "errorGate".
+    QTimer* engineTimer(const char* name) const;
+    // Does now what that timer is due to do later; nothing when it is not running.
+    void fire(const char* name) const;
 
     KelPlayControls* controls = nullptr;
     QPointer<ScriptedRenderer> renderer;

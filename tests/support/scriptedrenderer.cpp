@@ -47,10 +47,7 @@ int ScriptedRenderer::count() const
 
 QUrl ScriptedRenderer::current() const
 {
-    if (m_index < 0 || m_index >= count()) {
-        return QUrl();
-    }
-    return m_playlist ? m_playlist->item(uint(m_index)) : m_entries.at(m_index);
+    return m_playlist ? m_playlist->item(uint(m_index)) : m_entries.value(m_index);
 }
 
 void ScriptedRenderer::change(State state)
@@ -91,15 +88,15 @@ void ScriptedRenderer::start(State target)
     if (!(fromStopped && reported)) {
         report();
     }
-    reach(Transitioning, fromStopped);
+    if (fromStopped) {
+        change(Transitioning);
+    }
+    arrive();
 }
 
-// Moves to the target at once, then later on to what was asked for (or fails there).
-void ScriptedRenderer::reach(State now, bool changeNow)
+// Later on, reaches the state asked for (or fails there).
+void ScriptedRenderer::arrive()
 {
-    if (changeNow) {
-        change(now);
-    }
     later([this]() {
         const QUrl uri = current();
         if (uri.path().contains(QLatin1String("missing"))) {
@@ -205,19 +202,16 @@ void ScriptedRenderer::halt()
 bool ScriptedRenderer::pause()
 {
     record(QStringLiteral("pause"));
-    if (m_state != Playing && m_state != Transitioning) {
-        return false;
-    }
-    pauseHere();
-    return true;
+    return (m_state == Playing || m_state == Transitioning) && pauseHere();
 }
 
-void ScriptedRenderer::pauseHere()
+bool ScriptedRenderer::pauseHere()
 {
     m_target = Paused;
     if (m_state == Playing) {
-        reach(Paused, false);
+        arrive();
     }
+    return true;
 }
 
 bool ScriptedRenderer::resume()
@@ -228,7 +222,8 @@ bool ScriptedRenderer::resume()
     }
     m_target = Playing;
     ++m_generation;
-    reach(Transitioning, true);
+    change(Transitioning);
+    arrive();
     return true;
 }
 
@@ -236,11 +231,7 @@ bool ScriptedRenderer::pauseAt(uint seconds)
 {
     record(QStringLiteral("pauseAt(%1)").arg(seconds));
     m_position = seconds;
-    if (m_state == Stopped) {
-        return startCurrent(Paused);
-    }
-    pauseHere();
-    return true;
+    return m_state == Stopped ? startCurrent(Paused) : pauseHere();
 }
 
 bool ScriptedRenderer::next()

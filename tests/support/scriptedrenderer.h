@@ -65,8 +65,8 @@ private:
     void report();
     void start(State target);
     bool startCurrent(State target);
-    void reach(State now, bool changeNow);
-    void pauseHere();
+    void arrive();
+    bool pauseHere();
     bool moveTo(int index);
     void change(State state);
     int count() const;

@@ -1,12 +1,6 @@
 #include "mafwplaylist.h"
 
-#include "mafwlogging_p.h"
-#include "mafwplaylistfetcher.h"
-#include "mafwplaylistparser.h"
-
-#include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <numeric>
@@ -132,42 +126,4 @@ void MafwPlaylist::unshuffle()
     if (count() > 0) {
         Q_EMIT contentsChanged(0, count(), count());
     }
-}
-
-bool MafwPlaylist::loadM3u(const QString& path)
-{
-    QByteArray data;
-    QString reason;
-    if (!MafwPlaylistFetcher::readLocalFile(path, data, reason)) {
-        return false;
-    }
-    const QUrl base = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-    const QList<QUrl> entries =
-        MafwPlaylistParser::parse(data, base, QStringLiteral("audio/x-mpegurl"));
-    int refused = 0;
-    for (const QUrl& entry : entries) {
-        if (MafwPlaylistParser::isAllowedEntry(base, entry)) {
-            appendItem(entry);
-        } else {
-            ++refused;
-        }
-    }
-    if (refused > 0) {
-        qCWarning(lcMafw).noquote()
-            << QStringLiteral("%1 entries of %2 refused: a playlist file may name only local "
-                              "files, http and https")
-                   .arg(refused)
-                   .arg(path);
-    }
-    return true;
-}
-
-bool MafwPlaylist::saveM3u(const QString& path) const
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    file.write(MafwPlaylistParser::writeM3u(items()));
-    return file.commit();
 }

@@ -64,14 +64,6 @@ public:
     /// Whether the play order is a shuffled one.
     bool isShuffled() const { return m_shuffled; }
 
-    /// Appends the entries of the M3U file at \a path (relative ones resolved against the
-    /// file's folder) that the origin policy allows, each reported as an insertion. False when
-    /// the file cannot be read (a regular file of at most 1 MiB); the read blocks briefly.
-    bool loadM3u(const QString& path);
-    /// Writes the play order to \a path as extended M3U, atomically. False when it cannot be
-    /// written.
-    bool saveM3u(const QString& path) const;
-
 Q_SIGNALS:
     /// The list changed at play-order position \a from: \a removed items went and \a added
     /// items came there. A new order reports the whole list as removed and added.

@@ -51,7 +51,6 @@ Q_SIGNALS:
 private:
     MafwRegistry();
     ~MafwRegistry() override;
-    void forget(QObject* renderer);
 
     struct Entry
     {

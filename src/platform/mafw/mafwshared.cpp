@@ -54,6 +54,5 @@ bool MafwShared::unPublishPlaylist(const QString& name)
         return false;
     }
     playlist->deleteLater();
-    Q_EMIT playlistUnpublished(name);
     return true;
 }

@@ -56,7 +56,6 @@ public:
 Q_SIGNALS:
     /// A playlist was published under \a name (from inside createPlaylist()).
     void playlistPublished(const QString& name);
-    void playlistUnpublished(const QString& name);
 
 private:
     MafwShared();

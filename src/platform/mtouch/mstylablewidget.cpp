@@ -43,11 +43,6 @@ void MStylableWidget::registerStylableWidgetType(const QMetaObject* metaObject, 
                              QString::fromLatin1(library));
 }
 
-bool MStylableWidget::isStylableWidgetTypeRegistered(const QString& className)
-{
-    return registeredTypes().contains(className);
-}
-
 const char* MStylableWidget::styleType() const
 {
     return "MWidgetStyle";

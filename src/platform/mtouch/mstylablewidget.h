@@ -21,7 +21,6 @@ public:
     /// for the framework's signature and not used.
     static void registerStylableWidgetType(const QMetaObject* metaObject, const char* library,
                                            int assemblyType);
-    static bool isStylableWidgetTypeRegistered(const QString& className);
 
     /// The style class of the widget ("MWidgetStyle" by default).
     virtual const char* styleType() const;

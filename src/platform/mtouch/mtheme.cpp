@@ -359,11 +359,6 @@ QStringList MTheme::directories()
     return searchPath();
 }
 
-void MTheme::reload()
-{
-    theme().rulesLoaded = false;
-}
-
 void MTheme::registerStyleCreator(const MStyleCreatorBase* creator)
 {
     theme().styleCreators.insert(creator->styleClass(), creator);

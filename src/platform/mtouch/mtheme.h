@@ -49,8 +49,6 @@ public:
     /// The search path in order: added directories (latest first), those of KELMORA_THEME_PATH
     /// (colon-separated), then the default directories.
     static QStringList directories();
-    // Reads the attribute files again; styles made from now on see the new values.
-    static void reload();
 
     /// Called by MStyleCreatorBase; the creator is not taken over and replaces one of the
     /// same class.
