@@ -215,7 +215,7 @@ private Q_SLOTS:
         QCOMPARE(journal.contains(QStringLiteral("state1")), !fromStopped);
     }
 
-    // What a URI or a playlist file comes to: the end ("done") or one error with its code,
+    // What a URI or a playlist file comes to: its errors by code and its end ("done" or an error),
     // Playing only when something played, and no GStreamer message left once stopped.
     void plays_data()
     {
@@ -241,6 +241,9 @@ private Q_SLOTS:
             // A playlist from a public address (through a proxy on this machine) may not name
             // this machine or a private network.
             "public list names private hosts|proxy:http://203.0.113.5/list.m3u|err310",
+            // A server that ignores Range (no "Accept-Ranges: bytes") plays, is not seekable,
+            // and a seek is refused with a passing error.
+            "no ranges, seek refused|http:/tone.ogg|err326 done",
             // HLS is one item that GStreamer plays whole, not a list of segments.
             "hls|hls/list.m3u8|done"};
         for (const QString& row : rows) {
@@ -258,10 +261,11 @@ private Q_SLOTS:
         const bool hang = what.endsWith(QLatin1String("hang.wav"));
         gst()->setProperty("stallTimeout", hang ? 60 : 1); // seconds
         gst()->setProperty("startTimeout", hang ? 1 : start.toInt());
+        const QNetworkProxy proxy = QNetworkProxy::applicationProxy();
         const auto restore = qScopeGuard([&]() {
             gst()->setProperty("stallTimeout", stall);
             gst()->setProperty("startTimeout", start);
-            QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+            QNetworkProxy::setApplicationProxy(proxy);
         });
         QTcpServer closed;
         if (what.startsWith(QLatin1String("http:"))) {
@@ -279,6 +283,7 @@ private Q_SLOTS:
             closed.close();
         }
         QSignalSpy items(gst(), &MafwRenderer::mediaChanged);
+        QSignalSpy metadata(gst(), &MafwRenderer::metadataChanged);
         const QString suffix = QFileInfo(url.path()).suffix();
         if (suffix.startsWith(QLatin1String("m3u")) || suffix == QLatin1String("pls")) {
             controls->playPlaylist(url, suffix == QLatin1String("pls")
@@ -288,13 +293,20 @@ private Q_SLOTS:
             controls->play(url);
         }
         journal.clear(); // what the command reported at once
-        QVERIFY2(waitFor(end, 2 * Timeout), qPrintable(journal.join(QLatin1Char(' '))));
+        if (what == QLatin1String("http:/tone.ogg")) {
+            QVERIFY(QTest::qWaitFor([&]() { return valueOf(metadata, "is-seekable").isValid(); },
+                                    Timeout));
+            QCOMPARE(valueOf(metadata, "is-seekable"), QVariant(false));
+            QVERIFY(gst()->seekTo(2));
+        }
+        const QStringList ends = end.split(QLatin1Char(' '));
+        QVERIFY2(waitFor(ends.last(), 2 * Timeout), qPrintable(journal.join(QLatin1Char(' '))));
         QVERIFY(waitFor(QStringLiteral("state0")));
         QTest::qWait(300); // a second error would come within this
-        QCOMPARE(errors().size(), end == QLatin1String("done") ? 0 : 1);
+        QCOMPARE(errors(), ends.filter(QRegularExpression(QStringLiteral("^err"))));
         if (end != QLatin1String("err307")) { // a cut body may have begun to play
             QCOMPARE(journal.contains(QStringLiteral("state1")),
-                     end == QLatin1String("done") || end == QLatin1String("err308"));
+                     ends.last() == QLatin1String("done") || end == QLatin1String("err308"));
         }
         if (what.endsWith(QLatin1String(".m3u8"))) {
             QCOMPARE(items.size(), 1);
@@ -311,24 +323,6 @@ private Q_SLOTS:
         QCoreApplication::sendPostedEvents();
         // Asked only now that no stream runs; -1 without GStreamer's leaks tracer.
         QVERIFY(liveMessages() <= 0);
-    }
-
-    // A server that ignores Range (no "Accept-Ranges: bytes") plays, is not seekable, and a
-    // seek is refused with a passing error.
-    void serverWithoutRanges()
-    {
-        MafwRenderer* r = gst();
-        QSignalSpy errors(r, &MafwRenderer::error);
-        QSignalSpy metadata(r, &MafwRenderer::metadataChanged);
-        QSignalSpy completed(r, &MafwRenderer::playbackCompleted);
-        r->playUri(server.url(QStringLiteral("/tone.ogg")));
-        QVERIFY(
-            QTest::qWaitFor([&]() { return valueOf(metadata, "is-seekable").isValid(); }, Timeout));
-        QCOMPARE(valueOf(metadata, "is-seekable"), QVariant(false));
-        QVERIFY(r->seekTo(2));
-        QVERIFY(completed.wait(Timeout));
-        QCOMPARE(errors.size(), 1);
-        QCOMPARE(errors.first().at(0).value<MafwError>().code(), MafwError::TransientError);
     }
 
     // Random lists of good and bad items: each good item starts and plays from its start to
@@ -388,7 +382,8 @@ private Q_SLOTS:
         int failures = 0;
         QElapsedTimer clock; // the whole suite has 300 s: fail with a word before that
         clock.start();
-        // First a list whose middle item never starts (handed over, then held for ever).
+        // First a list whose middle item never starts (handed over, then held for ever); 3 s
+        // for a start leave the good items room under load.
         for (int run = -1; run < 50; ++run) {
             QStringList names;
             list.clear();
@@ -400,7 +395,7 @@ private Q_SLOTS:
             }
             QVERIFY2(!clock.hasExpired(200000),
                      qPrintable(QStringLiteral("list %1 not started after 200 s").arg(run)));
-            r->setProperty("startTimeout", run < 0 ? 1 : start.toInt());
+            r->setProperty("startTimeout", run < 0 ? 3 : start.toInt());
             r->setProperty("stallTimeout", run < 0 ? 60 : stall.toInt());
             list.setCurrentIndex(0);
             r->assignPlaylist(&list);
