@@ -484,13 +484,16 @@ void MafwGstPipeline::checkProgress()
 
 MafwError MafwGstPipeline::noProgress(const QUrl& uri) const
 {
-    const bool silent = isNetwork(uri) && !m_dataArrived;
+    const bool network = isNetwork(uri);
+    const bool silent = network && !m_dataArrived;
     return MafwError(silent ? MafwError::ServerUnreachable : MafwError::CorruptStream,
-                     QStringLiteral("%1 did not start within %2 s%3")
+                     QStringLiteral("%1 did not start within %2 s: %3")
                          .arg(uri.toString())
                          .arg(startTimeout())
-                         .arg(silent ? QStringLiteral(": the server sent nothing")
-                                     : QStringLiteral(": no playable data")));
+                         .arg(silent    ? QStringLiteral("the server sent nothing")
+                              : network ? QStringLiteral("too little data arrived")
+                                        : QStringLiteral("its data neither plays nor fails "
+                                                         "(cut or malformed)")));
 }
 
 void MafwGstPipeline::run()
