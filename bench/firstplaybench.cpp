@@ -60,7 +60,7 @@ int main(int argc, char** argv)
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("tone.wav"));
-    if (!MediaFactory::writeWav(path, 2000)) {
+    if (!MediaFactory::write(path, 2000)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return 1;
     }

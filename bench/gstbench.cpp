@@ -123,7 +123,7 @@ int main(int argc, char** argv)
     QList<QUrl> files;
     for (int i = 0; i < 3; ++i) {
         const QString path = dir.filePath(QStringLiteral("item%1.wav").arg(i));
-        if (!MediaFactory::writeWav(path, 1000, 330 + 110 * i)) {
+        if (!MediaFactory::write(path, 1000, "wavenc", 330 + 110 * i)) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             return 1;
         }

@@ -59,7 +59,7 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("long.ogg"));
     const int fileMs = (seconds * (3 + SwitcherFactor) + 20) * 1000;
-    if (!MediaFactory::writeVorbis(path, fileMs)) {
+    if (!MediaFactory::write(path, fileMs, "vorbisenc ! oggmux")) {
         std::fprintf(stderr, "cannot make the media\n");
         return 1;
     }

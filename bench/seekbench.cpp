@@ -181,7 +181,7 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     const QString vorbis = dir.filePath(QStringLiteral("tone.ogg"));
     const QString opus = dir.filePath(QStringLiteral("tone.opus"));
-    if (!MediaFactory::writeVorbis(vorbis, FileMs) ||
+    if (!MediaFactory::write(vorbis, FileMs, "vorbisenc ! oggmux") ||
         !MediaFactory::encode(QStringLiteral("audiotestsrc num-buffers=%1 samplesperbuffer=480 ! "
                                              "audio/x-raw,rate=48000,channels=2 ! audioconvert ! "
                                              "opusenc ! oggmux ! filesink location=\"%2\"")

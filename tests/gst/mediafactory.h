@@ -3,13 +3,14 @@
 
 #include <QString>
 
-// Makes short media files for the tests.
+// Makes short media files for the tests, with GStreamer.
 namespace MediaFactory {
-// A stereo 16-bit 44.1 kHz sine tone.
-bool writeWav(const QString& path, int milliseconds, int frequency = 440);
-// Runs a GStreamer pipeline description to its end; "%1" in it stands for path.
+// Runs a pipeline description to its end; "%1" in it stands for path.
 bool encode(const QString& description, const QString& path);
-bool writeVorbis(const QString& path, int milliseconds);
+// A stereo 44.1 kHz sine tone tagged "Tone" by "Kelmora", through encoder ("wavenc",
+// "vorbisenc ! oggmux", "flacenc").
+bool write(const QString& path, int milliseconds, const char* encoder = "wavenc",
+           int frequency = 440);
 } // namespace MediaFactory
 
 #endif

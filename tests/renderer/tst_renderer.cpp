@@ -2,7 +2,6 @@
 // it. The same test functions run on the scripted renderer of the engine tests and on the
 // GStreamer renderer (tst_renderer_scripted, tst_renderer_gst).
 #include "recordinghandler.h"
-#include "rendererfixture.h"
 
 #include <kelplaycontrols.h>
 #include <mafwplaylist.h>
@@ -11,14 +10,98 @@
 #include <mapplication.h>
 
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QtTest>
 
-#include <climits>
+#include <memory>
 
 namespace {
 const int Timeout = 15000;
 const QString RendererId = QStringLiteral("mafw_gst_renderer");
 } // namespace
+
+// The renderer the tests run against, registered as "mafw_gst_renderer", and the media it
+// plays by name: "long0.wav" to "long2.wav" outlast a test, "short0.wav" to "short2.wav" end
+// by themselves within a second, "two.m3u" lists short0 and short1, "missing.wav" does not
+// exist.
+struct RendererFixture
+{
+    MafwRenderer* renderer = nullptr;
+    std::function<QUrl(const QString& name)> item;
+    std::function<bool()> waitSettled; // until no start or seek is under way
+    QTemporaryDir dir;
+    std::unique_ptr<QObject> owned;
+    QByteArray twoItems; // the lines of two.m3u
+    RendererFixture();
+};
+
+#ifdef KELMORA_TEST_PLUGIN_DIR
+#include "mediafactory.h"
+
+#include <mafwplugincontrol.h>
+
+// The GStreamer renderer, playing WAV files to fake sinks.
+void prepareEnvironment()
+{
+    qputenv("KELMORA_MAFW_PLUGIN_PATH", KELMORA_TEST_PLUGIN_DIR);
+    qputenv("KELMORA_AUDIO_SINK", "fakesink sync=true");
+    qputenv("KELMORA_VIDEO_SINK", "fakesink sync=true");
+}
+
+RendererFixture::RendererFixture() : twoItems("short0.wav\nshort1.wav\n")
+{
+    MafwRegistry* registry = MafwRegistry::instance();
+    registry->pluginControlInterface(QStringLiteral("libqmafw_gst_renderer_plugin"))->loadPlugin();
+    MafwRenderer* gst = renderer = registry->findRenderer(QStringLiteral("mafw_gst_renderer"));
+    item = [this](const QString& name) { return QUrl::fromLocalFile(dir.filePath(name)); };
+    auto stopped = std::make_shared<bool>(true);
+    QObject::connect(gst, &MafwRenderer::stateChanged, gst, [stopped](MafwRenderer::State state) {
+        *stopped = state == MafwRenderer::Stopped;
+    });
+    waitSettled = [gst, stopped]() {
+        return QTest::qWaitFor([&]() { return *stopped || gst->property("settled").toBool(); },
+                               15000);
+    };
+    for (int i = 0; i < 6; ++i) {
+        MediaFactory::write(
+            dir.filePath(
+                QStringLiteral("%1%2.wav").arg(QLatin1String(i < 3 ? "short" : "long")).arg(i % 3)),
+            i < 3 ? 400 : 8000, "wavenc", 220 * (i % 3 + 1));
+    }
+}
+#else
+#include "scriptedrenderer.h"
+
+// The scripted renderer of the engine tests.
+void prepareEnvironment()
+{
+    // The engine's init() finds no renderer plug-in here; the scripted renderer stands in.
+    QLoggingCategory::setFilterRules(QStringLiteral("kelmora.mafw.warning=false"));
+}
+
+RendererFixture::RendererFixture()
+{
+    auto* scripted = new ScriptedRenderer;
+    scripted->answerWhenSettling = true;
+    owned.reset(renderer = scripted);
+    MafwRegistry::instance()->addRenderer(scripted);
+    item = [this](const QString& name) {
+        if (name.endsWith(QLatin1String(".m3u"))) {
+            return QUrl::fromLocalFile(dir.filePath(name));
+        }
+        return QUrl(
+            QStringLiteral("file:///media/") + name +
+            (name.startsWith(QLatin1String("short")) ? QStringLiteral("?ms=200") : QString()));
+    };
+    waitSettled = [scripted]() {
+        QTest::qWait(0);
+        scripted->settle();
+        return true;
+    };
+    twoItems = item(QStringLiteral("short0.wav")).toEncoded() + '\n' +
+               item(QStringLiteral("short1.wav")).toEncoded() + '\n';
+}
+#endif
 
 // What the renderer reports, e.g. "state(1)", "media(0,long0)", "list(three)", "done",
 // "error(301)"; "|" marks where a command returned. Every state change is checked as it comes.
@@ -142,9 +225,11 @@ class TestRenderer : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        fixture = RendererFixture::make();
+        fixture = new RendererFixture;
         renderer = fixture->renderer;
         QVERIFY(renderer);
+        QFile m3u(fixture->dir.filePath(QStringLiteral("two.m3u")));
+        QVERIFY(m3u.open(QIODevice::WriteOnly) && m3u.write(fixture->twoItems) > 0);
     }
     void cleanupTestCase() { delete fixture; }
 
@@ -358,7 +443,7 @@ public Q_SLOTS:
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    RendererFixture::prepareEnvironment();
+    prepareEnvironment();
     QStandardPaths::setTestModeEnabled(true);
     MApplication app(argc, argv);
     TestRenderer test;

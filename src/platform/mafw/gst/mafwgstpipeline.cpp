@@ -316,7 +316,11 @@ struct MafwGstPipelineHooks
     }
 };
 
-MafwGstPipeline::MafwGstPipeline(QObject* parent) : QObject(parent) {}
+MafwGstPipeline::MafwGstPipeline(QObject* parent) : QObject(parent)
+{
+    m_watchdog.setSingleShot(true);
+    connect(&m_watchdog, &QTimer::timeout, this, &MafwGstPipeline::checkProgress);
+}
 
 MafwGstPipeline::~MafwGstPipeline()
 {
@@ -375,6 +379,7 @@ bool MafwGstPipeline::event(QEvent* event)
         auto* handOver = static_cast<HandOverEvent*>(event);
         if (handOver->generation == m_generation.load()) {
             m_handedUris.append(handOver->uri);
+            watchProgress();
             Q_EMIT handedOver(handOver->uri);
         }
         return true;
@@ -418,6 +423,10 @@ void MafwGstPipeline::reset(bool release)
     m_errored = false;
     m_dataArrived = false;
     m_switchedAt.invalidate();
+    m_watchdog.stop();
+    m_started = false;
+    m_watchedMs = NoSeek;
+    m_lastFill = -1;
 }
 
 bool MafwGstPipeline::load(const QUrl& uri, Target target)
@@ -439,7 +448,52 @@ bool MafwGstPipeline::load(const QUrl& uri, Target target)
     }
     m_encodedUri = uri.toEncoded();
     g_object_set(m_playbin, "uri", m_encodedUri.constData(), nullptr);
+    m_watchdog.start(m_startTimeoutMs);
     return true;
+}
+
+void MafwGstPipeline::watchProgress()
+{
+    if (!m_watchdog.isActive()) {
+        m_watchedMs = positionMs();
+        m_watchdog.start(m_startTimeoutMs);
+    }
+}
+
+void MafwGstPipeline::checkProgress()
+{
+    if (!m_started) {
+        m_errored = true; // taken down whole before the next load
+        Q_EMIT failed(noProgress(m_uri));
+        return;
+    }
+    if (m_handedUris.isEmpty()) {
+        return;
+    }
+    // A handed-over item that never starts holds the item before at its end, without an end.
+    const qint64 at = positionMs();
+    if (m_target != TargetPlaying || m_buffering || at != m_watchedMs) {
+        m_watchedMs = at;
+        m_watchdog.start(m_startTimeoutMs);
+        return;
+    }
+    const QByteArray next = m_handedUris.takeFirst();
+    m_failedUris.append(next);
+    Q_EMIT nextFailed(next, noProgress(QUrl::fromEncoded(next)));
+}
+
+MafwError MafwGstPipeline::noProgress(const QUrl& uri) const
+{
+    const bool network = isNetwork(uri);
+    const bool silent = network && !m_dataArrived;
+    return MafwError(silent ? MafwError::ServerUnreachable : MafwError::CorruptStream,
+                     QStringLiteral("%1 did not start within %2 s: %3")
+                         .arg(uri.toString())
+                         .arg(startTimeout())
+                         .arg(silent    ? QStringLiteral("the server sent nothing")
+                              : network ? QStringLiteral("too little data arrived")
+                                        : QStringLiteral("its data neither plays nor fails "
+                                                         "(cut or malformed)")));
 }
 
 void MafwGstPipeline::run()

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QList>
 #include <QObject>
+#include <QTimer>
 #include <QUrl>
 #include <QVariant>
 
@@ -27,6 +28,8 @@ public:
     static constexpr qint64 NoSeek = -1;
     static constexpr int Unknown = -1;             // duration or seekability not known yet
     static constexpr int DefaultStallTimeout = 15; // seconds
+    // Beyond the stall timeout, so that a network source's own, more precise error comes first.
+    static constexpr int DefaultStartTimeout = 20; // seconds
     static constexpr int SwitchSettleMs = 100;     // a position from before a switch is ignored
 
     explicit MafwGstPipeline(QObject* parent = nullptr);
@@ -72,6 +75,11 @@ public:
     // from then on.
     int stallTimeout() const { return m_stallTimeout; }
     void setStallTimeout(int seconds) { m_stallTimeout = qMax(1, seconds); }
+    // Seconds a start, or a handed-over item, may go without progress (preroll, a change of the
+    // buffer's fill, or the position moving on while the item before plays out) before it
+    // fails: a stream that neither starts nor fails would hold playback for ever.
+    int startTimeout() const { return m_startTimeoutMs / MsPerSecond; }
+    void setStartTimeout(int seconds) { m_startTimeoutMs = qMax(1, seconds) * MsPerSecond; }
 
 Q_SIGNALS:
     void playing();
@@ -99,7 +107,13 @@ protected:
 private:
     friend struct MafwGstPipelineHooks;
 
+    static constexpr int MsPerSecond = 1000;
+
     void applyPendingSeek();
+    // The watchdog of starts and hand-overs; see startTimeout().
+    void watchProgress();
+    void checkProgress();
+    MafwError noProgress(const QUrl& uri) const;
     // Asks playbin for the state the target and buffering call for; while an asynchronous
     // change is under way the request waits for its end, as playbin may lose it otherwise.
     void driveState();
@@ -147,6 +161,11 @@ private:
     bool m_errored = false;                 // playbin posted an error since the last reset
     std::atomic<bool> m_dataArrived{false}; // an HTTP source delivered data; set on its thread
     bool m_refused = false; // the URI never reached GStreamer; its failure is on its way
+    QTimer m_watchdog;
+    int m_startTimeoutMs = DefaultStartTimeout * MsPerSecond;
+    bool m_started = false;      // prerolled or played since the load
+    qint64 m_watchedMs = NoSeek; // the position when a hand-over was last checked
+    int m_lastFill = -1;         // the buffer's fill in percent, as last reported
 };
 
 #endif

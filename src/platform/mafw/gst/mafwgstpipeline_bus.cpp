@@ -8,6 +8,8 @@
 #include <gst/gst.h>
 #include <gst/pbutils/pbutils.h>
 
+#include <utility>
+
 namespace {
 const int FullBuffer = 100; // percent
 }
@@ -99,6 +101,10 @@ void MafwGstPipeline::handleAsyncDone()
     m_changing = false;
     driveState(); // what was asked meanwhile
     m_prerolled = true;
+    m_started = true;
+    if (m_handedUris.isEmpty()) {
+        m_watchdog.stop();
+    }
     m_seekingToMs = NoSeek;
     queryDurationAndSeekability();
     if (m_pendingSeekMs != NoSeek) {
@@ -115,6 +121,10 @@ void MafwGstPipeline::handleStateChanged(GstMessage* message)
     gst_message_parse_state_changed(message, &oldState, &newState, nullptr);
     if (newState == GST_STATE_PLAYING && m_target == TargetPlaying) {
         m_hasPlayed = true;
+        m_started = true;
+        if (m_handedUris.isEmpty()) {
+            m_watchdog.stop();
+        }
         Q_EMIT playing();
     } else if (newState == GST_STATE_PAUSED && oldState == GST_STATE_PLAYING &&
                m_target == TargetPaused) {
@@ -140,6 +150,11 @@ void MafwGstPipeline::handleStreamStart(GstMessage* message)
     if (!m_handedUris.isEmpty()) {
         m_encodedUri = m_handedUris.takeFirst();
         m_uri = QUrl::fromEncoded(m_encodedUri);
+    }
+    if (m_handedUris.isEmpty()) {
+        m_watchdog.stop();
+    } else {
+        m_watchdog.start(m_startTimeoutMs);
     }
     m_duration = Unknown;
     m_seekable = Unknown;
@@ -218,6 +233,10 @@ void MafwGstPipeline::handleBuffering(GstMessage* message)
     gint percent = FullBuffer;
     gst_message_parse_buffering(message, &percent);
     Q_EMIT bufferingChanged(float(percent) / FullBuffer);
+    // A buffer that fills is progress, however slowly.
+    if (percent != std::exchange(m_lastFill, percent) && m_watchdog.isActive()) {
+        m_watchdog.start(m_startTimeoutMs);
+    }
     if (!isNetworkSource()) {
         return;
     }

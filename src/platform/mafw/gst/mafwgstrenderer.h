@@ -27,6 +27,9 @@ class MafwGstRenderer : public MafwRenderer
     Q_PROPERTY(bool settled READ isSettled)
     // Seconds an HTTP source may go without data before it fails (306, or 307 once playing).
     Q_PROPERTY(int stallTimeout READ stallTimeout WRITE setStallTimeout)
+    // Seconds a start or a handed-over item may make no progress before it fails (306 when a
+    // server sent nothing, else 305); 326 while other items follow.
+    Q_PROPERTY(int startTimeout READ startTimeout WRITE setStartTimeout)
 
 public:
     MafwGstRenderer(const QString& uuid, const QString& name, QObject* parent = nullptr);
@@ -54,6 +57,8 @@ public:
     qint64 positionMs() const;
     int stallTimeout() const { return m_pipeline->stallTimeout(); }
     void setStallTimeout(int seconds) { m_pipeline->setStallTimeout(seconds); }
+    int startTimeout() const { return m_pipeline->startTimeout(); }
+    void setStartTimeout(int seconds) { m_pipeline->setStartTimeout(seconds); }
     bool isSettled() const { return m_pipeline->isSettled(); }
 
 private:
