@@ -14,6 +14,8 @@
 // pixel is decoded. SVG images are drawn only after every reference outside the document is
 // dropped (an <image> is kept only when it is a small data: URI within the same bounds).
 // Every refusal gives a null image and a readable errorString().
+class QImageReader;
+
 class MTOUCH_EXPORT MImageReader
 {
 public:
@@ -43,6 +45,13 @@ public:
     // read(), and on refusal one warning (category kelmora.mtouch) naming the file and why.
     QImage load(const QString& path);
     QString errorString() const { return m_error; }
+    // Whether data (a file's bytes for checkFile) is one whole image within the bounds: for
+    // PNG and JPEG told from the header and the layout without decoding pixels (PNG: every
+    // chunk in place and IEND last; JPEG: every segment in place up to the end marker), so a
+    // body cut short never passes; other formats are decoded. Pixel data itself is checked
+    // when the image is made.
+    bool isWholeImage(const QByteArray& data);
+    bool checkFile(const QString& path);
 
     // Reads a whole regular file (or resource) of at most maxSize bytes without ever waiting
     // on a pipe or a device; false with a readable reason otherwise.
@@ -53,6 +62,8 @@ public:
 
 private:
     QImage fail(const QString& error);
+    // The format of a raster image within the bounds, from its header; empty when refused.
+    QByteArray probe(QImageReader* reader, QSize* own);
     QImage renderSvg(const QByteArray& data);
     QSize targetSize(const QSize& own) const;
 
