@@ -27,10 +27,11 @@ class QTimer;
 /// written. The file of a URL is named after the text after its last "/"; when a file of that
 /// name came from another URL (or from nobody knows where), the image is stored as
 /// "<hash of URL>-<name>" instead. A file is served again only when the record of its source
-/// names the URL and it still decodes as an image; otherwise it is downloaded again. Files
+/// names the URL and it is still a whole image; otherwise it is downloaded again. Files
 /// are written beside their name and renamed into place (never through a symbolic link: a
 /// link in the way is an error), so they appear complete or not at all. A body is kept only
-/// when it decodes as an image within MImageReader's bounds. A URL whose name cannot be a
+/// when it is a whole image within MImageReader's bounds (MImageReader::isWholeImage(): a
+/// body cut short or not an image is never kept). A URL whose name cannot be a
 /// plain file name, or that is not http or https, is answered with an error without a
 /// download.
 ///

@@ -375,13 +375,14 @@ void KelArtLoader::finished(QNetworkReply* reply)
     activeReplies.removeOne(reply);
     reply->disconnect(this);
     reply->deleteLater();
+    // The next transfer goes out before this body is checked and written.
+    startWaiting();
 
     QString failure = download.failure;
     if (failure.isEmpty() && reply->error() != QNetworkReply::NoError) {
         failure = reply->errorString();
     }
     const QString path = failure.isEmpty() ? store(download, &failure) : QString();
-    startWaiting();
     answer(download.key, path, failure);
 }
 
@@ -436,7 +437,7 @@ KelArtLoader::Slot KelArtLoader::slotOf(const QString& name, const QString& key)
     // all) is fetched again.
     MImageReader reader;
     reader.setMaxFileSize(m_maximumSize);
-    return reader.read(path).isNull() ? Slot::Free : Slot::Ours;
+    return reader.checkFile(path) ? Slot::Ours : Slot::Free;
 }
 
 QString KelArtLoader::store(const Download& download, QString* failure)
@@ -444,7 +445,7 @@ QString KelArtLoader::store(const Download& download, QString* failure)
     const QString& key = download.key;
     MImageReader reader;
     reader.setMaxFileSize(download.maximumSize);
-    if (reader.fromData(download.body).isNull()) {
+    if (!reader.isWholeImage(download.body)) {
         *failure = QStringLiteral("Downloaded data is not an image (%1)").arg(reader.errorString());
         return QString();
     }
@@ -530,11 +531,16 @@ bool KelArtLoader::createArtDirectory(const QString& path)
 // crash left cut short fails the check when it is reused and is fetched again.
 bool KelArtLoader::writeFile(bool record, const QString& name, const QByteArray& bytes)
 {
-    if (bytes.isEmpty() || !createArtDirectory(artDirectory)) {
+    if (bytes.isEmpty()) {
         return false;
     }
-    const Fd art(
-        ::open(QFile::encodeName(artDirectory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const QByteArray directory = QFile::encodeName(artDirectory);
+    const int directoryFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    int directoryFd = ::open(directory.constData(), directoryFlags);
+    if (directoryFd < 0 && errno == ENOENT && createArtDirectory(artDirectory)) {
+        directoryFd = ::open(directory.constData(), directoryFlags);
+    }
+    const Fd art(directoryFd);
     if (art.fd < 0) {
         return false;
     }

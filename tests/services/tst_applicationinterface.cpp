@@ -9,15 +9,6 @@ class TestApplicationInterface : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void playForwardsExactly()
-    {
-        QSignalSpy spy(KelApplicationInterface::instance(),
-                       &KelApplicationInterface::playRequested);
-        const QStringList uris({QStringLiteral("a"), QStringLiteral("b")});
-        KelApplicationInterface::instance()->play(uris, -5, QStringLiteral("caller"));
-        QCOMPARE(spy, QList<QVariantList>({{uris, -5, QStringLiteral("caller")}}));
-    }
-
     // One application's life: the same page again, a replaced page, a taken page, a page
     // deleted behind the interface's back and no page; then the instance deleted with a page
     // held, which lets a new one be made (another object of the class going leaves it alone).

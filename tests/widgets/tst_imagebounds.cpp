@@ -155,26 +155,40 @@ private Q_SLOTS:
         QVERIFY2(peakKiB() - before < 100 * 1024, "more than 100 MiB for one file");
     }
 
-    // Bytes from a download: the same bounds; a JPEG over the pixel limit decodes scaled.
+    // Bytes from a download: the same bounds; a JPEG over the pixel limit decodes scaled. A
+    // PNG or JPEG cut short is no whole image, whatever its decoder makes of it.
     void fromData_data()
     {
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("whole");
+        const QByteArray jpeg =
+            encodedImage(8200, 2050, Qt::white, "jpeg", QImage::Format_Grayscale8);
+        const QByteArray png = encodedImage(64, 64, Qt::red);
         QTest::newRow("jpeg over the pixel limit, decoded scaled")
-            << encodedImage(8200, 2050, Qt::white, "jpeg", QImage::Format_Grayscale8)
-            << QSize(2048, 512);
-        QTest::newRow("not an image") << QByteArray("\x89PNG\r\n\x1a\n garbage") << QSize();
-        QTest::newRow("compressed svg") << qCompress(svgWithImage("x")) << QSize();
+            << jpeg << QSize(2048, 512) << true;
+        QTest::newRow("jpeg, bytes after its end") << jpeg + "junk" << QSize(2048, 512) << true;
+        QTest::newRow("jpeg cut short")
+            << jpeg.left(jpeg.size() * 2 / 3) << QSize(2048, 512) << false;
+        QTest::newRow("png") << png << QSize(64, 64) << true;
+        QTest::newRow("png cut short") << png.left(png.size() - 12) << QSize() << false;
+        QTest::newRow("png, bytes after its end") << png + "junk" << QSize(64, 64) << false;
+        QTest::newRow("not an image")
+            << QByteArray("\x89PNG\r\n\x1a\n garbage") << QSize() << false;
+        QTest::newRow("compressed svg") << qCompress(svgWithImage("x")) << QSize() << false;
     }
     void fromData()
     {
         QFETCH(QByteArray, data);
         QFETCH(QSize, size);
+        QFETCH(bool, whole);
         MImageReader reader;
         reader.setSize(QSize(2048, 2048));
         const QImage image = reader.fromData(data);
         QCOMPARE(image.isNull() ? QSize() : image.size(), size);
         QCOMPARE(reader.errorString().isEmpty(), !size.isEmpty());
+        QCOMPARE(reader.isWholeImage(data), whole);
+        QCOMPARE(reader.errorString().isEmpty(), whole);
     }
 };
 

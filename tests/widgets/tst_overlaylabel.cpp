@@ -350,14 +350,6 @@ private Q_SLOTS:
         QVERIFY(overlay()->isPressed());
         QCOMPARE(played, QStringList{QStringLiteral("press")});
     }
-
-    void defaultThemeHasTheLabel()
-    {
-        const MStyle* style = MTheme::style("KelOverlayLabelStyle", QString());
-        QCOMPARE(style->property("overlayHeight").toReal(), 48.0);
-        MTheme::releaseStyle(style);
-        QVERIFY(MTheme::hasPixmap(QStringLiteral("icon-m-toolbar-mediacontrol-play")));
-    }
 };
 
 KELMORA_TEST_MAIN(TestOverlayLabel)

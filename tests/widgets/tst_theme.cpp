@@ -100,15 +100,6 @@ private Q_SLOTS:
         MTheme::releaseStyle(style);
     }
 
-    void creatorsAnswerAttributeTypes()
-    {
-        const MStyleCreatorBase* creator = MTheme::styleCreator(QStringLiteral("TestStyle"));
-        QVERIFY(creator);
-        QCOMPARE(QByteArray(creator->attributeType("ratio")), QByteArray("double"));
-        QCOMPARE(QByteArray(creator->attributeType("marginTop")), QByteArray("int"));
-        QVERIFY(!creator->attributeType("nothing"));
-    }
-
     void pixmapsById_data()
     {
         QTest::addColumn<QString>("id");

@@ -13,6 +13,7 @@
 #include <QXmlStreamWriter>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +21,79 @@
 namespace {
 
 const QByteArray Svg("svg");
+const QByteArray Png("png");
+const QByteArray Jpeg("jpeg");
+
+quint32 bigEndian(const QByteArray& data, int at, int bytes)
+{
+    quint32 value = 0;
+    for (int i = 0; i < bytes; ++i) {
+        value = value << 8 | uchar(data.at(at + i));
+    }
+    return value;
+}
+
+// Every chunk lies within the data, and IEND ends it exactly.
+bool pngIsWhole(const QByteArray& data)
+{
+    const int ChunkFrame = 12; // length, type and CRC
+    bool pixels = false;
+    for (int at = 8; at + ChunkFrame <= data.size();) {
+        const quint32 length = bigEndian(data, at, 4);
+        if (length > quint32(data.size() - at - ChunkFrame)) {
+            return false;
+        }
+        const QByteArray type = data.mid(at + 4, 4);
+        at += ChunkFrame + int(length);
+        if (type == "IEND") {
+            return pixels && at == data.size();
+        }
+        pixels = pixels || type == "IDAT";
+    }
+    return false;
+}
+
+// Every segment lies within the data up to the end marker (what follows it, decoders
+// ignore); entropy-coded data holds no marker but restarts and stuffed bytes.
+bool jpegIsWhole(const QByteArray& data)
+{
+    const int size = data.size();
+    const char* bytes = data.constData();
+    int at = 2; // after the start marker
+    while (at + 1 < size && uchar(bytes[at]) == 0xFF) {
+        const uchar marker = uchar(bytes[at + 1]);
+        if (marker == 0xFF) { // fill byte
+            ++at;
+        } else if (marker == 0xD9) {
+            return true;
+        } else if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {
+            at += 2; // no length
+        } else if (at + 4 > size) {
+            return false;
+        } else {
+            const int length = int(bigEndian(data, at + 2, 2));
+            if (length < 2 || at + 2 + length > size) {
+                return false;
+            }
+            at += 2 + length;
+            if (marker == 0xDA) { // scan data up to the next marker
+                for (;;) {
+                    const void* ff = std::memchr(bytes + at, 0xFF, size_t(size - at));
+                    if (!ff) {
+                        return false;
+                    }
+                    at = int(static_cast<const char*>(ff) - bytes);
+                    const uchar next = at + 1 < size ? uchar(bytes[at + 1]) : 0;
+                    if (next != 0 && !(next >= 0xD0 && next <= 0xD7)) {
+                        break;
+                    }
+                    at += 2;
+                }
+            }
+        }
+    }
+    return false;
+}
 
 QString tooLarge(const QSize& size)
 {
@@ -178,23 +252,12 @@ QImage MImageReader::fromData(const QByteArray& data)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, m_format);
-    reader.setAutoDetectImageFormat(m_format.isEmpty());
-    const QByteArray format = reader.format();
-    if (format.isEmpty() || format.startsWith(Svg)) {
-        return fail(QStringLiteral("not an image"));
+    QSize own;
+    const QByteArray format = probe(&reader, &own);
+    if (format.isEmpty()) {
+        return QImage();
     }
-    // The header tells the size before anything is decoded.
-    const QSize own = reader.size();
-    if (own.isEmpty()) {
-        return fail(QStringLiteral("not a usable %1 image").arg(QString::fromLatin1(format)));
-    }
-    const qint64 pixels = qint64(own.width()) * own.height();
-    // Only the JPEG decoder makes fewer pixels when asked for fewer; others decode whole.
-    const bool scalesWhileDecoding = format == "jpeg";
-    const qint64 limit = scalesWhileDecoding ? MaxPixels * MaxScaleDown * MaxScaleDown : MaxPixels;
-    if (pixels > limit) {
-        return fail(tooLarge(own));
-    }
+    const bool scalesWhileDecoding = format == Jpeg;
     const QSize target = targetSize(own);
     if (scalesWhileDecoding && target != own) {
         reader.setScaledSize(target);
@@ -208,6 +271,62 @@ QImage MImageReader::fromData(const QByteArray& data)
         image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     return image;
+}
+
+QByteArray MImageReader::probe(QImageReader* reader, QSize* own)
+{
+    reader->setAutoDetectImageFormat(m_format.isEmpty());
+    const QByteArray format = reader->format();
+    if (format.isEmpty() || format.startsWith(Svg)) {
+        fail(QStringLiteral("not an image"));
+        return QByteArray();
+    }
+    // The header tells the size before anything is decoded.
+    *own = reader->size();
+    if (own->isEmpty()) {
+        fail(QStringLiteral("not a usable %1 image").arg(QString::fromLatin1(format)));
+        return QByteArray();
+    }
+    const qint64 pixels = qint64(own->width()) * own->height();
+    // Only the JPEG decoder makes fewer pixels when asked for fewer; others decode whole.
+    const qint64 limit = format == Jpeg ? MaxPixels * MaxScaleDown * MaxScaleDown : MaxPixels;
+    if (pixels > limit) {
+        fail(tooLarge(*own));
+        return QByteArray();
+    }
+    return format;
+}
+
+bool MImageReader::isWholeImage(const QByteArray& data)
+{
+    m_error.clear();
+    if (data.size() > m_maxFileSize || looksLikeSvg(data)) {
+        return !fromData(data).isNull();
+    }
+    QByteArray bytes = data;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, m_format);
+    QSize own;
+    const QByteArray format = probe(&reader, &own);
+    if (format.isEmpty()) {
+        return false;
+    }
+    // Told by the layout (a JPEG decoder fills in what is cut off); other formats decoded.
+    const bool whole = format == Png    ? pngIsWhole(data)
+                       : format == Jpeg ? jpegIsWhole(data)
+                                        : !fromData(data).isNull();
+    if (!whole && m_error.isEmpty()) {
+        m_error = QStringLiteral("a %1 image cut short").arg(QString::fromLatin1(format));
+    }
+    return whole;
+}
+
+bool MImageReader::checkFile(const QString& path)
+{
+    QByteArray data;
+    m_error.clear();
+    return readFile(path, m_maxFileSize, &data, &m_error) && isWholeImage(data);
 }
 
 QImage MImageReader::renderSvg(const QByteArray& data)

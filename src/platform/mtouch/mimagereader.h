@@ -8,6 +8,8 @@
 #include <QSize>
 #include <QString>
 
+class QImageReader;
+
 /// Makes images from outside (files, downloads, theme files) within fixed bounds: files are
 /// read only when regular and small, opened without waiting (a named pipe or a device is
 /// refused, never waited on); an image's size is read from its header and checked before any
@@ -53,6 +55,13 @@ public:
     QImage load(const QString& path);
     /// Why the last read() or fromData() gave a null image; empty after success.
     QString errorString() const { return m_error; }
+    // Whether data (a file's bytes for checkFile) is one whole image within the bounds: for
+    // PNG and JPEG told from the header and the layout without decoding pixels (PNG: every
+    // chunk in place and IEND last; JPEG: every segment in place up to the end marker), so a
+    // body cut short never passes; other formats are decoded. Pixel data itself is checked
+    // when the image is made.
+    bool isWholeImage(const QByteArray& data);
+    bool checkFile(const QString& path);
 
     /// Reads a whole regular file (or resource) of at most maxSize bytes into \a data without
     /// ever waiting on a pipe or a device; false with a readable reason in \a error otherwise.
@@ -63,6 +72,8 @@ public:
 
 private:
     QImage fail(const QString& error);
+    // The format of a raster image within the bounds, from its header; empty when refused.
+    QByteArray probe(QImageReader* reader, QSize* own);
     QImage renderSvg(const QByteArray& data);
     QSize targetSize(const QSize& own) const;
 
