@@ -112,7 +112,61 @@ bool Player::playItems(const QList<PlayerItem>& items)
     }
     Q_EMIT itemsChanged();
     m_controls->play(0u);
+    readAhead();
     return true;
+}
+
+void Player::readAhead()
+{
+    MafwRenderer* renderer =
+        MafwRegistry::instance() ? MafwRegistry::instance()->findRenderer(RendererId) : nullptr;
+    MafwPlaylist* list = playlist();
+    if (!renderer || !list) {
+        return;
+    }
+    const int last = qMin(int(list->count()), ReadAheadLimit);
+    for (int i = 0; i < last && m_reading < ReadAheadAtOnce; ++i) {
+        const QUrl url = list->item(uint(i));
+        if (m_asked.contains(url) || !m_learnt.value(url).title.isEmpty()) {
+            continue;
+        }
+        m_asked.insert(url);
+        if (renderer->requestMetadata(url, this, [this](const QUrl& read, const QVariantMap& tags) {
+                onRead(read, tags);
+            })) {
+            ++m_reading;
+        }
+    }
+}
+
+void Player::onRead(const QUrl& url, const QVariantMap& metadata)
+{
+    --m_reading;
+    PlayerItem read;
+    read.url = url;
+    read.title = metadata.value(QStringLiteral("title")).toString();
+    read.artist = metadata.value(QStringLiteral("artist")).toString();
+    read.album = metadata.value(QStringLiteral("album")).toString();
+    read.imageUrl = metadata.value(QStringLiteral("image-url")).toUrl();
+    read.duration = metadata.value(QStringLiteral("duration"), PlayerItem::UnknownDuration).toInt();
+    if (learn(read)) {
+        Q_EMIT itemsChanged();
+        if (currentItem().url == url) {
+            Q_EMIT itemChanged();
+        }
+    }
+    readAhead();
+}
+
+bool Player::learn(const PlayerItem& other)
+{
+    PlayerItem& learnt = m_learnt[other.url];
+    learnt.url = other.url;
+    const PlayerItem before = learnt;
+    merge(&learnt, other);
+    return learnt.title != before.title || learnt.artist != before.artist ||
+           learnt.duration != before.duration || learnt.imageUrl != before.imageUrl ||
+           learnt.album != before.album;
 }
 
 void Player::onFetched(const QList<QUrl>& entries, const QString& error)
@@ -425,15 +479,8 @@ void Player::onMediaChanged(const KelMetadataHandler* handler)
 void Player::onMetadataChanged(const KelMetadataHandler*)
 {
     const PlayerItem current = currentItem();
-    if (!current.url.isEmpty()) {
-        PlayerItem& learnt = m_learnt[current.url];
-        const PlayerItem before = learnt;
-        merge(&learnt, current);
-        if (learnt.title != before.title || learnt.artist != before.artist ||
-            learnt.duration != before.duration || learnt.imageUrl != before.imageUrl ||
-            learnt.album != before.album) {
-            Q_EMIT itemsChanged();
-        }
+    if (!current.url.isEmpty() && learn(current)) {
+        Q_EMIT itemsChanged();
     }
     Q_EMIT itemChanged();
 }

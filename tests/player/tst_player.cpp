@@ -169,13 +169,19 @@ class TestPlayer : public QObject, PlaybackFixture
 
     QUrl media(const QString& name) const { return QUrl::fromLocalFile(dir.filePath(name)); }
 
-    void startPlayer(int items)
+    // The second item's tags can be read ahead when tagged.
+    void startPlayer(int items, bool tagged = false)
     {
         setUpControls();
         QStringList args;
         for (int i = 0; i < items; ++i) {
             args << dir.filePath(QStringLiteral("%1.ogg").arg(QChar(QLatin1Char('a' + i))));
             QVERIFY(writeFile(args.last(), {}));
+        }
+        if (tagged) {
+            renderer->tags.insert(QUrl::fromLocalFile(args.value(1)),
+                                  {{QStringLiteral("title"), QStringLiteral("Song B")},
+                                   {QStringLiteral("duration"), 90}});
         }
         player = new Player(controls);
         output.setData(QByteArray());
@@ -222,7 +228,7 @@ class TestPlayer : public QObject, PlaybackFixture
         if (bus.state() != QProcess::Running) {
             QSKIP("no dbus-daemon");
         }
-        startPlayer(2);
+        startPlayer(2, true);
         mpris = new MprisService(player);
         QString why;
         QVERIFY2(mpris->registerOn(service(), &why), qPrintable(why));
@@ -377,6 +383,18 @@ private Q_SLOTS:
                  QStringLiteral("Song A"));
         QCOMPARE(metadata.value(QStringLiteral("mpris:artUrl")).toString(),
                  QStringLiteral("file:///covers/a.png"));
+        QCOMPARE(changes.size(), 1);
+
+        // The next item comes with its tags, read ahead: one change, none when they come again.
+        changes.clear();
+        player->next();
+        QTRY_VERIFY(announced(QStringLiteral("Metadata")).isValid());
+        const QVariantMap next = qdbus_cast<QVariantMap>(announced(QStringLiteral("Metadata")));
+        QCOMPARE(next.value(QStringLiteral("xesam:title")).toString(), QStringLiteral("Song B"));
+        QCOMPARE(next.value(QStringLiteral("mpris:length")).toLongLong(), 90000000);
+        Q_EMIT renderer->metadataChanged(QStringLiteral("title"), {QStringLiteral("Song B")});
+        Q_EMIT renderer->metadataChanged(QStringLiteral("duration"), {90});
+        QTest::qWait(400); // past the grouping of changes
         QCOMPARE(changes.size(), 1);
     }
 
