@@ -9,6 +9,7 @@
 #include <keloverlaylabel.h>
 #include <mimagereader.h>
 #include <mimagewidget.h>
+#include <mtheme.h>
 
 #include <QCoreApplication>
 #include <QFontMetricsF>
@@ -19,6 +20,7 @@
 #include <QGraphicsSimpleTextItem>
 #include <QGraphicsWidget>
 #include <QKeyEvent>
+#include <QPainter>
 
 namespace {
 constexpr int Margin = 8;
@@ -50,6 +52,19 @@ QGraphicsSimpleTextItem* captionLine(QGraphicsItem* parent, int pixels, bool bol
 void setElided(QGraphicsSimpleTextItem* line, const QString& text, qreal width)
 {
     line->setText(QFontMetricsF(line->font()).elidedText(text, Qt::ElideRight, width));
+}
+
+// The theme's album art, square in the middle of the header rather than stretched to it.
+QImage defaultArt(const QSize& size)
+{
+    QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    image.fill(Background);
+    const int side = size.height();
+    const QPixmap* art = MTheme::pixmap(QStringLiteral("icon-l-album-art-default"), {side, side});
+    QPainter painter(&image);
+    painter.drawPixmap((size.width() - side) / 2, 0, *art);
+    MTheme::releasePixmap(art);
+    return image;
 }
 
 QString lengthText(int seconds)
@@ -265,8 +280,10 @@ void PlayerWindow::updateOverlay()
     m_overlay->setOverlayImage(QString());
     const QImage picture = cover(item.imageUrl, qMax(0, m_player->currentIndex()));
     if (picture.isNull()) {
-        if (!m_overlayImage.isEmpty() || m_overlay->imageId().isEmpty()) {
-            m_overlay->setImage(QStringLiteral("icon-l-album-art-default"));
+        const QSize size = m_overlay->minimumSize().toSize();
+        if (!m_overlayImage.isEmpty() || !m_overlay->image() ||
+            m_overlay->image()->size() != size) {
+            m_overlay->setImage(defaultArt(size));
         }
         m_overlayImage = QUrl();
     } else if (m_overlayImage != item.imageUrl) {
