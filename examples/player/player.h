@@ -132,6 +132,9 @@ private:
     void onRead(const QUrl& url, const QVariantMap& metadata);
     // Learns what other knows of its URL; true when something new was learnt.
     bool learn(const PlayerItem& other);
+    QUrl urlAt(int index) const;
+    // The play-order index of url in the playlist, or NoIndex.
+    int indexOf(const QUrl& url) const;
 
     KelPlayControls* m_controls;
     QPointer<PlayerMetadataHandler> m_playlistHandler; // owned by the play controls
@@ -145,8 +148,9 @@ private:
     QString m_mimeType;
     MafwPlaylistFetcher* m_fetcher; // child
     Loop m_loop = LoopNone;
-    int m_loopIndex = NoIndex; // the item a track loop repeats
-    bool m_moving = false;     // the user asked for another item
+    // The item a track loop repeats, by URL: indexes change with shuffle, and an item the
+    // renderer went on to by itself is told from one asked for by the URL asked for.
+    QUrl m_loopUrl;
     MafwRenderer::State m_state = MafwRenderer::Stopped;
     uint m_position = 0;
     QElapsedTimer m_sincePosition; // since m_position was reported

@@ -328,6 +328,25 @@ private Q_SLOTS:
         QCOMPARE(player->items().first().duration, 125);
     }
 
+    // A track loop takes the renderer back to the item each time it goes on by itself, also
+    // after a shuffle moved the item (to the end of the list or not).
+    void loopTrackKeepsTheItem()
+    {
+        startPlayer(3);
+        renderer->setState(MafwRenderer::Playing);
+        const QUrl a = media(QStringLiteral("a.ogg"));
+        player->setLoop(Player::LoopTrack);
+        for (int round = 0; round < 2; ++round) {
+            renderer->endItem();
+            QTRY_COMPARE(player->currentItem().url, a);
+        }
+        player->setShuffle(true);
+        QTRY_COMPARE(player->currentItem().url, a);
+        renderer->endItem(); // on to the next item, or the end of the list
+        QTRY_COMPARE(player->currentItem().url, a);
+        QTRY_COMPARE(renderer->state(), MafwRenderer::Playing);
+    }
+
     void mprisCallsReachTheControls_data()
     {
         QTest::addColumn<QString>("method");
