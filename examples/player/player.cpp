@@ -100,6 +100,7 @@ bool Player::playItems(const QList<PlayerItem>& items)
 {
     m_mode = PlayerArguments::PlaySharedPlaylist;
     m_items = items;
+    m_loopUrl = items.value(0).url;
     m_playlist = MafwShared::instance()->createPlaylist(playlistName());
     m_playlist->clear();
     for (const PlayerItem& item : items) {
@@ -112,7 +113,61 @@ bool Player::playItems(const QList<PlayerItem>& items)
     }
     Q_EMIT itemsChanged();
     m_controls->play(0u);
+    readAhead();
     return true;
+}
+
+void Player::readAhead()
+{
+    MafwRenderer* renderer =
+        MafwRegistry::instance() ? MafwRegistry::instance()->findRenderer(RendererId) : nullptr;
+    MafwPlaylist* list = playlist();
+    if (!renderer || !list) {
+        return;
+    }
+    const int last = qMin(int(list->count()), ReadAheadLimit);
+    for (int i = 0; i < last && m_reading < ReadAheadAtOnce; ++i) {
+        const QUrl url = list->item(uint(i));
+        if (m_asked.contains(url) || !m_learnt.value(url).title.isEmpty()) {
+            continue;
+        }
+        m_asked.insert(url);
+        if (renderer->requestMetadata(url, this, [this](const QUrl& read, const QVariantMap& tags) {
+                onRead(read, tags);
+            })) {
+            ++m_reading;
+        }
+    }
+}
+
+void Player::onRead(const QUrl& url, const QVariantMap& metadata)
+{
+    --m_reading;
+    PlayerItem read;
+    read.url = url;
+    read.title = metadata.value(QStringLiteral("title")).toString();
+    read.artist = metadata.value(QStringLiteral("artist")).toString();
+    read.album = metadata.value(QStringLiteral("album")).toString();
+    read.imageUrl = metadata.value(QStringLiteral("image-url")).toUrl();
+    read.duration = metadata.value(QStringLiteral("duration"), PlayerItem::UnknownDuration).toInt();
+    if (learn(read)) {
+        Q_EMIT itemsChanged();
+        if (currentItem().url == url) {
+            Q_EMIT itemChanged();
+        }
+    }
+    readAhead();
+}
+
+bool Player::learn(const PlayerItem& other)
+{
+    PlayerItem& learnt = m_learnt[other.url];
+    learnt.url = other.url;
+    const PlayerItem before = learnt;
+    merge(&learnt, other);
+    return learnt.title != before.title || learnt.artist != before.artist ||
+           learnt.duration != before.duration || learnt.imageUrl != before.imageUrl ||
+           learnt.album != before.album;
 }
 
 void Player::onFetched(const QList<QUrl>& entries, const QString& error)
@@ -180,7 +235,7 @@ void Player::setLoop(Player::Loop loop)
 {
     if (m_loop != loop) {
         m_loop = loop;
-        m_loopIndex = currentIndex();
+        m_loopUrl = currentItem().url;
         Q_EMIT loopChanged(loop);
         Q_EMIT itemChanged();
     }
@@ -230,6 +285,26 @@ MafwPlaylist* Player::playlist() const
 PlayerMetadataHandler* Player::currentHandler() const
 {
     return hasPlaylist() ? m_playlistHandler.data() : m_uriHandler.data();
+}
+
+QUrl Player::urlAt(int index) const
+{
+    MafwPlaylist* list = playlist();
+    if (index < 0) {
+        return QUrl();
+    }
+    return list ? list->item(uint(index)) : m_items.value(0).url;
+}
+
+int Player::indexOf(const QUrl& url) const
+{
+    MafwPlaylist* list = playlist();
+    for (uint i = 0; list && !url.isEmpty() && i < list->count(); ++i) {
+        if (list->item(i) == url) {
+            return int(i);
+        }
+    }
+    return NoIndex;
 }
 
 int Player::count() const
@@ -408,32 +483,24 @@ void Player::onMediaChanged(const KelMetadataHandler* handler)
     Q_EMIT positionChanged(0);
     // The renderer went on to the next item by itself: a track loop takes it back.
     const int index = currentIndex();
-    if (m_loop == LoopTrack && !m_moving && m_loopIndex != NoIndex && index != m_loopIndex &&
-        hasPlaylist()) {
-        const int again = m_loopIndex;
+    const QUrl url = urlAt(index);
+    const int again = indexOf(m_loopUrl);
+    if (m_loop == LoopTrack && again != NoIndex && url != m_loopUrl) {
         QTimer::singleShot(0, this, [this, again]() { playIndex(again); });
     } else {
-        m_loopIndex = index;
+        m_loopUrl = url;
     }
     if (index != NoIndex) {
         m_lastIndex = index; // Play after Stop starts here again
     }
-    m_moving = false;
     onMetadataChanged(nullptr);
 }
 
 void Player::onMetadataChanged(const KelMetadataHandler*)
 {
     const PlayerItem current = currentItem();
-    if (!current.url.isEmpty()) {
-        PlayerItem& learnt = m_learnt[current.url];
-        const PlayerItem before = learnt;
-        merge(&learnt, current);
-        if (learnt.title != before.title || learnt.artist != before.artist ||
-            learnt.duration != before.duration || learnt.imageUrl != before.imageUrl ||
-            learnt.album != before.album) {
-            Q_EMIT itemsChanged();
-        }
+    if (!current.url.isEmpty() && learn(current)) {
+        Q_EMIT itemsChanged();
     }
     Q_EMIT itemChanged();
 }
@@ -465,7 +532,7 @@ void Player::onCompleted()
     // The engine also reports a completion when a new start clears what went before.
     if (m_active && m_loop != LoopNone) {
         // Played again from its first item (or the one item), once the renderer has stopped.
-        const int again = m_loop == LoopTrack ? qMax(0, m_loopIndex) : 0;
+        const int again = m_loop == LoopTrack ? qMax(0, indexOf(m_loopUrl)) : 0;
         QTimer::singleShot(0, this, [this, again]() { playIndex(again); });
         return;
     }
@@ -527,8 +594,7 @@ void Player::stop()
 void Player::next()
 {
     if (canGoNext()) {
-        m_moving = true;
-        m_loopIndex = currentIndex() + 1;
+        m_loopUrl = urlAt(currentIndex() + 1);
         m_controls->next();
     } else if (m_loop == LoopPlaylist && playlist() && m_active) {
         playIndex(0);
@@ -538,8 +604,7 @@ void Player::next()
 void Player::previous()
 {
     if (canGoPrevious()) {
-        m_moving = true;
-        m_loopIndex = currentIndex() - 1;
+        m_loopUrl = urlAt(currentIndex() - 1);
         m_controls->previous();
     }
 }
@@ -591,8 +656,7 @@ void Player::playIndex(int index)
     }
     m_finished = false;
     m_lastIndex = index;
-    m_loopIndex = index;
-    m_moving = true;
+    m_loopUrl = urlAt(index);
     switch (m_mode) {
     case PlayerArguments::PlaySharedPlaylist:
         m_controls->play(uint(index));

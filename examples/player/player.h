@@ -12,6 +12,7 @@
 #include <QHash>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 
 class KelMetadataHandler;
 class KelPlayControls;
@@ -32,6 +33,9 @@ public:
     static constexpr int NoIndex = -1;
     static constexpr int SeekStepSeconds = 10;
     static constexpr double VolumeStep = 0.1;
+    // Tags of the items ahead are read this many at a time, for the first ReadAheadLimit items.
+    static constexpr int ReadAheadAtOnce = 2;
+    static constexpr int ReadAheadLimit = 500;
     enum Loop { LoopNone, LoopTrack, LoopPlaylist };
 
     // controls is not owned; the player registers its metadata handlers with it.
@@ -123,6 +127,14 @@ private:
     PlayerItem knownItem(const QUrl& url) const;
     bool playItems(const QList<PlayerItem>& items);
     void onFetched(const QList<QUrl>& entries, const QString& error);
+    // Asks the renderer for the tags of items not yet known, before their turn.
+    void readAhead();
+    void onRead(const QUrl& url, const QVariantMap& metadata);
+    // Learns what other knows of its URL; true when something new was learnt.
+    bool learn(const PlayerItem& other);
+    QUrl urlAt(int index) const;
+    // The play-order index of url in the playlist, or NoIndex.
+    int indexOf(const QUrl& url) const;
 
     KelPlayControls* m_controls;
     QPointer<PlayerMetadataHandler> m_playlistHandler; // owned by the play controls
@@ -131,11 +143,14 @@ private:
     PlayerArguments::Mode m_mode = PlayerArguments::NothingToPlay;
     QList<PlayerItem> m_items;
     QHash<QUrl, PlayerItem> m_learnt;
+    QSet<QUrl> m_asked; // read ahead, or being read
+    int m_reading = 0;
     QString m_mimeType;
     MafwPlaylistFetcher* m_fetcher; // child
     Loop m_loop = LoopNone;
-    int m_loopIndex = NoIndex; // the item a track loop repeats
-    bool m_moving = false;     // the user asked for another item
+    // The item a track loop repeats, by URL: indexes change with shuffle, and an item the
+    // renderer went on to by itself is told from one asked for by the URL asked for.
+    QUrl m_loopUrl;
     MafwRenderer::State m_state = MafwRenderer::Stopped;
     uint m_position = 0;
     QElapsedTimer m_sincePosition; // since m_position was reported

@@ -9,13 +9,18 @@
 #include <keloverlaylabel.h>
 #include <mimagereader.h>
 #include <mimagewidget.h>
+#include <mtheme.h>
 
 #include <QCoreApplication>
+#include <QFontMetricsF>
 #include <QGraphicsGridLayout>
 #include <QGraphicsLinearLayout>
+#include <QGraphicsRectItem>
 #include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
 #include <QGraphicsWidget>
 #include <QKeyEvent>
+#include <QPainter>
 
 namespace {
 constexpr int Margin = 8;
@@ -26,6 +31,41 @@ constexpr int LengthWidth = 64;
 constexpr qint64 MaxCoverBytes = 4 * 1024 * 1024;
 constexpr int MaxCoverSide = 1024; // a cover is never shown larger
 const QColor Background(16, 16, 16);
+const QColor CaptionBand(0, 0, 0, 170);
+const QColor ArtistColour(200, 200, 200);
+constexpr int TitlePixels = 22;
+constexpr int ArtistPixels = 17;
+constexpr int ArtistTop = 35;
+
+QGraphicsSimpleTextItem* captionLine(QGraphicsItem* parent, int pixels, bool bold,
+                                     const QColor& colour)
+{
+    auto* line = new QGraphicsSimpleTextItem(parent);
+    QFont font = line->font();
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    line->setFont(font);
+    line->setBrush(colour);
+    return line;
+}
+
+void setElided(QGraphicsSimpleTextItem* line, const QString& text, qreal width)
+{
+    line->setText(QFontMetricsF(line->font()).elidedText(text, Qt::ElideRight, width));
+}
+
+// The theme's album art, square in the middle of the header rather than stretched to it.
+QImage defaultArt(const QSize& size)
+{
+    QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    image.fill(Background);
+    const int side = size.height();
+    const QPixmap* art = MTheme::pixmap(QStringLiteral("icon-l-album-art-default"), {side, side});
+    QPainter painter(&image);
+    painter.drawPixmap((size.width() - side) / 2, 0, *art);
+    MTheme::releasePixmap(art);
+    return image;
+}
 
 QString lengthText(int seconds)
 {
@@ -37,6 +77,9 @@ PlayerWindow::PlayerWindow(Player* player, QWidget* parent)
     : MApplicationWindow(parent), m_player(player), m_root(new QGraphicsWidget),
       m_layout(new QGraphicsLinearLayout(Qt::Vertical)),
       m_overlay(new KelOverlayLabel(KelOverlayLabel::OverlayView)),
+      m_caption(new QGraphicsRectItem(m_overlay)),
+      m_captionTitle(captionLine(m_caption, TitlePixels, true, Qt::white)),
+      m_captionArtist(captionLine(m_caption, ArtistPixels, false, ArtistColour)),
       m_transport(new PlayerTransport(player)), m_artLoader(new KelArtLoader(this))
 {
     setWindowTitle(QStringLiteral("Kelmora Player"));
@@ -53,6 +96,10 @@ PlayerWindow::PlayerWindow(Player* player, QWidget* parent)
 
     m_overlay->setSmallImage(QStringLiteral("icon-m-content-audio"));
     m_layout->addItem(m_overlay);
+    m_caption->setPen(Qt::NoPen);
+    m_caption->setBrush(CaptionBand);
+    m_captionTitle->setPos(Margin * 2, Margin);
+    m_captionArtist->setPos(Margin * 2, ArtistTop);
     connect(m_overlay, &KelOverlayLabel::clicked, player, &Player::playPause);
     m_layout->addItem(m_transport);
 
@@ -107,6 +154,8 @@ void PlayerWindow::layOut()
     }
     m_overlay->setMinimumSize(header);
     m_overlay->setMaximumSize(header);
+    m_caption->setRect(0, 0, width, CaptionHeight);
+    m_caption->setPos(0, OverlayHeight - CaptionHeight);
     const QSizeF transport(width, PlayerTransport::Height);
     m_transport->setMinimumSize(transport);
     m_transport->setMaximumSize(transport);
@@ -226,15 +275,15 @@ void PlayerWindow::updateMarks()
 void PlayerWindow::updateOverlay()
 {
     const PlayerItem item = m_player->currentItem();
-    m_overlay->setTitle(item.url.isEmpty() ? QStringLiteral("Kelmora Player")
-                                           : item.displayTitle());
-    m_overlay->setSubtitle(item.artist);
+    updateCaption();
     // The transport has the play and pause button; the cover stays clear.
     m_overlay->setOverlayImage(QString());
     const QImage picture = cover(item.imageUrl, qMax(0, m_player->currentIndex()));
     if (picture.isNull()) {
-        if (!m_overlayImage.isEmpty() || m_overlay->imageId().isEmpty()) {
-            m_overlay->setImage(QStringLiteral("icon-l-album-art-default"));
+        const QSize size = m_overlay->minimumSize().toSize();
+        if (!m_overlayImage.isEmpty() || !m_overlay->image() ||
+            m_overlay->image()->size() != size) {
+            m_overlay->setImage(defaultArt(size));
         }
         m_overlayImage = QUrl();
     } else if (m_overlayImage != item.imageUrl) {
@@ -250,6 +299,30 @@ void PlayerWindow::updateOverlay()
     }
     m_overlay->setLoading(m_player->state() == MafwRenderer::Transitioning ||
                           m_player->buffering() < 1.0f);
+}
+
+void PlayerWindow::updateCaption()
+{
+    const PlayerItem item = m_player->currentItem();
+    const QString title =
+        item.url.isEmpty() ? QStringLiteral("Kelmora Player") : item.displayTitle();
+    const qreal width = viewport()->width() - Margin * 4;
+    setElided(m_captionTitle, title, width);
+    setElided(m_captionArtist, item.artist, width);
+    // A title alone sits in the middle of the band.
+    m_captionTitle->setY(item.artist.isEmpty()
+                             ? (CaptionHeight - m_captionTitle->boundingRect().height()) / 2
+                             : Margin);
+}
+
+QString PlayerWindow::captionTitle() const
+{
+    return m_captionTitle->text();
+}
+
+QString PlayerWindow::captionArtist() const
+{
+    return m_captionArtist->text();
 }
 
 bool PlayerWindow::saveScreenshot(const QString& path)

@@ -16,6 +16,8 @@ class KelOverlayLabel;
 class Player;
 class PlayerTransport;
 class QGraphicsLinearLayout;
+class QGraphicsRectItem;
+class QGraphicsSimpleTextItem;
 class QGraphicsWidget;
 
 // The window of the player: an overlay label for the playing item (cover art, title, artist,
@@ -29,6 +31,7 @@ public:
     static constexpr int Height = 720;
     static constexpr int OverlayHeight = 260;
     static constexpr int RowHeight = 76;
+    static constexpr int CaptionHeight = 64;
 
     // player is not owned.
     explicit PlayerWindow(Player* player, QWidget* parent = nullptr);
@@ -40,6 +43,9 @@ public:
     KelOverlayLabel* overlayLabel() const { return m_overlay; }
     PlayerTransport* transport() const { return m_transport; }
     QList<KelMediaLabel*> itemLabels() const { return m_rows; }
+    // The header's caption, as shown (elided): the title, and the artist under it.
+    QString captionTitle() const;
+    QString captionArtist() const;
 
 protected:
     // The keys of the terminal: space, n/p, left/right, +/-, s, l, q.
@@ -51,6 +57,7 @@ private:
     void rebuildRows();
     void updateRows();
     void updateOverlay();
+    void updateCaption();
     void updateMarks();
     // The cover of an item: read from its file, or fetched over HTTP and null meanwhile.
     QImage cover(const QUrl& imageUrl, int row);
@@ -62,6 +69,11 @@ private:
     QGraphicsWidget* m_root;
     QGraphicsLinearLayout* m_layout;
     KelOverlayLabel* m_overlay;
+    // Title over artist on a dark band at the foot of the header (the overlay label's own box
+    // holds one line).
+    QGraphicsRectItem* m_caption;
+    QGraphicsSimpleTextItem* m_captionTitle;
+    QGraphicsSimpleTextItem* m_captionArtist;
     PlayerTransport* m_transport;
     QList<KelMediaLabel*> m_rows;
     KelArtLoader* m_artLoader;    // child of the window

@@ -484,6 +484,51 @@ private Q_SLOTS:
         QCOMPARE(policy.first().at(1).toBool(), true);
         QCOMPARE(policy.last().at(1).toBool(), false);
     }
+
+    // Tags read ahead of play, answered once and later; a named pipe or an unknown scheme is
+    // refused, what cannot be read is answered empty, a dead server within the time limit.
+    void metadataReadAhead_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("duration");
+        QTest::newRow("tagged file") << "tone.ogg" << true << "Tone" << 4;
+        QTest::newRow("over HTTP") << "http:/tone.wav" << true << "" << 1;
+        QTest::newRow("untagged") << "tone1.wav" << true << "" << 1;
+        QTest::newRow("not media") << "garbage.wav" << true << "" << 0;
+        QTest::newRow("dead server") << "refused" << true << "" << 0;
+        QTest::newRow("named pipe") << "fifo.ogg" << false << "" << 0;
+        QTest::newRow("missing") << "nothere.ogg" << false << "" << 0;
+        QTest::newRow("other scheme") << "ftp:" << false << "" << 0;
+    }
+    void metadataReadAhead()
+    {
+        QFETCH(QString, what);
+        QUrl url = media(what);
+        QTcpServer closed;
+        if (what.startsWith(QLatin1String("http:"))) {
+            url = server.url(what.mid(5));
+        } else if (what == QLatin1String("refused")) {
+            QVERIFY(closed.listen(QHostAddress::LocalHost));
+            url = QUrl(QStringLiteral("http://127.0.0.1:%1/x.ogg").arg(closed.serverPort()));
+            closed.close();
+        } else if (what == QLatin1String("ftp:")) {
+            url = QUrl(QStringLiteral("ftp://127.0.0.1/x.ogg"));
+        }
+        QList<QVariantMap> answers;
+        QObject context;
+        const bool accepted = gst()->requestMetadata(
+            url, &context, [&](const QUrl& read, const QVariantMap& metadata) {
+                answers << metadata;
+                QCOMPARE(read, url);
+            });
+        QTEST(accepted, "accepted");
+        QVERIFY(answers.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(answers.size(), int(accepted), Timeout);
+        QTEST(answers.value(0).value(QStringLiteral("title")).toString(), "title");
+        QTEST(answers.value(0).value(QStringLiteral("duration")).toInt(), "duration");
+    }
 };
 
 int main(int argc, char** argv)

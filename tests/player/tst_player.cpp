@@ -169,13 +169,19 @@ class TestPlayer : public QObject, PlaybackFixture
 
     QUrl media(const QString& name) const { return QUrl::fromLocalFile(dir.filePath(name)); }
 
-    void startPlayer(int items)
+    // The second item's tags can be read ahead when tagged.
+    void startPlayer(int items, bool tagged = false)
     {
         setUpControls();
         QStringList args;
         for (int i = 0; i < items; ++i) {
             args << dir.filePath(QStringLiteral("%1.ogg").arg(QChar(QLatin1Char('a' + i))));
             QVERIFY(writeFile(args.last(), {}));
+        }
+        if (tagged) {
+            renderer->tags.insert(QUrl::fromLocalFile(args.value(1)),
+                                  {{QStringLiteral("title"), QStringLiteral("Song B")},
+                                   {QStringLiteral("duration"), 90}});
         }
         player = new Player(controls);
         output.setData(QByteArray());
@@ -222,7 +228,7 @@ class TestPlayer : public QObject, PlaybackFixture
         if (bus.state() != QProcess::Running) {
             QSKIP("no dbus-daemon");
         }
-        startPlayer(2);
+        startPlayer(2, true);
         mpris = new MprisService(player);
         QString why;
         QVERIFY2(mpris->registerOn(service(), &why), qPrintable(why));
@@ -322,6 +328,25 @@ private Q_SLOTS:
         QCOMPARE(player->items().first().duration, 125);
     }
 
+    // A track loop takes the renderer back to the item each time it goes on by itself, also
+    // after a shuffle moved the item (to the end of the list or not).
+    void loopTrackKeepsTheItem()
+    {
+        startPlayer(3);
+        renderer->setState(MafwRenderer::Playing);
+        const QUrl a = media(QStringLiteral("a.ogg"));
+        player->setLoop(Player::LoopTrack);
+        for (int round = 0; round < 2; ++round) {
+            renderer->endItem();
+            QTRY_COMPARE(player->currentItem().url, a);
+        }
+        player->setShuffle(true);
+        QTRY_COMPARE(player->currentItem().url, a);
+        renderer->endItem(); // on to the next item, or the end of the list
+        QTRY_COMPARE(player->currentItem().url, a);
+        QTRY_COMPARE(renderer->state(), MafwRenderer::Playing);
+    }
+
     void mprisCallsReachTheControls_data()
     {
         QTest::addColumn<QString>("method");
@@ -377,6 +402,18 @@ private Q_SLOTS:
                  QStringLiteral("Song A"));
         QCOMPARE(metadata.value(QStringLiteral("mpris:artUrl")).toString(),
                  QStringLiteral("file:///covers/a.png"));
+        QCOMPARE(changes.size(), 1);
+
+        // The next item comes with its tags, read ahead: one change, none when they come again.
+        changes.clear();
+        player->next();
+        QTRY_VERIFY(announced(QStringLiteral("Metadata")).isValid());
+        const QVariantMap next = qdbus_cast<QVariantMap>(announced(QStringLiteral("Metadata")));
+        QCOMPARE(next.value(QStringLiteral("xesam:title")).toString(), QStringLiteral("Song B"));
+        QCOMPARE(next.value(QStringLiteral("mpris:length")).toLongLong(), 90000000);
+        Q_EMIT renderer->metadataChanged(QStringLiteral("title"), {QStringLiteral("Song B")});
+        Q_EMIT renderer->metadataChanged(QStringLiteral("duration"), {90});
+        QTest::qWait(400); // past the grouping of changes
         QCOMPARE(changes.size(), 1);
     }
 

@@ -68,11 +68,23 @@ private Q_SLOTS:
             files << dir.filePath(QLatin1String(name));
             QVERIFY(writeFile(files.last(), {}));
         }
+        // Tags are read ahead of play (b's cannot be): the list and the header show them.
+        renderer->tags.insert(QUrl::fromLocalFile(files.at(0)),
+                              {{QStringLiteral("title"), QStringLiteral("Alpha")},
+                               {QStringLiteral("artist"), QStringLiteral("Band")}});
+        renderer->tags.insert(
+            QUrl::fromLocalFile(files.at(2)),
+            {{QStringLiteral("title"), QStringLiteral("Gamma")}, {QStringLiteral("duration"), 61}});
         Player player(controls);
         PlayerWindow window(&player);
         QVERIFY(player.start(PlayerArguments::parse(files, QString())));
         QCOMPARE(window.itemLabels().size(), 3);
+        QTRY_COMPARE(player.items().at(2).title, QStringLiteral("Gamma"));
+        QCOMPARE(player.items().at(2).duration, 61);
+        QCOMPARE(renderer->metadataRequests, 2);
         renderer->setState(MafwRenderer::Playing);
+        QCOMPARE(window.captionTitle() + QLatin1Char('/') + window.captionArtist(),
+                 QStringLiteral("Alpha/Band"));
         const int play = KelMediaLabel::PlayStatusPlay;
         const int none = KelMediaLabel::PlayStatusNone;
         QCOMPARE(marks(window), (QList<int>{play, none, none}));

@@ -319,6 +319,17 @@ bool ScriptedRenderer::requestPosition(QObject* receiver, const char* member)
     return true;
 }
 
+bool ScriptedRenderer::requestMetadata(const QUrl& uri, QObject* context, MetadataAnswer answer)
+{
+    if (!tags.contains(uri)) {
+        return false;
+    }
+    ++metadataRequests;
+    const QVariantMap read = tags.value(uri);
+    QTimer::singleShot(0, context, [uri, answer, read]() { answer(uri, read); });
+    return true;
+}
+
 bool ScriptedRenderer::answerPosition(uint seconds)
 {
     if (m_requests.isEmpty()) {

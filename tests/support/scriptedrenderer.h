@@ -3,6 +3,7 @@
 
 #include <mafwrenderer.h>
 
+#include <QHash>
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
@@ -35,6 +36,10 @@ public:
     bool seekTo(int seconds, SeekMode mode = SeekAbsolute) override;
     bool assignPlaylist(MafwPlaylist* playlist) override;
     bool requestPosition(QObject* receiver, const char* member) override;
+    // Answers from the event loop with tags[uri]; refuses URIs it has no tags for.
+    bool requestMetadata(const QUrl& uri, QObject* context, MetadataAnswer answer) override;
+    QHash<QUrl, QVariantMap> tags;
+    int metadataRequests = 0;
 
     // Receives each command in the order received, e.g. ">gotoIndex(2)", when set.
     QStringList* journal = nullptr;

@@ -32,9 +32,11 @@ public:
         RendererFailure = 311,     ///< any other failure inside the renderer
 
         // Raised by the playback engine.
-        PlaylistNotInUse = 319,       ///< a playlist could not be put in use
-        CannotPlayDuringCall = 322,   ///< playback refused while a phone call is under way
-        TransientError = 326,         ///< a passing problem that does not end playback
+        PlaylistNotInUse = 319,     ///< a playlist could not be put in use
+        CannotPlayDuringCall = 322, ///< playback refused while a phone call is under way
+        /// A passing problem that does not end playback. A playlist item that could not be
+        /// played and was passed over is reported so, its message starting with "skipped: ".
+        TransientError = 326,
         CannotResumeDuringCall = 329, ///< resume refused while a phone call is under way
     };
 

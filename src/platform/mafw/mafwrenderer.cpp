@@ -98,6 +98,10 @@ QStringList MafwRenderer::supportedMimeTypes() const
 {
     return {};
 }
+bool MafwRenderer::requestMetadata(const QUrl&, QObject*, MetadataAnswer)
+{
+    return false;
+}
 
 bool MafwRenderer::deliverPosition(QObject* receiver, const QByteArray& member, uint seconds)
 {

@@ -2,6 +2,7 @@
 #include "mafwgstrenderer.h"
 
 #include "mafwgstlogging_p.h"
+#include "mafwgsttagreader.h"
 
 #include <QHash>
 #include <gst/gst.h>
@@ -412,6 +413,14 @@ bool MafwGstRenderer::setVolume(double volume)
         Q_EMIT mafwPropertyChanged(MAFW_RENDERER_PROPERTY_VOLUME, m_pipeline->volume());
     }
     return true;
+}
+
+bool MafwGstRenderer::requestMetadata(const QUrl& uri, QObject* context, MetadataAnswer answer)
+{
+    if (!m_tagReader) {
+        m_tagReader = new MafwGstTagReader(this);
+    }
+    return m_tagReader->request(uri, context, std::move(answer));
 }
 
 bool MafwGstRenderer::requestPosition(QObject* receiver, const char* member)

@@ -10,6 +10,7 @@
 #include <QUrl>
 #include <QVariant>
 
+class MafwGstTagReader;
 class MafwPlaylistFetcher;
 
 // A renderer on GStreamer's playbin. Plays a single URI, the items of an assigned playlist in
@@ -51,6 +52,8 @@ public:
     double volume() const override;
     bool setVolume(double volume) override;
     QStringList supportedMimeTypes() const override;
+    // Reads with the plug-in's tag reader (only regular local files and http(s)).
+    bool requestMetadata(const QUrl& uri, QObject* context, MetadataAnswer answer) override;
 
     State state() const { return m_state; }
     qulonglong pipelineHandle();
@@ -92,7 +95,8 @@ private:
     void onPlaylistFetched(const QList<QUrl>& entries, const QString& error);
     void onPlaylistContentsChanged();
 
-    MafwGstPipeline* m_pipeline; // child
+    MafwGstPipeline* m_pipeline;             // child
+    MafwGstTagReader* m_tagReader = nullptr; // child, made on first use
     MafwGstPlayCursor m_cursor;
     QPointer<MafwPlaylist> m_watched; // the playlist whose edits are followed
     MafwPlaylistFetcher* m_fetcher = nullptr;
