@@ -1,27 +1,21 @@
 // kelmora-player: plays files, HTTP streams and playlist files through libkelmora, with a
 // status line and keys in a terminal, an MPRIS2 service on the session bus and, with
 // --window, a window of the playing item and the playlist.
-#include "mprisservice.h"
 #include "player.h"
 #include "playerarguments.h"
-#include "playerwindow.h"
+#include "playersession.h"
 #include "statusline.h"
-#include "terminalkeys.h"
 
 #include <kelplaycontrols.h>
 #include <mapplication.h>
 
 #include <QCoreApplication>
-#include <QDBusConnection>
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QStandardPaths>
-#include <QTimer>
 
 #include <memory>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
@@ -61,18 +55,6 @@ bool useOffscreenWhenNoDisplay()
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     return true;
-}
-
-// A shell reports a program ended by a signal as 128 + the signal's number.
-constexpr int SignalExitBase = 128;
-
-int terminalWidth()
-{
-    winsize size{};
-    if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
-        return size.ws_col;
-    }
-    return StatusLine::DefaultWidth;
 }
 
 } // namespace
@@ -117,7 +99,7 @@ int main(int argc, char** argv)
         return Player::AllPlayed;
     }
     const bool terminal = ::isatty(STDOUT_FILENO);
-    StatusLine status(&out, terminal, terminalWidth(), &err);
+    StatusLine status(&out, terminal, PlayerSession::terminalWidth(), &err);
     messageTarget = &status;
     qInstallMessageHandler(showQtMessage);
     for (const QString& problem : arguments.problems()) {
@@ -133,102 +115,8 @@ int main(int argc, char** argv)
 
     int exitStatus = Player::AllPlayed;
     {
-        Player player(KelPlayControls::instance());
-        status.follow(&player);
-        // Every way out ends here: q, MPRIS Quit, a closed window, the end of the list.
-        QObject::connect(&player, &Player::quitRequested, &app, &QCoreApplication::exit,
-                         Qt::QueuedConnection);
-        const bool stay =
-            arguments.window() && (arguments.stay() || !arguments.screenshotFile().isEmpty());
-        if (!stay) {
-            QObject::connect(&player, &Player::finished, &app, &QCoreApplication::exit,
-                             Qt::QueuedConnection);
-        }
-
-        MprisService mpris(&player);
-        QString why;
-        if (!mpris.registerOn(QDBusConnection::sessionBus(), &why)) {
-            status.showMessage(QStringLiteral("no D-Bus session bus (%1): media keys and desktop "
-                                              "controls are off")
-                                   .arg(why));
-        }
-
-        TerminalKeys keys;
-        QObject::connect(&keys, &TerminalKeys::keyPressed, &player,
-                         [&player](TerminalKeys::Key key) { player.handleKey(key); });
-        int signalNumber = 0;
-        QObject::connect(&keys, &TerminalKeys::interrupted, &app, [&](int number) {
-            signalNumber = number;
-            player.quit();
-        });
-        QObject::connect(&keys, &TerminalKeys::resized, &status,
-                         [&status]() { status.setWidth(terminalWidth()); });
-        if (terminal && ::isatty(STDIN_FILENO)) {
-            status.showMessage(QStringLiteral("keys: space pause/resume, n/p next/previous, "
-                                              "left/right seek 10 s, +/- volume, s shuffle, "
-                                              "l loop, q quit"));
-        }
-
-        std::unique_ptr<PlayerWindow> playerWindow;
-        bool screenshotFailed = false;
-        QTimer screenshotTimer;
-        if (arguments.window()) {
-            if (offscreen) {
-                status.showMessage(QStringLiteral("no display: the window is drawn offscreen"));
-            }
-            playerWindow.reset(new PlayerWindow(&player));
-            mpris.setCanRaise(true);
-            QObject::connect(&mpris, &MprisService::raiseRequested, playerWindow.get(), [&]() {
-                playerWindow->show();
-                playerWindow->raise();
-                playerWindow->activateWindow();
-            });
-            auto* gui = static_cast<QGuiApplication*>(&app);
-            gui->setQuitOnLastWindowClosed(false);
-            QObject::connect(gui, &QGuiApplication::lastWindowClosed, &player, &Player::quit);
-            playerWindow->show();
-            const QString file = arguments.screenshotFile();
-            if (!file.isEmpty()) {
-                // Counted from the start of playback, however long start-up took; taken at
-                // once when playback ends or never starts.
-                screenshotTimer.setSingleShot(true);
-                screenshotTimer.setInterval(arguments.screenshotDelayMs());
-                QObject::connect(&player, &Player::stateChanged, &screenshotTimer,
-                                 [&screenshotTimer](MafwRenderer::State state) {
-                                     if (state == MafwRenderer::Playing &&
-                                         !screenshotTimer.isActive()) {
-                                         screenshotTimer.start();
-                                     }
-                                 });
-                QObject::connect(&player, &Player::finished, &screenshotTimer,
-                                 [&screenshotTimer]() { screenshotTimer.start(0); });
-                QObject::connect(&screenshotTimer, &QTimer::timeout, &app, [&, file]() {
-                    screenshotTimer.disconnect();
-                    screenshotFailed = !playerWindow->saveScreenshot(file);
-                    status.showMessage(screenshotFailed
-                                           ? QStringLiteral("cannot write %1").arg(file)
-                                           : QStringLiteral("screenshot written to %1").arg(file),
-                                       screenshotFailed);
-                    player.quit();
-                });
-            }
-        }
-
-        if (!player.start(arguments)) {
-            exitStatus = Player::SomethingFailed;
-            if (!arguments.screenshotFile().isEmpty()) {
-                screenshotTimer.start(0);
-                app.exec();
-            }
-        } else {
-            exitStatus = app.exec();
-        }
-        if (signalNumber != 0) {
-            exitStatus = SignalExitBase + signalNumber;
-        } else if (screenshotFailed) {
-            exitStatus = Player::SomethingFailed;
-        }
-        status.finish();
+        PlayerSession session(&app, arguments, &status, terminal, offscreen);
+        exitStatus = session.exec();
     }
     messageTarget = nullptr;
     delete KelPlayControls::instance();
