@@ -447,6 +447,7 @@ bool MafwGstPipeline::load(const QUrl& uri, Target target)
         return true;
     }
     m_encodedUri = uri.toEncoded();
+    GST_CAT_INFO_OBJECT(kelmora_gst_debug, m_playbin, "load %s", m_encodedUri.constData());
     g_object_set(m_playbin, "uri", m_encodedUri.constData(), nullptr);
     m_watchdog.start(m_startTimeoutMs);
     return true;
@@ -519,6 +520,8 @@ void MafwGstPipeline::driveState()
     }
     m_requested = wanted;
     m_changing = gst_element_set_state(m_playbin, wanted) == GST_STATE_CHANGE_ASYNC;
+    GST_CAT_DEBUG_OBJECT(kelmora_gst_debug, m_playbin, "asked for %s%s",
+                         gst_element_state_get_name(wanted), m_changing ? " (async)" : "");
 }
 
 void MafwGstPipeline::offer(const QList<QUrl>& uris)
@@ -557,6 +560,8 @@ void MafwGstPipeline::applyPendingSeek()
     }
     m_seekingToMs = target;
     m_prerolled = false; // until the seek completes
+    GST_CAT_DEBUG_OBJECT(kelmora_gst_debug, m_playbin, "seek to %" G_GINT64_FORMAT " ms",
+                         gint64(target));
     // Accurate: key-unit seeks land far off on Vorbis and Opus.
     const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     if (!gst_element_seek_simple(m_playbin, GST_FORMAT_TIME, flags, target * GST_MSECOND)) {

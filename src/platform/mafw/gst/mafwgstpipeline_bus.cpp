@@ -19,6 +19,11 @@ void MafwGstPipeline::handleMessage(GstMessage* message, const QByteArray& from)
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_ERROR: {
         m_errored = true;
+        GST_CAT_WARNING_OBJECT(kelmora_gst_debug, m_playbin, "error from %s (%s)",
+                               GST_MESSAGE_SRC_NAME(message), from.constData());
+        // With GST_DEBUG_DUMP_DOT_DIR set: the pipeline as it failed, for a graph viewer.
+        GST_DEBUG_BIN_TO_DOT_FILE_WITH_TS(GST_BIN(m_playbin), GST_DEBUG_GRAPH_SHOW_ALL,
+                                          "kelmora-error");
         // The next item is opened while the current one still plays: its failure is its own.
         // A stream since replaced may still post errors: they are not the current one's.
         const bool handed = m_handedUris.contains(from);
