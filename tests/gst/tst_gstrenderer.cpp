@@ -495,7 +495,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("duration");
         QTest::newRow("tagged file") << "tone.ogg" << true << "Tone" << 4;
         QTest::newRow("over HTTP") << "http:/tone.wav" << true << "" << 1;
-        QTest::newRow("untagged") << "tone1.wav" << true << "" << 1;
         QTest::newRow("not media") << "garbage.wav" << true << "" << 0;
         QTest::newRow("dead server") << "refused" << true << "" << 0;
         QTest::newRow("named pipe") << "fifo.ogg" << false << "" << 0;
