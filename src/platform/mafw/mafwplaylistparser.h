@@ -45,13 +45,13 @@ public:
     /// is valid UTF-8, else Latin-1. Unpaired surrogates and noncharacters become U+FFFD.
     static QString decode(const QByteArray& data);
 
-    /// The entries in order. The data decides the format (a "[playlist]" or "#EXTM3U" header,
+    /// The entries in order. The data decides the format (a "[playlist]" or "\#EXTM3U" header,
     /// else the shape of its lines); mimeType counts only where the data fits either. Markup
     /// (an HTML page) and binary data give no entry. Relative entries are resolved against
     /// base; without a base (empty or relative) they are left out, and rooted paths are local
     /// files. PLS entries come in the order of their numbers, of any length; entries with the
-    /// same number are all kept, in the order of the file. An HLS playlist (#EXTM3U with
-    /// #EXT-X- tags) gives base itself as its one entry. \a report, when given, receives what
+    /// same number are all kept, in the order of the file. An HLS playlist (\#EXTM3U with
+    /// \#EXT-X- tags) gives base itself as its one entry. \a report, when given, receives what
     /// else the parse found.
     static QList<QUrl> parse(const QByteArray& data, const QUrl& base,
                              const QString& mimeType = QString(), Report* report = nullptr);

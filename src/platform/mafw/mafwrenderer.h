@@ -128,14 +128,16 @@ public:
     virtual bool setVolume(double volume);
     /// Extension: the MIME types of media the renderer can decode; empty when it cannot tell.
     virtual QStringList supportedMimeTypes() const;
-    // Extension: reads the tags of an item that is not playing, so that a list can show items
-    // before they play: "title", "artist", "album", "image-url" and "duration" (seconds), the
-    // keys of metadataChanged(). An accepted request (true) is answered exactly once, later,
-    // never from inside the call, with what was read (empty when nothing could be), unless
-    // context is gone by then. A renderer reads a few items at a time, each within a time
-    // limit; it refuses (false) what it does not read and requests beyond its queue. The base
-    // refuses all.
+    /// Extension: reads the tags of an item that is not playing, so that a list can show items
+    /// before they play: "title", "artist", "album", "image-url" and "duration" (seconds), the
+    /// keys of metadataChanged(). An accepted request (true) is answered exactly once, later,
+    /// never from inside the call, with what was read (empty when nothing could be), unless
+    /// context is gone by then. A renderer reads a few items at a time, each within a time
+    /// limit; it refuses (false) what it does not read and requests beyond its queue. The base
+    /// refuses all.
+    /// How a metadata request is answered: the URI asked for and what was read.
     using MetadataAnswer = std::function<void(const QUrl& uri, const QVariantMap& metadata)>;
+    /// Asks for the tags of \a uri as described above; \a answer is called in \a context.
     virtual bool requestMetadata(const QUrl& uri, QObject* context, MetadataAnswer answer);
 
     /// Whether a renderer may report a change from one state to the other. Debug builds

@@ -55,12 +55,13 @@ public:
     QImage load(const QString& path);
     /// Why the last read() or fromData() gave a null image; empty after success.
     QString errorString() const { return m_error; }
-    // Whether data (a file's bytes for checkFile) is one whole image within the bounds: for
-    // PNG and JPEG told from the header and the layout without decoding pixels (PNG: every
-    // chunk in place and IEND last; JPEG: every segment in place up to the end marker), so a
-    // body cut short never passes; other formats are decoded. Pixel data itself is checked
-    // when the image is made.
+    /// Whether data (a file's bytes for checkFile) is one whole image within the bounds: for
+    /// PNG and JPEG told from the header and the layout without decoding pixels (PNG: every
+    /// chunk in place and IEND last; JPEG: every segment in place up to the end marker), so a
+    /// body cut short never passes; other formats are decoded. Pixel data itself is checked
+    /// when the image is made.
     bool isWholeImage(const QByteArray& data);
+    /// The same check on the file at \a path, read within the file bounds.
     bool checkFile(const QString& path);
 
     /// Reads a whole regular file (or resource) of at most maxSize bytes into \a data without
