@@ -1,6 +1,6 @@
-// The player's status line, MPRIS service and window, driven by a scripted renderer; and the
-// real program as people run it: in a terminal (a pseudo-terminal), from playerctl on a
-// private bus, and with --window --screenshot.
+// The player's arguments; its status line, MPRIS service and window, driven by a scripted
+// renderer; and the real program as people run it: in a terminal (a pseudo-terminal), from
+// playerctl on a private bus, and with --window --screenshot.
 #include "localhttpserver.h"
 #include "mprisservice.h"
 #include "playbackfixture.h"
@@ -21,7 +21,6 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDeadlineTimer>
-#include <QGraphicsSceneMouseEvent>
 #include <QImage>
 #include <QProcess>
 #include <QSet>
@@ -58,7 +57,7 @@ class TestPlayer : public QObject, PlaybackFixture
     };
 
     // A WAV file of silence, of the given length.
-    bool wav(const QString& name, int seconds)
+    static QByteArray wav(int seconds)
     {
         const quint32 rate = 8000;
         const quint32 bytes = quint32(seconds) * rate * 2;
@@ -72,7 +71,7 @@ class TestPlayer : public QObject, PlaybackFixture
             << quint16(16);
         out.writeRawData("data", 4);
         out << bytes;
-        return writeFile(dir.filePath(name), data + QByteArray(int(bytes), '\0'));
+        return data + QByteArray(int(bytes), '\0');
     }
 
     QProcessEnvironment environment() const
@@ -117,9 +116,8 @@ class TestPlayer : public QObject, PlaybackFixture
             ::execve(pointers[0], pointers.data(), pointers.data() + args.size() + 2);
             ::_exit(127);
         }
-        Run run;
         if (pid < 0) {
-            return run;
+            return {};
         }
         QByteArray written;
         QDeadlineTimer deadline(30000);
@@ -146,11 +144,9 @@ class TestPlayer : public QObject, PlaybackFixture
         int waitStatus = 0;
         ::waitpid(pid, &waitStatus, 0);
         ::close(terminal);
-        run.status = WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
-        run.output =
-            QString::fromUtf8(written).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        run.afterAct = QString::fromUtf8(written.mid(actedAt));
-        return run;
+        return {WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1,
+                QString::fromUtf8(written).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
+                QString::fromUtf8(written.mid(actedAt))};
     }
 
     // playerctl's answer for the player, as a user types it.
@@ -197,7 +193,6 @@ class TestPlayer : public QObject, PlaybackFixture
         takeCommands();
     }
 
-    QDBusConnection service() { return QDBusConnection(QStringLiteral("mpris-service")); }
     QDBusConnection client() { return QDBusConnection(QStringLiteral("mpris-client")); }
 
     // The last announced value of a property, or an invalid one.
@@ -221,7 +216,8 @@ class TestPlayer : public QObject, PlaybackFixture
         startPlayer("b.ogg c.ogg", Tagged);
         mpris = new MprisService(player);
         QString why;
-        QVERIFY2(mpris->registerOn(service(), &why), qPrintable(why));
+        QVERIFY2(mpris->registerOn(QDBusConnection(QStringLiteral("mpris-service")), &why),
+                 qPrintable(why));
         renderer->setState(MafwRenderer::Playing);
         Q_EMIT renderer->metadataChanged(QStringLiteral("duration"), {125});
         takeCommands();
@@ -240,18 +236,6 @@ class TestPlayer : public QObject, PlaybackFixture
         return seen.size();
     }
 
-    static void tap(KelMediaLabel* label)
-    {
-        for (QEvent::Type type :
-             {QEvent::GraphicsSceneMousePress, QEvent::GraphicsSceneMouseRelease}) {
-            QGraphicsSceneMouseEvent event(type);
-            event.setButton(Qt::LeftButton);
-            event.setButtons(type == QEvent::GraphicsSceneMousePress ? Qt::LeftButton
-                                                                     : Qt::NoButton);
-            event.setScenePos(label->mapToScene(label->boundingRect().center()));
-            QCoreApplication::sendEvent(label->scene(), &event);
-        }
-    }
     QList<int> marks() const
     {
         QList<int> result;
@@ -267,33 +251,39 @@ private Q_SLOTS:
     void initTestCase()
     {
         qputenv("KELMORA_ART_DIR", QFile::encodeName(dir.filePath(QStringLiteral("art"))));
-        QVERIFY(wav(QStringLiteral("three.wav"), 3));
-        for (const char* name : {"one.wav", "two.wav", "other.wav"}) {
-            QVERIFY(wav(QLatin1String(name), 6));
+        const QList<QPair<const char*, QByteArray>> files{
+            {"three.wav", wav(3)},
+            {"one.wav", wav(6)},
+            {"two.wav", wav(6)},
+            {"other.wav", wav(6)},
+            {"a.ogg", "x"},
+            {"b.ogg", "x"},
+            {"broken.mp3", "not audio at all\n"},
+            {"picture.png", encodedImage(4, 4, Qt::gray)},
+            {"wide.m3u", "#EXTM3U\n#EXTINF:3,\xe6\x9d\xb1\xe4\xba\xac - \xe5\xa4\x9c\xe3\x81\xae"
+                         "\xe6\xad\x8c\xe3\x81\xa8\xe6\x9c\x9d\xe3\x81\xae\xe5\x85\x89\xe3\x81\xa8"
+                         "\xe9\x95\xb7\xe3\x81\x84\xe6\x97\x85\nthree.wav\n"},
+            {"ctl.pls", "[playlist]\nFile1=one.wav\nTitle1=Band - First\nFile2=two.wav\n"
+                        "Title2=Second\nNumberOfEntries=2\n"},
+            {"list.m3u",
+             "#EXTM3U\n#EXTINF:125,Band - Song A\n#EXTIMG:http://art.example/a.png\na.ogg\n\n"
+             "#EXTINF:-1 tvg-logo=\"https://art.example/b.png\",Only Title\r\nb.ogg\n"},
+            {"list.pls", "[playlist]\nFile1=a.ogg\nTitle01=Band - Song P\nNumberOfEntries=1\n"},
+            {"empty.m3u", "#EXTM3U\n"},
+            {"huge.m3u", QByteArray(PlayerArguments::MaxPlaylistBytes + 1, '#')},
+            {"bus.conf",
+             "<busconfig><type>session</type><listen>unix:dir=" + QFile::encodeName(dir.path()) +
+                 "</listen><policy context=\"default\"><allow send_destination=\"*\"/>"
+                 "<allow receive_sender=\"*\"/><allow own=\"*\"/></policy></busconfig>"}};
+        for (const auto& file : files) {
+            QVERIFY(writeFile(dir.filePath(QLatin1String(file.first)), file.second));
         }
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("wide.m3u")),
-                          "#EXTM3U\n#EXTINF:3,\xe6\x9d\xb1\xe4\xba\xac - \xe5\xa4\x9c\xe3\x81\xae"
-                          "\xe6\xad\x8c\xe3\x81\xa8\xe6\x9c\x9d\xe3\x81\xae\xe5\x85\x89\xe3\x81\xa8"
-                          "\xe9\x95\xb7\xe3\x81\x84\xe6\x97\x85\nthree.wav\n"));
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("broken.mp3")), "not audio at all\n"));
-        QVERIFY(
-            writeFile(dir.filePath(QStringLiteral("picture.png")), encodedImage(4, 4, Qt::gray)));
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("list.pls")),
-                          "[playlist]\nFile1=one.wav\nTitle1=Band - First\nFile2=two.wav\n"
-                          "Title2=Second\nNumberOfEntries=2\n"));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
 
-        // A private bus: nothing of the desktop's is reached or started.
-        const QString config = dir.filePath(QStringLiteral("bus.conf"));
-        QVERIFY(writeFile(
-            config, QStringLiteral("<busconfig><type>session</type><listen>unix:dir=%1</listen>"
-                                   "<policy context=\"default\"><allow send_destination=\"*\"/>"
-                                   "<allow receive_sender=\"*\"/>"
-                                   "<allow own=\"*\"/></policy></busconfig>")
-                        .arg(dir.path())
-                        .toUtf8()));
+        // A private bus (bus.conf): nothing of the desktop's is reached or started.
         bus.start(QStringLiteral("dbus-daemon"),
-                  {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
-                   QStringLiteral("--print-address=1")});
+                  {QStringLiteral("--config-file=") + dir.filePath(QStringLiteral("bus.conf")),
+                   QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
         if (!bus.waitForStarted() || !bus.waitForReadyRead()) {
             return; // the bus tests skip
         }
@@ -325,6 +315,93 @@ private Q_SLOTS:
         tearDownControls();
     }
 
+    // Arguments, in: the mode, the item URLs, the MIME type, the problems, a usage error.
+    void argumentsParse_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<QString>("mime");
+        QTest::addColumn<QStringList>("problems");
+        QTest::addColumn<bool>("usageError");
+        QTest::addColumn<QStringList>("names"); // "title|artist|length|image", when given
+        const auto row = [](const char* name, const QStringList& args, int mode,
+                            const QStringList& items, const QStringList& problems = {},
+                            bool usageError = false, const QString& mime = {},
+                            const QStringList& names = {}) {
+            QTest::newRow(name) << args << mode << items << mime << problems << usageError << names;
+        };
+        using A = PlayerArguments;
+        const auto p = [this](const char* name) { return dir.filePath(QLatin1String(name)); };
+        const QString a = p("a.ogg");
+        const QString missing = p("missing.ogg");
+        const QString folder = p("folder");
+        const QString ua = media(QStringLiteral("a.ogg")).toString();
+        const QString ub = media(QStringLiteral("b.ogg")).toString();
+        const QString cannot = QStringLiteral("cannot play \"%1\": %2");
+        const QString radio = QStringLiteral("http://radio.example/live");
+        const QString m3u8 = QStringLiteral("https://radio.example/list.M3U8?x=1");
+        const QString pls = QStringLiteral("http://radio.example/a.pls");
+        row("one file", {a}, A::PlaySingleUri, {ua});
+        row("missing file and folder", {missing, folder}, A::NothingToPlay, {},
+            {cannot.arg(missing, QStringLiteral("no such file")),
+             cannot.arg(folder, QStringLiteral("is a directory"))});
+        row("missing file among others, a file URL", {missing, ua}, A::PlaySharedPlaylist, {ua},
+            {cannot.arg(missing, QStringLiteral("no such file"))});
+        row("playlist file alone: its entries, as if given one by one", {p("list.pls")},
+            A::PlaySharedPlaylist, {ua});
+        // An M3U file's #EXTINF lines and a PLS file's TitleN name the entries before they play.
+        row("playlist files among others are read", {p("list.m3u"), p("list.pls")},
+            A::PlaySharedPlaylist, {ua, ub, ua}, {}, false, {},
+            {QStringLiteral("Song A|Band|125|http://art.example/a.png"),
+             QStringLiteral("Only Title||-1|https://art.example/b.png"),
+             QStringLiteral("Song P|Band|-1|")});
+        row("empty and oversized playlist files", {p("empty.m3u"), p("huge.m3u")}, A::NothingToPlay,
+            {},
+            {cannot.arg(p("empty.m3u"), QStringLiteral("no entry in the playlist file")),
+             cannot.arg(p("huge.m3u"), QStringLiteral("playlist file larger than %1 bytes")
+                                           .arg(PlayerArguments::MaxPlaylistBytes))});
+        row("playlist URL alone", {m3u8}, A::PlayPlaylistFile, {m3u8}, {}, false,
+            QStringLiteral("application/vnd.apple.mpegurl"));
+        row("playlist URL among others, a stream URL", {pls, radio}, A::PlaySharedPlaylist, {radio},
+            {cannot.arg(pls, QStringLiteral("a playlist URL plays only on its own"))});
+        row("other scheme and broken URL",
+            {QStringLiteral("ftp://host/a.ogg"), QStringLiteral("http://")}, A::NothingToPlay, {},
+            {cannot.arg(QStringLiteral("ftp://host/a.ogg"),
+                        QStringLiteral("unsupported URL scheme")),
+             cannot.arg(QStringLiteral("http://"), QStringLiteral("not a valid URL"))});
+        row("option after --", {QStringLiteral("--"), QStringLiteral("--window")}, A::NothingToPlay,
+            {}, {cannot.arg(QStringLiteral("--window"), QStringLiteral("no such file"))});
+        row("unknown option", {QStringLiteral("--loud"), a}, A::NothingToPlay, {},
+            {QStringLiteral("unknown option or missing value: --loud")}, true);
+        row("screenshot without window", {QStringLiteral("--screenshot"), QStringLiteral("x.png")},
+            A::NothingToPlay, {}, {QStringLiteral("--screenshot needs --window")}, true);
+        row("no argument: the built-in sample", {}, A::PlaySharedPlaylist, {ua, ub});
+    }
+
+    void argumentsParse()
+    {
+        QFETCH(QStringList, args);
+        const PlayerArguments parsed =
+            PlayerArguments::parse(args, dir.filePath(QStringLiteral("list.m3u")));
+        QTEST(parsed.problems(), "problems");
+        QTEST(parsed.usageError(), "usageError");
+        QTEST(int(parsed.mode()), "mode");
+        QStringList urls;
+        QStringList read;
+        for (const PlayerItem& item : parsed.items()) {
+            urls << item.url.toString();
+            read << QStringLiteral("%1|%2|%3|%4")
+                        .arg(item.title, item.artist, QString::number(item.duration),
+                             item.imageUrl.toString());
+        }
+        QTEST(urls, "items");
+        QTEST(parsed.playlistMimeType(), "mime");
+        QFETCH(QStringList, names);
+        if (!names.isEmpty()) {
+            QCOMPARE(read, names);
+        }
+    }
     // What a terminal shows: each status rewritten in place, a message above it, the end of
     // the line when all is over.
     void statusLineFollowsTheRenderer()
@@ -469,7 +546,9 @@ private Q_SLOTS:
         const int play = KelMediaLabel::PlayStatusPlay;
         const int none = KelMediaLabel::PlayStatusNone;
         QCOMPARE(marks(), (QList<int>{play, none, none}));
-        tap(window->itemLabels().at(2));
+        KelMediaLabel* row = window->itemLabels().at(2);
+        QTest::mouseClick(window->viewport(), Qt::LeftButton, {},
+                          window->mapFromScene(row->mapToScene(row->boundingRect().center())));
         QVERIFY(takeCommands().contains(QStringLiteral("gotoIndex(2)")));
         Q_EMIT renderer->mediaChanged(2, MafwContent(media(QStringLiteral("c.ogg")).toString()));
         renderer->setState(MafwRenderer::Paused);
@@ -503,14 +582,17 @@ private Q_SLOTS:
     // (also after a resize, with wide characters), and the last line says how it ended.
     void terminalSessionEnds_data()
     {
-        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("action");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("lastLine");
-        const auto row = [](const char* name, const char* files, const char* action, int code,
-                            const char* lastLine) {
-            QTest::newRow(name) << QString::fromLatin1(files).split(QLatin1Char(' '))
-                                << QString::fromLatin1(action) << code
+        const auto row = [this](const char* name, const char* files, const char* action, int code,
+                                const char* lastLine) {
+            QStringList args;
+            for (const QString& file : QString::fromLatin1(files).split(QLatin1Char(' '))) {
+                args << dir.filePath(file);
+            }
+            QTest::newRow(name) << args << QString::fromLatin1(action) << code
                                 << QString::fromLatin1(lastLine);
         };
         row("q", "three.wav", "q", 0, "Stopped  00:0");
@@ -523,12 +605,8 @@ private Q_SLOTS:
 
     void terminalSessionEnds()
     {
-        QFETCH(QStringList, files);
+        QFETCH(QStringList, args);
         QFETCH(QString, action);
-        QStringList args;
-        for (const QString& file : files) {
-            args << dir.filePath(file);
-        }
         int width = 40;
         const Run run =
             runInTerminal(args, QStringLiteral("00:01 /"), [&](int terminal, pid_t pid) {
@@ -570,7 +648,7 @@ private Q_SLOTS:
         QProcess program;
         program.setProcessEnvironment(environment());
         program.start(QStringLiteral(KELMORA_PLAYER_BINARY),
-                      {dir.filePath(QStringLiteral("list.pls"))});
+                      {dir.filePath(QStringLiteral("ctl.pls"))});
         const QString other = media(QStringLiteral("other.wav")).toString();
         const QList<std::array<QString, 3>> steps{
             {QString(), QStringLiteral("status"), QStringLiteral("Playing")},
