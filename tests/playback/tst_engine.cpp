@@ -28,6 +28,9 @@
 #include <mapplication.h>
 #include <mapplicationwindow.h>
 
+#include <deque>
+#include <random>
+
 class TestEngine : public QObject, PlaybackFixture
 {
     Q_OBJECT
@@ -260,6 +263,7 @@ private Q_SLOTS:
         video.reset();
         videoRenderer.reset();
         tearDownControls();
+        QLoggingCategory::setFilterRules(QString());
         delete foreign;
         foreign = nullptr;
     }
@@ -369,6 +373,147 @@ video renderer heard once announced ; vr+ video vstate:1 vr- vr+ vagain | vstate
 )");
     }
     void errorsAndCalls() { check(); }
+
+    // Long random interleavings of the steps above, the engine's invariants checked after
+    // each. KELMORA_MODEL_SEED and KELMORA_MODEL_STEPS change the seed and the 5000 steps.
+    void randomInterleavings()
+    {
+        const quint32 seed = qEnvironmentVariableIsSet("KELMORA_MODEL_SEED")
+                                 ? qgetenv("KELMORA_MODEL_SEED").toUInt()
+                                 : 20240611u;
+        const int count = qEnvironmentVariableIsSet("KELMORA_MODEL_STEPS")
+                              ? qEnvironmentVariableIntValue("KELMORA_MODEL_STEPS")
+                              : 5000;
+        QLoggingCategory::setFilterRules(QStringLiteral("kelmora.*.warning=false"));
+        std::mt19937 rng(seed);
+        auto pick = [&rng](int n) { return int(rng() % uint(n)); };
+        // A token and the range of its random argument: 0 none, -N from -1 up.
+        static const std::pair<const char*, int> actions[] = {{"set:list", 4},
+                                                              {"keep:list", 4},
+                                                              {"play:", 5},
+                                                              {"shuffle:", -6},
+                                                              {"stop", 0},
+                                                              {"pause", 0},
+                                                              {"pauseAt:", 100},
+                                                              {"resume", 0},
+                                                              {"next", 0},
+                                                              {"prev", 0},
+                                                              {"seek:", 300},
+                                                              {"index:", -6},
+                                                              {"uri:t", 3},
+                                                              {"url:", 2},
+                                                              {"clear", 0},
+                                                              {"pos", 0},
+                                                              {"enable", 0},
+                                                              {"disable", 0},
+                                                              {"fire:stop", 0},
+                                                              {"fire:gate", 0},
+                                                              {"~", 0},
+                                                              {"@state:", 4},
+                                                              {"@media:", -7},
+                                                              {"@answer", 0},
+                                                              {"@fail:305", 0},
+                                                              {"@fail:326", 0},
+                                                              {"@list:list", 3},
+                                                              {"@end", 0},
+                                                              {"@meta:duration=", 400},
+                                                              {"@meta:duration", 0},
+                                                              {"@meta:is-seekable=", 2},
+                                                              {"@meta:is-seekable", 0},
+                                                              {"@policy:", 2},
+                                                              {"@refuse", 0},
+                                                              {"@accept", 0},
+                                                              {"renderer", 0},
+                                                              {"call:active", 0},
+                                                              {"call:alerting", 0},
+                                                              {"call:inactive", 0},
+                                                              {"switch:in", 0},
+                                                              {"switch:out", 0},
+                                                              {"unpublish:list", 3},
+                                                              {"handler:", 3}};
+        std::deque<std::pair<uint, bool>> requests; // the renderer's open ones: overtaken?
+        int clears = 0;                             // operations that may each owe one completion
+        int completions = 0;
+        MafwRenderer::State reported = MafwRenderer::Stopped;
+        MafwRegistry* registry = MafwRegistry::instance();
+        auto registered = [&] { return renderer && registry->findRenderer(renderer->uuid()); };
+        QObject scope;
+        auto cycle = [&] {
+            if (!renderer) {
+                addRenderer();
+                connect(renderer, &MafwRenderer::playbackCompleted, &scope,
+                        [&] { clears += registered() ? 1 : 0; });
+                return;
+            }
+            requests.clear();
+            renderer->dropRequests();
+            if (pick(3) == 0) {
+                delete renderer.data();
+            } else if (!registry->removeRenderer(renderer->uuid())) {
+                registry->addRenderer(renderer);
+            }
+        };
+        setUpControls(true, false);
+        cycle();
+        for (int n = 0; n < count; ++n) {
+            const auto& [text, range] = actions[pick(int(std::size(actions)))];
+            QString token = QLatin1String(text);
+            if (range != 0) {
+                token += number(range > 0 ? pick(range) : pick(-range) - 1);
+            }
+            const QString name = part(token, 0);
+            const QString where = QString("seed %1 step %2 %3").arg(seed).arg(n).arg(token);
+            const bool inUse =
+                registered() && controls->contentType() != KelPlayControls::NoContent;
+            QStringList expected;
+            if (!renderer && (name.startsWith(QLatin1Char('@')) || name == "~")) {
+                continue;
+            } else if (name == "renderer") {
+                cycle();
+            } else if (name == "@answer") {
+                if (requests.empty()) {
+                    continue;
+                }
+                const auto [value, overtaken] = requests.front();
+                requests.pop_front();
+                overtaken ? void() : void(expected << number(int(value)));
+                token += ':' + number(int(value));
+            } else if (name == "prev" && inUse) {
+                expected << "0";
+            } else if (name == "seek") {
+                for (auto& request : requests) {
+                    request.second |= inUse && controls->state() != MafwRenderer::Stopped;
+                }
+            } else if (name == "uri" || name == "url" || name == "clear") {
+                ++clears;
+            } else if ((name == "set" || name == "keep") && !token.endsWith('3') &&
+                       !shared()->findPlaylist(part(token, 1))) {
+                makePlaylist(part(token, 1), 1 + pick(5), pick(4) == 0);
+            }
+            if (name != "renderer") {
+                step(token);
+            }
+            deleteNow();
+            QStringList positions;
+            for (const QString& e : takeJournal()) {
+                if (e.startsWith("pos(")) {
+                    positions << e.mid(4).section(QLatin1Char(','), 0, 0);
+                }
+                completions += e == "done";
+                reported = e.startsWith("state") ? MafwRenderer::State(e.mid(5).toInt()) : reported;
+            }
+            QVERIFY2(!QTest::currentTestFailed() && positions == expected, qPrintable(where));
+            const int open = renderer ? renderer->openRequests() : 0;
+            while (int(requests.size()) < open) {
+                requests.push_back({uint(100000 + rng() % 100000), false});
+            }
+            MafwPlaylist* p = controls->playlist();
+            QVERIFY2(int(requests.size()) == open && completions <= clears &&
+                         controls->state() == reported &&
+                         (!p || shared()->findPlaylist(p->name()) == p),
+                     qPrintable(where));
+        }
+    }
 
     // The engine owns its handlers and deletes each once; one replaced goes during the call.
     void handlerOwnership()
