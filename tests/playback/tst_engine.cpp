@@ -1,22 +1,9 @@
 // The play controls, their engine and the video policy handler on scripted renderers, driven
-// by scripts. A row runs its script on a fresh, initialised facade with the renderer present,
-// and compares the journal (see PlaybackFixture) from "|" on, or only the entries with the
-// prefixes that the expected text names first in brackets. Script tokens:
-//   set-up     noinit, init, gone (renderer removed; first: absent at init), back, kill,
-//              foreign (another renderer added), again (ours announced again), list:NAME:N,
-//              perm:NAME:N, set:NAME, keep:NAME (no unpublishing), handler:TYPE, appwire (the
-//              application wires the renderer to the URI handler: "app"), unpublish:NAME,
-//              add:NAME (an item appended), warn (a refused index is expected)
-//   commands   play:N, shuffle:N, stop, pause, pauseAt:N, resume, next, prev, seek:N, index:N,
-//              uri:X, url:X:pls|m3u, bad:nomime|nourl|invalid, clear, pos, enable, disable
-//   renderer   ~ (does what was due later), @end, @fail:CODE, @state:S, @media:N,
-//              @meta:KEY=N, @meta:KEY (no value), @policy:0|1, @answer:N, @refuse, @accept,
-//              @buf:F, @list:NAME
-//   outside    call:VALUE, switch:in|out, activate (another window), switch2:in|out (that
-//              one), fire:stop|gate, vr+ and vr- (the video renderer added, removed),
-//              vagain, vstate:S, video (a video policy handler: "video1", "video0")
-//   queries    ?poll ?interval ?stopping ?gate ?shuffle ?type ?mime ?inuse ?index ?new ?call
-//              ?seekable ?published:NAME, each adding its answer to the journal
+// by scripts. A row runs its script on a fresh, initialised facade with the renderer present
+// ("noinit" first: not initialised; "gone" first: absent) and compares the journal (see
+// PlaybackFixture) from "|" on, or only the entries with the prefixes that the expected text
+// names first in brackets. Tokens are "name:argument", the names those of makeSteps(): '@'
+// and '~' (what was due later) the renderer's doing, '?' a query whose answer is journalled.
 #include "playbackfixture.h"
 #include "testmain.h"
 
