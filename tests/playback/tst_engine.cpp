@@ -194,49 +194,6 @@ class TestEngine : public QObject, PlaybackFixture
         steps.value(name)(arg);
     }
 
-    // One row a line: "name ; script ; expected".
-    static void table(const char* rows)
-    {
-        QTest::addColumn<QString>("script");
-        QTest::addColumn<QString>("expected");
-        for (const QString& line :
-             QString::fromUtf8(rows).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-            const QStringList parts = line.split(QLatin1Char(';'));
-            QTest::newRow(qPrintable(parts.at(0).trimmed()))
-                << parts.at(1) << parts.value(2).trimmed();
-        }
-    }
-    void check()
-    {
-        QFETCH(QString, script);
-        QFETCH(QString, expected);
-        QStringList tokens = script.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        const bool init = tokens.first() != QLatin1String("noinit");
-        const bool absent = tokens.first() == QLatin1String("gone");
-        if (!init || absent) {
-            tokens.removeFirst();
-        }
-        setUpControls(init, !absent);
-        for (const QString& token : qAsConst(tokens)) {
-            step(token);
-            if (QTest::currentTestFailed()) {
-                return;
-            }
-        }
-        QStringList seen = takeJournal();
-        if (expected.startsWith(QLatin1Char('['))) {
-            QStringList prefixes =
-                expected.section(QLatin1Char(']'), 0, 0).mid(1).split(QLatin1Char(' '));
-            for (QString& prefix : prefixes) {
-                prefix = QRegularExpression::escape(prefix);
-            }
-            seen = seen.filter(
-                QRegularExpression(QStringLiteral("^(%1)").arg(prefixes.join(QLatin1Char('|')))));
-            expected = expected.section(QLatin1Char(']'), 1);
-        }
-        QCOMPARE(seen.join(QLatin1Char(' ')), expected.simplified());
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
@@ -255,10 +212,14 @@ private Q_SLOTS:
         foreign = nullptr;
     }
 
-    // Commands, what reaches the renderer and what the facade says.
-    void commands_data()
+    // Commands and what reaches the renderer, the metadata handlers, position polling and
+    // replies overtaken by a seek, the error gate, calls, the sound and video policies.
+    void scripts_data()
     {
-        table(R"(
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("expected");
+        // One row a line: "name ; script ; expected".
+        const QString rows = QString::fromUtf8(R"(
 play from index ; list:l:3 set:l ~ | play:2 ~ ; start >assignPlaylist(l) >gotoIndex(2) >play state3 list(l) state1
 transport ; list:l:3 set:l ~ play:0 ~ | pause ~ resume ~ next prev index:2 stop ; >pause state2 >resume state3 state1 >next pos(0,-2) >previous >gotoIndex(2) >stop state0
 seek, playing ; uri:a ~ | seek:30 pauseAt:4 ; >seekTo(30,0) >pauseAt(4)
@@ -296,14 +257,6 @@ init twice ; | init ;
 renderer lost ; handler:1 appwire uri:a ~ pos | gone ?poll @answer:12 @meta:title=1 pause back pause ; state0 lost poll=off app >pause
 renderer destroyed while in use ; uri:a ~ | kill stop pos ; state0 lost
 call at init ; noinit call:active | init ?call ; call1 call=1
-)");
-    }
-    void commands() { check(); }
-
-    // The metadata handlers: which one hears the renderer, and which item changes reach it.
-    void items_data()
-    {
-        table(R"(
 from a starting index ; handler:0 list:l:8 set:l ~ | play:5 next @end ; [h:set media] h:set(5,l5) media h:set(6,l6) media h:set(7,l7) media
 start refused during a call ; handler:0 list:l:8 set:l ~ play:1 ~ call:active | play:5 next ; [h:set] h:set(2,l2)
 play from 0 tells first ; handler:0 list:l:3 set:l ~ | play:0 ; [h:set media >goto] h:set(0,) media >gotoIndex(0) h:set(0,l0) media
@@ -312,14 +265,6 @@ paused takes every item ; handler:0 list:l:3 set:l ~ play:0 ~ pause ~ | next pre
 only the type in use hears ; handler:0 handler:1 | uri:a ~ @media:0 @meta:artist=2 ; [h:] h:clear h:set(0,r0) h:meta(artist)
 wired at the next switch ; list:l:3 set:l ~ play:1 ~ handler:0 | @meta:title=1 play:1 @meta:title=1 next ; [h:set h:meta] h:set(1,l1) h:meta(title) h:set(2,l2)
 no handler for the type ; handler:1 list:l:3 set:l ~ | play:1 ; [h: media]
-)");
-    }
-    void items() { check(); }
-
-    // Position polling and replies overtaken by a seek.
-    void positions_data()
-    {
-        table(R"(
 poll exactly while playing ; uri:a | ?poll ~ ?poll pause ~ ?poll resume ?poll ~ ?poll stop ?poll ; [poll] poll=off poll=1000 poll=off poll=off poll=1000 poll=off
 duration ; uri:a ~ | pos @answer:5 @meta:duration=180 @meta:duration @meta:title=1 pos @answer:6 url:x:pls pos @answer:7 ; [pos] pos(5,-2) pos(6,180) pos(7,-1)
 seekability ; uri:a ~ | @meta:is-seekable=0 @meta:is-seekable ?seekable ; [seekable] seekable=0
@@ -336,14 +281,6 @@ enable while paused ; uri:a ~ pause ~ | enable ?poll @answer:3 ; poll=off pos(3,
 switcher of the window active now ; activate | switch:in ?interval switch2:in ?interval switch2:out ?interval ; interval=1000 interval=10000 interval=1000
 bad playlist url arguments ; | bad:nomime bad:nourl bad:invalid ;
 switcher while stopped ; | switch:in ?poll uri:a ~ ?poll switch:out ?poll ; [poll] poll=off poll=10000 poll=1000
-)");
-    }
-    void positions() { check(); }
-
-    // The error gate, phone calls, the sound policy and the video policy handler.
-    void errorsAndCalls_data()
-    {
-        table(R"(
 first error only ; uri:a ~ | @fail:326 @fail:326 @fail:305 @state:3 @fail:306 ; [err] err326 err326 err305
 next reopens ; list:l:3 set:l ~ play:0 ~ | @fail:305 @state:3 @fail:306 next @fail:307 ; [err] err305 err307
 resume and policy reopen ; uri:a ~ | @fail:305 @state:2 resume @fail:306 @state:2 @policy:0 @fail:307 ; [err] err305 err306 err307
@@ -358,19 +295,49 @@ renderer wiring ; uri:a | ~ @buf:0.5 @meta:duration=99 pos @answer:7 @end @fail:
 renderer wiring, added later ; gone | back uri:a ~ @buf:0.5 @fail:305 ; start >stop done type >playUri(file:///a,null) state3 state1 buf(0.5) err305 state0
 video renderer heard once announced ; vr+ video vstate:1 vr- vr+ vagain | vstate:2 vstate:3 uri:a ~ vstate:1 vstate:0 ; [video] video0 video1 video1 video0
 )");
+        for (const QString& line : rows.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            const QStringList parts = line.split(QLatin1Char(';'));
+            QTest::newRow(qPrintable(parts.at(0).trimmed()))
+                << parts.at(1) << parts.value(2).trimmed();
+        }
     }
-    void errorsAndCalls() { check(); }
+    void scripts()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, expected);
+        QStringList tokens = script.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        const bool init = tokens.first() != QLatin1String("noinit");
+        const bool absent = tokens.first() == QLatin1String("gone");
+        if (!init || absent) {
+            tokens.removeFirst();
+        }
+        setUpControls(init, !absent);
+        for (const QString& token : qAsConst(tokens)) {
+            step(token);
+            if (QTest::currentTestFailed()) {
+                return;
+            }
+        }
+        QStringList seen = takeJournal();
+        if (expected.startsWith(QLatin1Char('['))) {
+            QStringList prefixes =
+                expected.section(QLatin1Char(']'), 0, 0).mid(1).split(QLatin1Char(' '));
+            for (QString& prefix : prefixes) {
+                prefix = QRegularExpression::escape(prefix);
+            }
+            seen = seen.filter(
+                QRegularExpression(QStringLiteral("^(%1)").arg(prefixes.join(QLatin1Char('|')))));
+            expected = expected.section(QLatin1Char(']'), 1);
+        }
+        QCOMPARE(seen.join(QLatin1Char(' ')), expected.simplified());
+    }
 
     // Long random interleavings of the steps above, the engine's invariants checked after
     // each. KELMORA_MODEL_SEED and KELMORA_MODEL_STEPS change the seed and the 5000 steps.
     void randomInterleavings()
     {
-        const quint32 seed = qEnvironmentVariableIsSet("KELMORA_MODEL_SEED")
-                                 ? qgetenv("KELMORA_MODEL_SEED").toUInt()
-                                 : 20240611u;
-        const int count = qEnvironmentVariableIsSet("KELMORA_MODEL_STEPS")
-                              ? qEnvironmentVariableIntValue("KELMORA_MODEL_STEPS")
-                              : 5000;
+        const uint seed = qEnvironmentVariable("KELMORA_MODEL_SEED", "20240611").toUInt();
+        const int count = qEnvironmentVariable("KELMORA_MODEL_STEPS", "5000").toInt();
         QLoggingCategory::setFilterRules(QStringLiteral("kelmora.*.warning=false"));
         std::mt19937 rng(seed);
         auto pick = [&rng](int n) { return int(rng() % uint(n)); };
