@@ -341,50 +341,16 @@ video renderer heard once announced ; vr+ video vstate:1 vr- vr+ vagain | vstate
         QLoggingCategory::setFilterRules(QStringLiteral("kelmora.*.warning=false"));
         std::mt19937 rng(seed);
         auto pick = [&rng](int n) { return int(rng() % uint(n)); };
-        // A token and the range of its random argument: 0 none, -N from -1 up.
-        static const std::pair<const char*, int> actions[] = {{"set:list", 4},
-                                                              {"keep:list", 4},
-                                                              {"play:", 5},
-                                                              {"shuffle:", -6},
-                                                              {"stop", 0},
-                                                              {"pause", 0},
-                                                              {"pauseAt:", 100},
-                                                              {"resume", 0},
-                                                              {"next", 0},
-                                                              {"prev", 0},
-                                                              {"seek:", 300},
-                                                              {"index:", -6},
-                                                              {"uri:t", 3},
-                                                              {"url:", 2},
-                                                              {"clear", 0},
-                                                              {"pos", 0},
-                                                              {"enable", 0},
-                                                              {"disable", 0},
-                                                              {"fire:stop", 0},
-                                                              {"fire:gate", 0},
-                                                              {"~", 0},
-                                                              {"@state:", 4},
-                                                              {"@media:", -7},
-                                                              {"@answer", 0},
-                                                              {"@fail:305", 0},
-                                                              {"@fail:326", 0},
-                                                              {"@list:list", 3},
-                                                              {"@end", 0},
-                                                              {"@meta:duration=", 400},
-                                                              {"@meta:duration", 0},
-                                                              {"@meta:is-seekable=", 2},
-                                                              {"@meta:is-seekable", 0},
-                                                              {"@policy:", 2},
-                                                              {"@refuse", 0},
-                                                              {"@accept", 0},
-                                                              {"renderer", 0},
-                                                              {"call:active", 0},
-                                                              {"call:alerting", 0},
-                                                              {"call:inactive", 0},
-                                                              {"switch:in", 0},
-                                                              {"switch:out", 0},
-                                                              {"unpublish:list", 3},
-                                                              {"handler:", 3}};
+        // Tokens; "#N" becomes a random number from 0 up to N-1, "#-N" from -1 up to N-2.
+        const QStringList actions =
+            QString::fromLatin1(
+                "set:list#4 keep:list#4 play:#5 shuffle:#-6 stop pause pauseAt:#100 resume next "
+                "prev seek:#300 index:#-6 uri:t#3 url:#2 clear pos enable disable fire:stop "
+                "fire:gate ~ @state:#4 @media:#-7 @answer @fail:305 @fail:326 @list:list#3 @end "
+                "@meta:duration @meta:duration=#400 @meta:is-seekable @meta:is-seekable=#2 "
+                "@policy:#2 @refuse @accept renderer call:active call:alerting call:inactive "
+                "switch:in switch:out unpublish:list#3 handler:#3")
+                .split(QLatin1Char(' '));
         std::deque<std::pair<uint, bool>> requests; // the renderer's open ones: overtaken?
         int clears = 0;                             // operations that may each owe one completion
         int completions = 0;
@@ -410,10 +376,10 @@ video renderer heard once announced ; vr+ video vstate:1 vr- vr+ vagain | vstate
         setUpControls(true, false);
         cycle();
         for (int n = 0; n < count; ++n) {
-            const auto& [text, range] = actions[pick(int(std::size(actions)))];
-            QString token = QLatin1String(text);
-            if (range != 0) {
-                token += number(range > 0 ? pick(range) : pick(-range) - 1);
+            QString token = actions.at(pick(actions.size()));
+            if (const int at = token.indexOf(QLatin1Char('#')) + 1) {
+                const int range = token.mid(at).toInt();
+                token = token.left(at - 1) + number(range > 0 ? pick(range) : pick(-range) - 1);
             }
             const QString name = part(token, 0);
             const QString where = QString("seed %1 step %2 %3").arg(seed).arg(n).arg(token);
