@@ -71,9 +71,9 @@ private Q_SLOTS:
         stall.stall = true;
         QTest::newRow("local and special entries refused")
             << route("[playlist]\nFile1=file:///etc/passwd\nFile2=fd://0\nFile3=/ok.ogg\n"
-                     "File4=data:,x\nFile5=appsink://x\n",
+                     "File4=data:,x\nFile5=appsink://x\nFile6=HTTPS://8.8.8.8/s\n",
                      "audio/x-scpls")
-            << QStringList{"/ok.ogg"} << int(MafwError::NoError);
+            << QStringList{"/ok.ogg", "https://8.8.8.8/s"} << int(MafwError::NoError);
         QTest::newRow("only refused entries") << route("#EXTM3U\nfile:///etc/passwd\nfd://0\n")
                                               << QStringList() << int(MafwError::NoPlayableEntry);
         QTest::newRow("m3u served as pls")
@@ -135,12 +135,12 @@ private Q_SLOTS:
         QVERIFY(large.open(QIODevice::WriteOnly) && large.resize(MafwPlaylistFetcher::MaxSize + 1));
         QFile mixed(dir.filePath(QStringLiteral("mixed.pls")));
         QVERIFY(mixed.open(QIODevice::WriteOnly));
-        mixed.write("[playlist]\nFile1=fd://0\nFile2=a.ogg\nFile3=http://h/b\n");
+        mixed.write("[playlist]\nFile1=fd://0\nFile2=a.ogg\nFile3=http://h/b\nFile4=data:,x\n");
         mixed.close();
         QTest::newRow("named pipe") << fifo << QStringList() << Unreadable;
         QTest::newRow("endless device") << "/dev/zero" << QStringList() << Unreadable;
         QTest::newRow("over the size cap") << large.fileName() << QStringList() << Unreadable;
-        QTest::newRow("stdin refused")
+        QTest::newRow("stdin and data refused")
             << mixed.fileName()
             << QStringList({dir.filePath(QStringLiteral("a.ogg")), "http://h/b"})
             << int(MafwError::NoError);

@@ -1,4 +1,4 @@
-// Playlist files: parsing, writing, the entry limit and the origin policy.
+// Playlist files: parsing, writing and the entry limit (the origin policy: tst_playlistfetcher).
 #include "testmain.h"
 
 #include <mafwplaylistparser.h>
@@ -127,32 +127,6 @@ private Q_SLOTS:
         QCOMPARE(entries.first(), QUrl(QStringLiteral("http://h/0")));
         QCOMPARE(entries.last(), QUrl(QStringLiteral("http://h/9999")));
         QCOMPARE(report.beyondLimit, 1);
-    }
-
-    // Entries of a playlist from a server reach only the web; those of a local file also
-    // local files; nothing reaches special sources.
-    void originPolicy_data()
-    {
-        QTest::addColumn<QString>("playlist");
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<bool>("allowed");
-        QTest::newRow("remote: https") << "https://h/x.pls"
-                                       << "HTTPS://a/1" << true;
-        QTest::newRow("remote: file") << "http://h/x.pls"
-                                      << "file:///home/u/a.wav" << false;
-        QTest::newRow("local: file") << "file:///m/x.pls"
-                                     << "file:///m/a.ogg" << true;
-        QTest::newRow("local: data") << "file:///m/x.pls"
-                                     << "data:,x" << false;
-        QTest::newRow("other origin") << "qrc:/x.pls"
-                                      << "http://a/1" << false;
-    }
-    void originPolicy()
-    {
-        QFETCH(QString, playlist);
-        QFETCH(QString, entry);
-        QFETCH(bool, allowed);
-        QCOMPARE(MafwPlaylistParser::isAllowedEntry(QUrl(playlist), QUrl(entry)), allowed);
     }
 };
 

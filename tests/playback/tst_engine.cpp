@@ -1,22 +1,9 @@
 // The play controls, their engine and the video policy handler on scripted renderers, driven
-// by scripts. A row runs its script on a fresh, initialised facade with the renderer present,
-// and compares the journal (see PlaybackFixture) from "|" on, or only the entries with the
-// prefixes that the expected text names first in brackets. Script tokens:
-//   set-up     noinit, init, gone (renderer removed; first: absent at init), back, kill,
-//              foreign (another renderer added), again (ours announced again), list:NAME:N,
-//              perm:NAME:N, set:NAME, keep:NAME (no unpublishing), handler:TYPE, appwire (the
-//              application wires the renderer to the URI handler: "app"), unpublish:NAME,
-//              add:NAME (an item appended), warn (a refused index is expected)
-//   commands   play:N, shuffle:N, stop, pause, pauseAt:N, resume, next, prev, seek:N, index:N,
-//              uri:X, url:X:pls|m3u, bad:nomime|nourl|invalid, clear, pos, enable, disable
-//   renderer   ~ (does what was due later), @end, @fail:CODE, @state:S, @media:N,
-//              @meta:KEY=N, @meta:KEY (no value), @policy:0|1, @answer:N, @refuse, @accept,
-//              @buf:F, @list:NAME
-//   outside    call:VALUE, switch:in|out, activate (another window), switch2:in|out (that
-//              one), fire:stop|gate, vr+ and vr- (the video renderer added, removed),
-//              vagain, vstate:S, video (a video policy handler: "video1", "video0")
-//   queries    ?poll ?interval ?stopping ?gate ?shuffle ?type ?mime ?inuse ?index ?new ?call
-//              ?seekable ?published:NAME, each adding its answer to the journal
+// by scripts. A row runs its script on a fresh, initialised facade with the renderer present
+// ("noinit" first: not initialised; "gone" first: absent) and compares the journal (see
+// PlaybackFixture) from "|" on, or only the entries with the prefixes that the expected text
+// names first in brackets. Tokens are "name:argument", the names those of makeSteps(): '@'
+// and '~' (what was due later) the renderer's doing, '?' a query whose answer is journalled.
 #include "playbackfixture.h"
 #include "testmain.h"
 
@@ -27,6 +14,9 @@
 #include <mafwshared.h>
 #include <mapplication.h>
 #include <mapplicationwindow.h>
+
+#include <deque>
+#include <random>
 
 class TestEngine : public QObject, PlaybackFixture
 {
@@ -204,49 +194,6 @@ class TestEngine : public QObject, PlaybackFixture
         steps.value(name)(arg);
     }
 
-    // One row a line: "name ; script ; expected".
-    static void table(const char* rows)
-    {
-        QTest::addColumn<QString>("script");
-        QTest::addColumn<QString>("expected");
-        for (const QString& line :
-             QString::fromUtf8(rows).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-            const QStringList parts = line.split(QLatin1Char(';'));
-            QTest::newRow(qPrintable(parts.at(0).trimmed()))
-                << parts.at(1) << parts.value(2).trimmed();
-        }
-    }
-    void check()
-    {
-        QFETCH(QString, script);
-        QFETCH(QString, expected);
-        QStringList tokens = script.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        const bool init = tokens.first() != QLatin1String("noinit");
-        const bool absent = tokens.first() == QLatin1String("gone");
-        if (!init || absent) {
-            tokens.removeFirst();
-        }
-        setUpControls(init, !absent);
-        for (const QString& token : qAsConst(tokens)) {
-            step(token);
-            if (QTest::currentTestFailed()) {
-                return;
-            }
-        }
-        QStringList seen = takeJournal();
-        if (expected.startsWith(QLatin1Char('['))) {
-            QStringList prefixes =
-                expected.section(QLatin1Char(']'), 0, 0).mid(1).split(QLatin1Char(' '));
-            for (QString& prefix : prefixes) {
-                prefix = QRegularExpression::escape(prefix);
-            }
-            seen = seen.filter(
-                QRegularExpression(QStringLiteral("^(%1)").arg(prefixes.join(QLatin1Char('|')))));
-            expected = expected.section(QLatin1Char(']'), 1);
-        }
-        QCOMPARE(seen.join(QLatin1Char(' ')), expected.simplified());
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
@@ -260,14 +207,19 @@ private Q_SLOTS:
         video.reset();
         videoRenderer.reset();
         tearDownControls();
+        QLoggingCategory::setFilterRules(QString());
         delete foreign;
         foreign = nullptr;
     }
 
-    // Commands, what reaches the renderer and what the facade says.
-    void commands_data()
+    // Commands and what reaches the renderer, the metadata handlers, position polling and
+    // replies overtaken by a seek, the error gate, calls, the sound and video policies.
+    void scripts_data()
     {
-        table(R"(
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("expected");
+        // One row a line: "name ; script ; expected".
+        const QString rows = QString::fromUtf8(R"(
 play from index ; list:l:3 set:l ~ | play:2 ~ ; start >assignPlaylist(l) >gotoIndex(2) >play state3 list(l) state1
 transport ; list:l:3 set:l ~ play:0 ~ | pause ~ resume ~ next prev index:2 stop ; >pause state2 >resume state3 state1 >next pos(0,-2) >previous >gotoIndex(2) >stop state0
 seek, playing ; uri:a ~ | seek:30 pauseAt:4 ; >seekTo(30,0) >pauseAt(4)
@@ -305,14 +257,6 @@ init twice ; | init ;
 renderer lost ; handler:1 appwire uri:a ~ pos | gone ?poll @answer:12 @meta:title=1 pause back pause ; state0 lost poll=off app >pause
 renderer destroyed while in use ; uri:a ~ | kill stop pos ; state0 lost
 call at init ; noinit call:active | init ?call ; call1 call=1
-)");
-    }
-    void commands() { check(); }
-
-    // The metadata handlers: which one hears the renderer, and which item changes reach it.
-    void items_data()
-    {
-        table(R"(
 from a starting index ; handler:0 list:l:8 set:l ~ | play:5 next @end ; [h:set media] h:set(5,l5) media h:set(6,l6) media h:set(7,l7) media
 start refused during a call ; handler:0 list:l:8 set:l ~ play:1 ~ call:active | play:5 next ; [h:set] h:set(2,l2)
 play from 0 tells first ; handler:0 list:l:3 set:l ~ | play:0 ; [h:set media >goto] h:set(0,) media >gotoIndex(0) h:set(0,l0) media
@@ -321,14 +265,6 @@ paused takes every item ; handler:0 list:l:3 set:l ~ play:0 ~ pause ~ | next pre
 only the type in use hears ; handler:0 handler:1 | uri:a ~ @media:0 @meta:artist=2 ; [h:] h:clear h:set(0,r0) h:meta(artist)
 wired at the next switch ; list:l:3 set:l ~ play:1 ~ handler:0 | @meta:title=1 play:1 @meta:title=1 next ; [h:set h:meta] h:set(1,l1) h:meta(title) h:set(2,l2)
 no handler for the type ; handler:1 list:l:3 set:l ~ | play:1 ; [h: media]
-)");
-    }
-    void items() { check(); }
-
-    // Position polling and replies overtaken by a seek.
-    void positions_data()
-    {
-        table(R"(
 poll exactly while playing ; uri:a | ?poll ~ ?poll pause ~ ?poll resume ?poll ~ ?poll stop ?poll ; [poll] poll=off poll=1000 poll=off poll=off poll=1000 poll=off
 duration ; uri:a ~ | pos @answer:5 @meta:duration=180 @meta:duration @meta:title=1 pos @answer:6 url:x:pls pos @answer:7 ; [pos] pos(5,-2) pos(6,180) pos(7,-1)
 seekability ; uri:a ~ | @meta:is-seekable=0 @meta:is-seekable ?seekable ; [seekable] seekable=0
@@ -345,14 +281,6 @@ enable while paused ; uri:a ~ pause ~ | enable ?poll @answer:3 ; poll=off pos(3,
 switcher of the window active now ; activate | switch:in ?interval switch2:in ?interval switch2:out ?interval ; interval=1000 interval=10000 interval=1000
 bad playlist url arguments ; | bad:nomime bad:nourl bad:invalid ;
 switcher while stopped ; | switch:in ?poll uri:a ~ ?poll switch:out ?poll ; [poll] poll=off poll=10000 poll=1000
-)");
-    }
-    void positions() { check(); }
-
-    // The error gate, phone calls, the sound policy and the video policy handler.
-    void errorsAndCalls_data()
-    {
-        table(R"(
 first error only ; uri:a ~ | @fail:326 @fail:326 @fail:305 @state:3 @fail:306 ; [err] err326 err326 err305
 next reopens ; list:l:3 set:l ~ play:0 ~ | @fail:305 @state:3 @fail:306 next @fail:307 ; [err] err305 err307
 resume and policy reopen ; uri:a ~ | @fail:305 @state:2 resume @fail:306 @state:2 @policy:0 @fail:307 ; [err] err305 err306 err307
@@ -367,8 +295,145 @@ renderer wiring ; uri:a | ~ @buf:0.5 @meta:duration=99 pos @answer:7 @end @fail:
 renderer wiring, added later ; gone | back uri:a ~ @buf:0.5 @fail:305 ; start >stop done type >playUri(file:///a,null) state3 state1 buf(0.5) err305 state0
 video renderer heard once announced ; vr+ video vstate:1 vr- vr+ vagain | vstate:2 vstate:3 uri:a ~ vstate:1 vstate:0 ; [video] video0 video1 video1 video0
 )");
+        for (const QString& line : rows.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            const QStringList parts = line.split(QLatin1Char(';'));
+            QTest::newRow(qPrintable(parts.at(0).trimmed()))
+                << parts.at(1) << parts.value(2).trimmed();
+        }
     }
-    void errorsAndCalls() { check(); }
+    void scripts()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, expected);
+        QStringList tokens = script.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        const bool init = tokens.first() != QLatin1String("noinit");
+        const bool absent = tokens.first() == QLatin1String("gone");
+        if (!init || absent) {
+            tokens.removeFirst();
+        }
+        setUpControls(init, !absent);
+        for (const QString& token : qAsConst(tokens)) {
+            step(token);
+            if (QTest::currentTestFailed()) {
+                return;
+            }
+        }
+        QStringList seen = takeJournal();
+        if (expected.startsWith(QLatin1Char('['))) {
+            QStringList prefixes =
+                expected.section(QLatin1Char(']'), 0, 0).mid(1).split(QLatin1Char(' '));
+            for (QString& prefix : prefixes) {
+                prefix = QRegularExpression::escape(prefix);
+            }
+            seen = seen.filter(
+                QRegularExpression(QStringLiteral("^(%1)").arg(prefixes.join(QLatin1Char('|')))));
+            expected = expected.section(QLatin1Char(']'), 1);
+        }
+        QCOMPARE(seen.join(QLatin1Char(' ')), expected.simplified());
+    }
+
+    // Long random interleavings of the steps above, the engine's invariants checked after
+    // each. KELMORA_MODEL_SEED and KELMORA_MODEL_STEPS change the seed and the 5000 steps.
+    void randomInterleavings()
+    {
+        const uint seed = qEnvironmentVariable("KELMORA_MODEL_SEED", "20240611").toUInt();
+        const int count = qEnvironmentVariable("KELMORA_MODEL_STEPS", "5000").toInt();
+        QLoggingCategory::setFilterRules(QStringLiteral("kelmora.*.warning=false"));
+        std::mt19937 rng(seed);
+        auto pick = [&rng](int n) { return int(rng() % uint(n)); };
+        // Tokens; "#N" becomes a random number from 0 up to N-1, "#-N" from -1 up to N-2.
+        const QStringList actions =
+            QString::fromLatin1(
+                "set:list#4 keep:list#4 play:#5 shuffle:#-6 stop pause pauseAt:#100 resume next "
+                "prev seek:#300 index:#-6 uri:t#3 url:#2 clear pos enable disable fire:stop "
+                "fire:gate ~ @state:#4 @media:#-7 @answer @fail:305 @fail:326 @list:list#3 @end "
+                "@meta:duration @meta:duration=#400 @meta:is-seekable @meta:is-seekable=#2 "
+                "@policy:#2 @refuse @accept renderer call:active call:alerting call:inactive "
+                "switch:in switch:out unpublish:list#3 handler:#3")
+                .split(QLatin1Char(' '));
+        std::deque<std::pair<uint, bool>> requests; // the renderer's open ones: overtaken?
+        int clears = 0;                             // operations that may each owe one completion
+        int completions = 0;
+        MafwRenderer::State reported = MafwRenderer::Stopped;
+        MafwRegistry* registry = MafwRegistry::instance();
+        auto registered = [&] { return renderer && registry->findRenderer(renderer->uuid()); };
+        QObject scope;
+        auto cycle = [&] {
+            if (!renderer) {
+                addRenderer();
+                connect(renderer, &MafwRenderer::playbackCompleted, &scope,
+                        [&] { clears += registered() ? 1 : 0; });
+                return;
+            }
+            requests.clear();
+            renderer->dropRequests();
+            if (pick(3) == 0) {
+                delete renderer.data();
+            } else if (!registry->removeRenderer(renderer->uuid())) {
+                registry->addRenderer(renderer);
+            }
+        };
+        setUpControls(true, false);
+        cycle();
+        for (int n = 0; n < count; ++n) {
+            QString token = actions.at(pick(actions.size()));
+            if (const int at = token.indexOf(QLatin1Char('#')) + 1) {
+                const int range = token.mid(at).toInt();
+                token = token.left(at - 1) + number(range > 0 ? pick(range) : pick(-range) - 1);
+            }
+            const QString name = part(token, 0);
+            const QString where = QString("seed %1 step %2 %3").arg(seed).arg(n).arg(token);
+            const bool inUse =
+                registered() && controls->contentType() != KelPlayControls::NoContent;
+            QStringList expected;
+            if (!renderer && (name.startsWith(QLatin1Char('@')) || name == "~")) {
+                continue;
+            } else if (name == "renderer") {
+                cycle();
+            } else if (name == "@answer") {
+                if (requests.empty()) {
+                    continue;
+                }
+                const auto [value, overtaken] = requests.front();
+                requests.pop_front();
+                overtaken ? void() : void(expected << number(int(value)));
+                token += ':' + number(int(value));
+            } else if (name == "prev" && inUse) {
+                expected << "0";
+            } else if (name == "seek") {
+                for (auto& request : requests) {
+                    request.second |= inUse && controls->state() != MafwRenderer::Stopped;
+                }
+            } else if (name == "uri" || name == "url" || name == "clear") {
+                ++clears;
+            } else if ((name == "set" || name == "keep") && !token.endsWith('3') &&
+                       !shared()->findPlaylist(part(token, 1))) {
+                makePlaylist(part(token, 1), 1 + pick(5), pick(4) == 0);
+            }
+            if (name != "renderer") {
+                step(token);
+            }
+            deleteNow();
+            QStringList positions;
+            for (const QString& e : takeJournal()) {
+                if (e.startsWith("pos(")) {
+                    positions << e.mid(4).section(QLatin1Char(','), 0, 0);
+                }
+                completions += e == "done";
+                reported = e.startsWith("state") ? MafwRenderer::State(e.mid(5).toInt()) : reported;
+            }
+            QVERIFY2(!QTest::currentTestFailed() && positions == expected, qPrintable(where));
+            const int open = renderer ? renderer->openRequests() : 0;
+            while (int(requests.size()) < open) {
+                requests.push_back({uint(100000 + rng() % 100000), false});
+            }
+            MafwPlaylist* p = controls->playlist();
+            QVERIFY2(int(requests.size()) == open && completions <= clears &&
+                         controls->state() == reported &&
+                         (!p || shared()->findPlaylist(p->name()) == p),
+                     qPrintable(where));
+        }
+    }
 
     // The engine owns its handlers and deletes each once; one replaced goes during the call.
     void handlerOwnership()

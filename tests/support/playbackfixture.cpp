@@ -84,21 +84,14 @@ MafwPlaylist* PlaybackFixture::makePlaylist(const QString& name, int items, bool
     return playlist;
 }
 
-QStringList PlaybackFixture::commands() const
+QStringList PlaybackFixture::takeCommands()
 {
     QStringList out;
-    for (const QString& entry : journal) {
+    for (const QString& entry : takeJournal()) {
         if (entry.startsWith(QLatin1Char('>'))) {
             out << entry.mid(1);
         }
     }
-    return out;
-}
-
-QStringList PlaybackFixture::takeCommands()
-{
-    const QStringList out = commands();
-    journal.clear();
     return out;
 }
 

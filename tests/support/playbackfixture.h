@@ -25,8 +25,7 @@ protected:
     // A shared playlist of items "file:///<name><i>".
     static MafwPlaylist* makePlaylist(const QString& name, int items, bool permanent = false);
     QStringList takeJournal() { return std::exchange(journal, {}); }
-    // The renderer's commands in the journal, without the '>' ("gotoIndex(2)").
-    QStringList commands() const;
+    // Takes the journal, returning the renderer's commands without the '>' ("gotoIndex(2)").
     QStringList takeCommands();
     // A timer of the engine behind the facade, by name: "positionPoll", "positionStop",
     // "errorGate".
