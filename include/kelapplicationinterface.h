@@ -46,8 +46,8 @@ Q_SIGNALS:
 
 private:
     // Guarded: a page deleted by someone else while held is forgotten, not deleted again.
-    QPointer<MWidget> subPage;
-    QString pageTitle;
+    QPointer<MWidget> m_subPage;
+    QString m_pageTitle;
 };
 
 #endif

@@ -126,10 +126,10 @@ private:
     bool createArtDirectory(const QString& path);
     void readProxyFromEnvironment();
 
-    QNetworkAccessManager* networkManager;           // child of the loader
-    QList<QNetworkReply*> activeReplies;             // in start order; each released when finished
-    QMultiMap<QString, QModelIndex> pendingRequests; // most recent index first per URL
-    QString artDirectory;                            // ends in "/"
+    QNetworkAccessManager* m_networkManager; // child of the loader
+    QList<QNetworkReply*> m_activeReplies;   // in start order; each released when finished
+    QMultiMap<QString, QModelIndex> m_pendingRequests; // most recent index first per URL
+    QString m_artDirectory;                            // ends in "/"
     QHash<QNetworkReply*, Download> m_downloads;
     QStringList m_waiting; // URLs not started yet, first come first
     QString m_proxyUser;

@@ -190,46 +190,46 @@ private:
     void disconnectPlaylistContents();
     void forgetMetadataHandler(QObject* handler);
 
-    QHash<KelPlayControls::ContentType, KelMetadataHandler*> metadataHandlers;
-    QHash<KelPlayControls::ContentType, MafwRenderer*> renderers;
+    QHash<KelPlayControls::ContentType, KelMetadataHandler*> m_metadataHandlers;
+    QHash<KelPlayControls::ContentType, MafwRenderer*> m_renderers;
     // Guarded: a playlist may be unpublished (and deleted) by others while in use.
-    QPointer<MafwPlaylist> playlist;
-    KelPlayControls::ContentType pendingPlaylistType = KelPlayControls::PlaylistContent;
-    QPointer<MafwPlaylist> pendingPlaylist;
-    KelPlayControls::ContentType contentType = KelPlayControls::PlaylistContent;
-    bool seekable = true;
-    MafwRenderer::State rendererState = MafwRenderer::Stopped;
-    QString gstRendererId;
-    QString seekableKey;
-    QString durationKey;
-    int startingIndex = NoIndex;
-    bool awaitingStartingIndex = false;
-    int duration = DurationNotReported;
-    QTimer* positionTimer;     // child of the engine
-    QTimer* positionStopTimer; // child of the engine
-    QString assignedPlaylistName;
-    QUrl pendingUri;
-    bool pendingUriIsPlaylist = false;
-    QString pendingMimeType;                      // of a pending playlist URL
-    ContextProperty* callStateProperty = nullptr; // child of the engine, made by init()
-    QString callStateKey;
-    bool callActive = false;
-    bool resumeAfterCall = false;
-    bool deletePlaylistOnComplete = false;
-    bool completionPending = false;
-    bool playlistNew = false;
-    ShuffleState shuffleState = NoShufflePending;
-    int pendingPositionRequests = 0;
-    int positionRepliesToSkip = 0;
-    bool errorsAllowed = true;
-    bool initialised = false;
-    QUrl playlistUrl;
-    QTimer allowErrorsTimer;
-    int positionInterval = PositionPollMs;
-    int switcherPositionInterval = SwitcherPositionPollMs;
-    int shuffleStartIndex = 0;
-    QString mimeType;
-    QPointer<MApplicationWindow> switcherWindow; // the active window, whose switcher is followed
+    QPointer<MafwPlaylist> m_playlist;
+    KelPlayControls::ContentType m_pendingPlaylistType = KelPlayControls::PlaylistContent;
+    QPointer<MafwPlaylist> m_pendingPlaylist;
+    KelPlayControls::ContentType m_contentType = KelPlayControls::PlaylistContent;
+    bool m_seekable = true;
+    MafwRenderer::State m_rendererState = MafwRenderer::Stopped;
+    QString m_gstRendererId;
+    QString m_seekableKey;
+    QString m_durationKey;
+    int m_startingIndex = NoIndex;
+    bool m_awaitingStartingIndex = false;
+    int m_duration = DurationNotReported;
+    QTimer* m_positionTimer;     // child of the engine
+    QTimer* m_positionStopTimer; // child of the engine
+    QString m_assignedPlaylistName;
+    QUrl m_pendingUri;
+    bool m_pendingUriIsPlaylist = false;
+    QString m_pendingMimeType;                      // of a pending playlist URL
+    ContextProperty* m_callStateProperty = nullptr; // child of the engine, made by init()
+    QString m_callStateKey;
+    bool m_callActive = false;
+    bool m_resumeAfterCall = false;
+    bool m_deletePlaylistOnComplete = false;
+    bool m_completionPending = false;
+    bool m_playlistNew = false;
+    ShuffleState m_shuffleState = NoShufflePending;
+    int m_pendingPositionRequests = 0;
+    int m_positionRepliesToSkip = 0;
+    bool m_errorsAllowed = true;
+    bool m_initialised = false;
+    QUrl m_playlistUrl;
+    QTimer m_allowErrorsTimer;
+    int m_positionInterval = PositionPollMs;
+    int m_switcherPositionInterval = SwitcherPositionPollMs;
+    int m_shuffleStartIndex = 0;
+    QString m_mimeType;
+    QPointer<MApplicationWindow> m_switcherWindow; // the active window, whose switcher is followed
 };
 
 #endif

@@ -80,13 +80,13 @@ public:
     QPoint locationOfPlayStatusIcon(const QPixmap* icon) const;
 
     /// For tests and diagnostics.
-    TextPosition position() const { return textPosition; }
+    TextPosition position() const { return m_textPosition; }
     /// The label of @p which, owned by the view; null when none.
-    MLabel* textLabel(TextLabel which) const { return textLabels.value(which).data(); }
+    MLabel* textLabel(TextLabel which) const { return m_textLabels.value(which).data(); }
     /// The image (or the widget put in its place), owned by the view; null when none.
-    MWidget* imageItem() const { return imageWidget; }
+    MWidget* imageItem() const { return m_imageWidget; }
     /// The grid, owned by the label; null before setupTheView().
-    QGraphicsGridLayout* grid() const { return gridLayout; }
+    QGraphicsGridLayout* grid() const { return m_gridLayout; }
 
 protected:
     /// A new KelMediaLabelStyleContainer, owned by the caller (the framework).
@@ -107,16 +107,16 @@ private:
     void repaint();
     void forgetGoneLabels();
 
-    KelMediaLabel* const controller;
-    TextPosition textPosition = KelMediaLabel::TextLeftOfImage;
-    QGraphicsGridLayout* gridLayout = nullptr;
+    KelMediaLabel* const m_controller;
+    TextPosition m_textPosition = KelMediaLabel::TextLeftOfImage;
+    QGraphicsGridLayout* m_gridLayout = nullptr;
     // Guarded: textLabel() hands them out, and a label may become the image or be deleted.
-    QHash<TextLabel, QPointer<MLabel>> textLabels;
-    QHash<TextLabel, QPoint> labelPositions;
+    QHash<TextLabel, QPointer<MLabel>> m_textLabels;
+    QHash<TextLabel, QPoint> m_labelPositions;
     // Guarded: a widget handed in may be deleted by its giver.
-    QPointer<MWidget> imageWidget;
-    QPoint imagePosition;
-    QString currentIconId;
+    QPointer<MWidget> m_imageWidget;
+    QPoint m_imagePosition;
+    QString m_currentIconId;
 };
 
 #endif

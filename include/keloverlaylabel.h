@@ -46,7 +46,7 @@ public:
     /// The kind of the view installed now (Undefined when it is none of the label's own).
     ViewType typeOfView() const;
     /// The style name given at construction; the overlay view applies it.
-    QString constructionStyleName() const { return styleName_; }
+    QString constructionStyleName() const { return m_styleName; }
 
     /// Sets the title: the text box's text, the content item's title.
     void setTitle(const QString& title);
@@ -93,9 +93,9 @@ public:
     /// The label's model, owned by the label.
     KelOverlayLabelModel* labelModel() const;
     /// For tests and diagnostics: the flags of the touch handling.
-    bool isPressInProgress() const { return pressInProgress; }
+    bool isPressInProgress() const { return m_pressInProgress; }
     /// Whether the pressed look is shown.
-    bool isPressedShown() const { return pressedShown; }
+    bool isPressedShown() const { return m_pressedShown; }
 
     /// "KelOverlayLabelStyle".
     const char* styleType() const override;
@@ -138,12 +138,12 @@ private:
     void init(ViewType type);
     KelOverlayLabelOverlayView* overlayView() const;
 
-    QString styleName_;
+    QString m_styleName;
     // The theme pixmap handed out by image(), held until the id changes or the label goes.
-    mutable const QPixmap* themeImage_ = nullptr;
-    mutable QString themeImageId_;
-    bool pressInProgress = false;
-    bool pressedShown = false;
+    mutable const QPixmap* m_themeImage = nullptr;
+    mutable QString m_themeImageId;
+    bool m_pressInProgress = false;
+    bool m_pressedShown = false;
 };
 
 #endif

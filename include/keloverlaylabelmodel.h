@@ -80,31 +80,31 @@ public:
     ~KelOverlayLabelModel() override;
 
     /// The title: the text box's text, the content item's title.
-    const QString& title() const { return d->title; }
+    const QString& title() const { return m_d->title; }
     /// Sets the title; notifies Title.
     void setTitle(const QString& title);
     /// The subtitle, shown by the normal view.
-    const QString& subtitle() const { return d->subtitle; }
+    const QString& subtitle() const { return m_d->subtitle; }
     /// Sets the subtitle; notifies Subtitle.
     void setSubtitle(const QString& subtitle);
     /// The theme id of the picture; when set it wins over the pixmap.
-    const QString& imageId() const { return d->imageId; }
+    const QString& imageId() const { return m_d->imageId; }
     /// Sets the picture's theme id; notifies ImageId.
     void setImageId(const QString& id);
     /// The theme id of the small image beside the title.
-    const QString& smallImageId() const { return d->smallImageId; }
+    const QString& smallImageId() const { return m_d->smallImageId; }
     /// Sets the small image's theme id; notifies SmallImageId.
     void setSmallImageId(const QString& id);
     /// The theme id of the image drawn over the picture.
-    const QString& overlayImageId() const { return d->overlayImageId; }
+    const QString& overlayImageId() const { return m_d->overlayImageId; }
     /// Sets the overlay image's theme id; notifies OverlayImageId.
     void setOverlayImageId(const QString& id);
     /// The file the picture was loaded from.
-    const QString& imageUri() const { return d->imageUri; }
+    const QString& imageUri() const { return m_d->imageUri; }
     /// Sets the file name; notifies ImageUri.
     void setImageUri(const QString& uri);
     /// The theme id of the icon drawn in the middle instead of a picture.
-    const QString& iconId() const { return d->iconId; }
+    const QString& iconId() const { return m_d->iconId; }
     /// Sets the icon's theme id; notifies IconId.
     void setIconId(const QString& id);
 
@@ -129,7 +129,7 @@ public:
     void setSpinner(MProgressIndicator* spinner);
 
 private:
-    KelOverlayLabelModelData* d;
+    KelOverlayLabelModelData* m_d;
     QPixmap* m_image = nullptr;
     bool m_loading = false;
     MProgressIndicator* m_spinner = nullptr;

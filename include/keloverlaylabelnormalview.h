@@ -17,14 +17,14 @@ public:
     ~KelOverlayLabelNormalView() override;
 
     /// The content item, owned by the view.
-    MContentItem* item() const { return contentItem; }
+    MContentItem* item() const { return m_contentItem; }
 
 protected Q_SLOTS:
     /// Copies the named model members to the content item.
     void updateData(const QList<const char*>& modifications) override;
 
 private:
-    MContentItem* contentItem;
+    MContentItem* m_contentItem;
 };
 
 #endif

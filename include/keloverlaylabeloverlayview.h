@@ -24,7 +24,7 @@ public:
     /// Shows or hides the white pressed tint from the next paint.
     void setPressedState(bool pressed);
     /// Whether the pressed tint is shown.
-    bool isPressed() const { return pressed; }
+    bool isPressed() const { return m_pressed; }
     /// Style name of the small image.
     void setSmallImageStyleName(const QString& name);
     /// Style name of the text box's label (default "OverlayText").
@@ -43,13 +43,13 @@ public:
     void resizeEvent(QGraphicsSceneResizeEvent* event) override;
 
     /// For tests: the parts of the text box and the spinner's holder.
-    MStylableWidget* overlayBox() const { return overlayBackground; }
+    MStylableWidget* overlayBox() const { return m_overlayBackground; }
     /// The text box's label, owned by the view.
-    MLabel* textLabel() const { return overlayTextLabel; }
+    MLabel* textLabel() const { return m_overlayTextLabel; }
     /// The small image, owned by the view.
-    MImageWidget* smallImage() const { return smallImageWidget; }
+    MImageWidget* smallImage() const { return m_smallImageWidget; }
     /// The spinner's holder, a child of the label.
-    MStylableWidget* spinnerHolder() const { return spinnerContainer; }
+    MStylableWidget* spinnerHolder() const { return m_spinnerContainer; }
 
 protected Q_SLOTS:
     /// Shows the named model members.
@@ -63,13 +63,13 @@ private:
     void drawOverlayIcon(QPainter* painter);
     void drawPressedState(QPainter* painter);
 
-    MStylableWidget* overlayBackground;
-    MStylableWidget* spinnerContainer;
-    QGraphicsLinearLayout* backgroundLayout;
-    QGraphicsLinearLayout* spinnerLayout;
-    MLabel* overlayTextLabel;
-    MImageWidget* smallImageWidget;
-    bool pressed;
+    MStylableWidget* m_overlayBackground;
+    MStylableWidget* m_spinnerContainer;
+    QGraphicsLinearLayout* m_backgroundLayout;
+    QGraphicsLinearLayout* m_spinnerLayout;
+    MLabel* m_overlayTextLabel;
+    MImageWidget* m_smallImageWidget;
+    bool m_pressed;
 };
 
 #endif

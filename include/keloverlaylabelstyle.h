@@ -34,16 +34,16 @@ public:
     ~KelOverlayLabelStyle() override;
 
     /// The height of the overlay text box (theme attribute "overlayHeight").
-    const qreal& overlayHeight() const { return data.overlayHeight; }
+    const qreal& overlayHeight() const { return m_data.overlayHeight; }
     /// Sets the text box's height.
-    void setOverlayHeight(const qreal& height) { data.overlayHeight = height; }
+    void setOverlayHeight(const qreal& height) { m_data.overlayHeight = height; }
     /// The gap between the box and the lower edge of the picture ("overlayBottomMargin").
-    const qreal& overlayBottomMargin() const { return data.overlayBottomMargin; }
+    const qreal& overlayBottomMargin() const { return m_data.overlayBottomMargin; }
     /// Sets the gap.
-    void setOverlayBottomMargin(const qreal& margin) { data.overlayBottomMargin = margin; }
+    void setOverlayBottomMargin(const qreal& margin) { m_data.overlayBottomMargin = margin; }
 
 private:
-    KelOverlayLabelStyleData data;
+    KelOverlayLabelStyleData m_data;
 };
 
 #endif

@@ -24,7 +24,7 @@ public:
     const KelOverlayLabelStyle* operator->() const;
 
 private:
-    KelOverlayLabelStyleContainerPrivate* const d;
+    KelOverlayLabelStyleContainerPrivate* const m_d;
 };
 
 #endif

@@ -188,7 +188,7 @@ public Q_SLOTS:
 private:
     KelPlayControls();
 
-    KelInternalPlayControls* engine;
+    KelInternalPlayControls* m_engine;
 };
 
 #endif

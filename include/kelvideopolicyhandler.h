@@ -28,8 +28,8 @@ private Q_SLOTS:
     void connectRendererSignals(const QString& id, const QString& name);
 
 private:
-    QString videoRendererId;
-    QPointer<MafwRenderer> videoRenderer; // not owned
+    QString m_videoRendererId;
+    QPointer<MafwRenderer> m_videoRenderer; // not owned
 };
 
 #endif

@@ -1,7 +1,7 @@
 #include "kelinternalplaycontrols.h"
 
-#include "kelmetadatahandler.h"
 #include "../kelmoralogging_p.h"
+#include "kelmetadatahandler.h"
 
 #include <contextproperty.h>
 #include <mafwplaylist.h>
@@ -18,33 +18,33 @@
 using Type = KelPlayControls::ContentType;
 
 KelInternalPlayControls::KelInternalPlayControls(QObject* parent)
-    : QObject(parent), gstRendererId(QStringLiteral("mafw_gst_renderer")),
-      seekableKey(QStringLiteral("is-seekable")), durationKey(QStringLiteral("duration")),
-      positionTimer(new QTimer(this)), positionStopTimer(new QTimer(this)),
-      callStateKey(QStringLiteral("Phone.Call")), allowErrorsTimer(this)
+    : QObject(parent), m_gstRendererId(QStringLiteral("mafw_gst_renderer")),
+      m_seekableKey(QStringLiteral("is-seekable")), m_durationKey(QStringLiteral("duration")),
+      m_positionTimer(new QTimer(this)), m_positionStopTimer(new QTimer(this)),
+      m_callStateKey(QStringLiteral("Phone.Call")), m_allowErrorsTimer(this)
 {
     // Named, as children, so that diagnostics and tests can tell the timers apart.
-    positionTimer->setObjectName(QStringLiteral("positionPoll"));
-    positionStopTimer->setObjectName(QStringLiteral("positionStop"));
-    allowErrorsTimer.setObjectName(QStringLiteral("errorGate"));
+    m_positionTimer->setObjectName(QStringLiteral("positionPoll"));
+    m_positionStopTimer->setObjectName(QStringLiteral("positionStop"));
+    m_allowErrorsTimer.setObjectName(QStringLiteral("errorGate"));
 }
 
 KelInternalPlayControls::~KelInternalPlayControls()
 {
     // One handler may stand under two types; delete each once.
     QSet<KelMetadataHandler*> owned;
-    for (KelMetadataHandler* handler : qAsConst(metadataHandlers)) {
+    for (KelMetadataHandler* handler : qAsConst(m_metadataHandlers)) {
         if (handler) {
             owned.insert(handler);
         }
     }
-    metadataHandlers.clear();
+    m_metadataHandlers.clear();
     qDeleteAll(owned);
 }
 
 void KelInternalPlayControls::init()
 {
-    if (initialised) {
+    if (m_initialised) {
         return;
     }
     if (!MafwShared::instance()->initialize(MafwShared::TrackAll)) {
@@ -64,10 +64,11 @@ void KelInternalPlayControls::init()
     }
     getRenderers();
 
-    positionTimer->setInterval(positionInterval);
-    connect(positionTimer, &QTimer::timeout, this, &KelInternalPlayControls::getPosition);
-    positionStopTimer->setSingleShot(true);
-    connect(positionStopTimer, &QTimer::timeout, this, &KelInternalPlayControls::stopPositionTimer);
+    m_positionTimer->setInterval(m_positionInterval);
+    connect(m_positionTimer, &QTimer::timeout, this, &KelInternalPlayControls::getPosition);
+    m_positionStopTimer->setSingleShot(true);
+    connect(m_positionStopTimer, &QTimer::timeout, this,
+            &KelInternalPlayControls::stopPositionTimer);
 
     followActiveWindow();
     // Queued: the window list learns of the activation during the same notification.
@@ -76,14 +77,14 @@ void KelInternalPlayControls::init()
                 &KelInternalPlayControls::followActiveWindow, Qt::QueuedConnection);
     }
 
-    callStateProperty = new ContextProperty(callStateKey, this);
-    connect(callStateProperty, &ContextProperty::valueChanged, this,
+    m_callStateProperty = new ContextProperty(m_callStateKey, this);
+    connect(m_callStateProperty, &ContextProperty::valueChanged, this,
             &KelInternalPlayControls::callStatePropertyChecker);
 
-    allowErrorsTimer.setSingleShot(true);
-    connect(&allowErrorsTimer, &QTimer::timeout, this, &KelInternalPlayControls::allowErrors);
+    m_allowErrorsTimer.setSingleShot(true);
+    connect(&m_allowErrorsTimer, &QTimer::timeout, this, &KelInternalPlayControls::allowErrors);
 
-    initialised = true;
+    m_initialised = true;
     callStatePropertyChecker();
 }
 
@@ -93,10 +94,10 @@ bool KelInternalPlayControls::getRenderers()
     if (!registry) {
         return false;
     }
-    MafwRenderer* renderer = registry->findRenderer(gstRendererId);
+    MafwRenderer* renderer = registry->findRenderer(m_gstRendererId);
     if (renderer) {
-        renderers.insert(KelPlayControls::PlaylistContent, renderer);
-        renderers.insert(KelPlayControls::UriContent, renderer);
+        m_renderers.insert(KelPlayControls::PlaylistContent, renderer);
+        m_renderers.insert(KelPlayControls::UriContent, renderer);
         connectRendererSignals(renderer);
     }
     const bool added = connect(registry, &MafwRegistry::rendererAdded, this,
@@ -109,7 +110,7 @@ bool KelInternalPlayControls::getRenderers()
 void KelInternalPlayControls::addRenderer(const QString& id, const QString& name)
 {
     Q_UNUSED(name)
-    if (id != gstRendererId || renderers.contains(KelPlayControls::PlaylistContent)) {
+    if (id != m_gstRendererId || m_renderers.contains(KelPlayControls::PlaylistContent)) {
         return;
     }
     MafwRegistry* registry = MafwRegistry::instance();
@@ -117,33 +118,33 @@ void KelInternalPlayControls::addRenderer(const QString& id, const QString& name
     if (!renderer) {
         return;
     }
-    renderers.insert(KelPlayControls::PlaylistContent, renderer);
+    m_renderers.insert(KelPlayControls::PlaylistContent, renderer);
     connectRendererSignals(renderer);
     connectMetadataHandlerSignals(KelPlayControls::PlaylistContent);
-    renderers.insert(KelPlayControls::UriContent, registry->findRenderer(id));
+    m_renderers.insert(KelPlayControls::UriContent, registry->findRenderer(id));
     connectMetadataHandlerSignals(KelPlayControls::UriContent);
 
     // Played once: a renderer that comes back later does not play it again.
-    const QUrl uri = std::exchange(pendingUri, QUrl());
+    const QUrl uri = std::exchange(m_pendingUri, QUrl());
     if (uri.isEmpty()) {
         handlePendingPlaylist();
-    } else if (!pendingUriIsPlaylist) {
+    } else if (!m_pendingUriIsPlaylist) {
         playUriWithGstRenderer(uri);
     } else {
-        playPlaylistWithGstRenderer(uri, pendingMimeType);
+        playPlaylistWithGstRenderer(uri, m_pendingMimeType);
     }
 }
 
 void KelInternalPlayControls::followActiveWindow()
 {
     MApplicationWindow* window = MApplication::activeWindow();
-    if (window == switcherWindow) {
+    if (window == m_switcherWindow) {
         return;
     }
-    if (switcherWindow) {
-        disconnect(switcherWindow, nullptr, this, nullptr);
+    if (m_switcherWindow) {
+        disconnect(m_switcherWindow, nullptr, this, nullptr);
     }
-    switcherWindow = window;
+    m_switcherWindow = window;
     if (!window) {
         return;
     }
@@ -151,7 +152,7 @@ void KelInternalPlayControls::followActiveWindow()
             &KelInternalPlayControls::handleSwitcherEntered);
     connect(window, &MApplicationWindow::switcherExited, this,
             &KelInternalPlayControls::handleSwitcherExited);
-    if (initialised) {
+    if (m_initialised) {
         window->isInSwitcher() ? handleSwitcherEntered() : handleSwitcherExited();
     }
 }
@@ -159,26 +160,26 @@ void KelInternalPlayControls::followActiveWindow()
 void KelInternalPlayControls::removeRenderer(const QString& id, const QString& name)
 {
     Q_UNUSED(name)
-    if (id != gstRendererId || !renderers.contains(KelPlayControls::PlaylistContent)) {
+    if (id != m_gstRendererId || !m_renderers.contains(KelPlayControls::PlaylistContent)) {
         return;
     }
     for (Type type : {KelPlayControls::PlaylistContent, KelPlayControls::UriContent}) {
         // Only our own connections go: others may still listen to the renderer.
-        if (MafwRenderer* renderer = renderers.value(type)) {
+        if (MafwRenderer* renderer = m_renderers.value(type)) {
             disconnect(renderer, nullptr, this, nullptr);
-            for (KelMetadataHandler* handler : qAsConst(metadataHandlers)) {
+            for (KelMetadataHandler* handler : qAsConst(m_metadataHandlers)) {
                 if (handler) {
                     disconnect(renderer, &MafwRenderer::metadataChanged, handler,
                                &KelMetadataHandler::onMetadataChange);
                 }
             }
         }
-        renderers.remove(type);
+        m_renderers.remove(type);
     }
     // Requests sent to the lost renderer will not be answered.
-    pendingPositionRequests = 0;
-    positionRepliesToSkip = 0;
-    if (rendererState != MafwRenderer::Stopped) {
+    m_pendingPositionRequests = 0;
+    m_positionRepliesToSkip = 0;
+    if (m_rendererState != MafwRenderer::Stopped) {
         applyRendererState(MafwRenderer::Stopped);
     }
     Q_EMIT rendererLost();
@@ -186,13 +187,13 @@ void KelInternalPlayControls::removeRenderer(const QString& id, const QString& n
 
 MafwRenderer* KelInternalPlayControls::currentRendererInUse(KelPlayControls::ContentType type)
 {
-    if (!renderers.contains(type)) {
+    if (!m_renderers.contains(type)) {
         getRenderers();
-        if (!renderers.contains(type)) {
+        if (!m_renderers.contains(type)) {
             return nullptr;
         }
     }
-    return renderers.value(type);
+    return m_renderers.value(type);
 }
 
 void KelInternalPlayControls::changeContentType(KelPlayControls::ContentType type)
@@ -211,8 +212,8 @@ void KelInternalPlayControls::changeContentType(KelPlayControls::ContentType typ
         disconnectMetadataHandlerSignals(KelPlayControls::UriContent);
         break;
     }
-    if (contentType != type) {
-        contentType = type;
+    if (m_contentType != type) {
+        m_contentType = type;
         Q_EMIT contentTypeChanged();
     }
 }
@@ -250,11 +251,11 @@ void KelInternalPlayControls::connectRendererSignals(MafwRenderer* renderer)
 void KelInternalPlayControls::handleRendererStateChange(MafwRenderer* from,
                                                         MafwRenderer::State newState)
 {
-    const bool inUse = from == currentRendererInUse(contentType);
+    const bool inUse = from == currentRendererInUse(m_contentType);
     if (newState == MafwRenderer::Playing && inUse) {
         shuffleNow();
     }
-    if (!inUse && !completionPending) {
+    if (!inUse && !m_completionPending) {
         return;
     }
     applyRendererState(newState);
@@ -262,10 +263,10 @@ void KelInternalPlayControls::handleRendererStateChange(MafwRenderer* from,
 
 void KelInternalPlayControls::applyRendererState(MafwRenderer::State newState)
 {
-    rendererState = newState;
+    m_rendererState = newState;
     startPositionTimer();
-    if (newState == MafwRenderer::Stopped && completionPending) {
-        completionPending = false;
+    if (newState == MafwRenderer::Stopped && m_completionPending) {
+        m_completionPending = false;
         Q_EMIT playbackCompleted();
     }
     Q_EMIT stateChanged(newState);

@@ -32,7 +32,7 @@ bool isNegativeIndex(int index, const char* signature)
 // never comes; one above INT_MAX would wrap.
 bool KelInternalPlayControls::isPlaylistIndex(uint index, const char* signature) const
 {
-    const uint limit = playlist ? playlist->count() : uint(std::numeric_limits<int>::max()) + 1;
+    const uint limit = m_playlist ? m_playlist->count() : uint(std::numeric_limits<int>::max()) + 1;
     if (index < limit) {
         return true;
     }
@@ -44,20 +44,20 @@ bool KelInternalPlayControls::isPlaylistIndex(uint index, const char* signature)
 
 bool KelInternalPlayControls::setPlaylist(const QString& playlistId, bool deleteOnComplete)
 {
-    if (!initialised) {
+    if (!m_initialised) {
         return false;
     }
-    deletePlaylistOnComplete = deleteOnComplete;
+    m_deletePlaylistOnComplete = deleteOnComplete;
     MafwRegistry* registry = MafwRegistry::instance();
     MafwPlaylist* found = registry ? registry->findPlaylist(playlistId) : nullptr;
     if (!found) {
         return false;
     }
     setPlaylistToRenderer(found);
-    if (contentType != KelPlayControls::NoContent) {
+    if (m_contentType != KelPlayControls::NoContent) {
         return true;
     }
-    if (errorsAllowed) {
+    if (m_errorsAllowed) {
         Q_EMIT error(MafwError(MafwError::PlaylistNotInUse, QString()));
     }
     return false;
@@ -65,13 +65,13 @@ bool KelInternalPlayControls::setPlaylist(const QString& playlistId, bool delete
 
 void KelInternalPlayControls::setPlaylistToRenderer(MafwPlaylist* newPlaylist)
 {
-    if (MafwRenderer* renderer = currentRendererInUse(contentType)) {
+    if (MafwRenderer* renderer = currentRendererInUse(m_contentType)) {
         renderer->stop();
         changeContentType(KelPlayControls::NoContent);
     }
     disconnectPlaylistContents();
-    playlist = nullptr;
-    pendingUri.clear();
+    m_playlist = nullptr;
+    m_pendingUri.clear();
     if (!newPlaylist) {
         return;
     }
@@ -79,34 +79,34 @@ void KelInternalPlayControls::setPlaylistToRenderer(MafwPlaylist* newPlaylist)
     if (type == KelPlayControls::NoContent) {
         return;
     }
-    MafwRenderer* target = renderers.value(type);
+    MafwRenderer* target = m_renderers.value(type);
     if (!target) {
-        pendingPlaylistType = type;
-        pendingPlaylist = newPlaylist;
+        m_pendingPlaylistType = type;
+        m_pendingPlaylist = newPlaylist;
         return;
     }
-    assignedPlaylistName = newPlaylist->name();
+    m_assignedPlaylistName = newPlaylist->name();
     changeContentType(type);
     target->assignPlaylist(newPlaylist);
-    playlist = newPlaylist;
+    m_playlist = newPlaylist;
 }
 
 void KelInternalPlayControls::handlePendingPlaylist()
 {
-    if (pendingPlaylistType == KelPlayControls::NoContent) {
+    if (m_pendingPlaylistType == KelPlayControls::NoContent) {
         return;
     }
-    MafwRenderer* renderer = currentRendererInUse(pendingPlaylistType);
+    MafwRenderer* renderer = currentRendererInUse(m_pendingPlaylistType);
     if (!renderer) {
         return;
     }
-    MafwPlaylist* waiting = pendingPlaylist;
+    MafwPlaylist* waiting = m_pendingPlaylist;
     clearPendingPlaylist();
     if (!waiting) {
         return;
     }
     setPlaylistToRenderer(waiting);
-    if (callActive) {
+    if (m_callActive) {
         Q_EMIT error(playDuringCallError());
         return;
     }
@@ -115,23 +115,23 @@ void KelInternalPlayControls::handlePendingPlaylist()
 
 void KelInternalPlayControls::clearPendingPlaylist()
 {
-    pendingPlaylistType = KelPlayControls::NoContent;
-    pendingPlaylist = nullptr;
+    m_pendingPlaylistType = KelPlayControls::NoContent;
+    m_pendingPlaylist = nullptr;
 }
 
 void KelInternalPlayControls::handlePlaylistChange(MafwRenderer* from, MafwPlaylist* newPlaylist)
 {
-    MafwRenderer* inUse = currentRendererInUse(contentType);
-    if (!inUse || from != inUse || !newPlaylist || newPlaylist->name() != assignedPlaylistName) {
+    MafwRenderer* inUse = currentRendererInUse(m_contentType);
+    if (!inUse || from != inUse || !newPlaylist || newPlaylist->name() != m_assignedPlaylistName) {
         return;
     }
     disconnectPlaylistContents();
-    playlist = newPlaylist;
+    m_playlist = newPlaylist;
     connect(newPlaylist, &MafwPlaylist::contentsChanged, this,
             &KelInternalPlayControls::handlePlaylistContentsChanged, Qt::UniqueConnection);
     Q_EMIT playlistChanged(newPlaylist);
-    if (shuffleState == ShuffleWhenPlaylistArrives) {
-        shufflePlay(shuffleStartIndex);
+    if (m_shuffleState == ShuffleWhenPlaylistArrives) {
+        shufflePlay(m_shuffleStartIndex);
     }
 }
 
@@ -140,13 +140,13 @@ void KelInternalPlayControls::handlePlaylistContentsChanged(uint from, uint remo
     Q_UNUSED(from)
     Q_UNUSED(remove)
     Q_UNUSED(get)
-    Q_EMIT playlistContentsChanged(playlist);
+    Q_EMIT playlistContentsChanged(m_playlist);
 }
 
 void KelInternalPlayControls::disconnectPlaylistContents()
 {
-    if (playlist) {
-        disconnect(playlist, &MafwPlaylist::contentsChanged, this,
+    if (m_playlist) {
+        disconnect(m_playlist, &MafwPlaylist::contentsChanged, this,
                    &KelInternalPlayControls::handlePlaylistContentsChanged);
     }
 }
@@ -161,10 +161,10 @@ void KelInternalPlayControls::play(uint index)
 void KelInternalPlayControls::startPlaylistAt(uint index, bool shuffled)
 {
     Q_EMIT playbackAboutToStart();
-    startingIndex = int(index);
-    awaitingStartingIndex = true;
+    m_startingIndex = int(index);
+    m_awaitingStartingIndex = true;
     // The latest start decides whether the playlist is shuffled.
-    shuffleState = shuffled ? ShuffleWhenPlaying : NoShufflePending;
+    m_shuffleState = shuffled ? ShuffleWhenPlaying : NoShufflePending;
     changeContentType(KelPlayControls::PlaylistContent);
     startPlay();
 }
@@ -172,35 +172,35 @@ void KelInternalPlayControls::startPlaylistAt(uint index, bool shuffled)
 void KelInternalPlayControls::startPlay()
 {
     allowErrors();
-    MafwRenderer* renderer = currentRendererInUse(contentType);
-    if (callActive || !renderer) {
+    MafwRenderer* renderer = currentRendererInUse(m_contentType);
+    if (m_callActive || !renderer) {
         // Nothing starts: neither a shuffle nor the starting item is to be waited for.
-        shuffleState = NoShufflePending;
-        awaitingStartingIndex = false;
-        if (callActive) {
+        m_shuffleState = NoShufflePending;
+        m_awaitingStartingIndex = false;
+        if (m_callActive) {
             Q_EMIT error(playDuringCallError());
         }
         return;
     }
-    renderer->assignPlaylist(playlist);
+    renderer->assignPlaylist(m_playlist);
     // Told first: the renderer may report the real item from inside gotoIndex().
-    if (startingIndex == 0) {
+    if (m_startingIndex == 0) {
         onMediaChanged(0, MafwContent());
     }
-    renderer->gotoIndex(uint(startingIndex));
+    renderer->gotoIndex(uint(m_startingIndex));
     renderer->play();
     // A renderer already playing moves to the item and keeps playing: no Playing report
     // follows, so the starting item is current now.
-    if (rendererState == MafwRenderer::Playing) {
+    if (m_rendererState == MafwRenderer::Playing) {
         shuffleNow();
     }
 }
 
 void KelInternalPlayControls::shuffleNow()
 {
-    if (shuffleState == ShuffleWhenPlaying && playlist) {
-        shuffleState = NoShufflePending;
-        playlist->shuffle();
+    if (m_shuffleState == ShuffleWhenPlaying && m_playlist) {
+        m_shuffleState = NoShufflePending;
+        m_playlist->shuffle();
     }
 }
 
@@ -210,46 +210,46 @@ void KelInternalPlayControls::shufflePlay(int index)
     if (isNegativeIndex(index, signature)) {
         return;
     }
-    shuffleStartIndex = index;
-    if (!playlist) {
-        shuffleState = ShuffleWhenPlaylistArrives;
+    m_shuffleStartIndex = index;
+    if (!m_playlist) {
+        m_shuffleState = ShuffleWhenPlaylistArrives;
         return;
     }
-    shuffleState = NoShufflePending;
+    m_shuffleState = NoShufflePending;
     if (isPlaylistIndex(uint(index), signature)) {
-        playlist->unshuffle();
+        m_playlist->unshuffle();
         startPlaylistAt(uint(index), true);
     }
 }
 
 void KelInternalPlayControls::stop()
 {
-    if (MafwRenderer* renderer = currentRendererInUse(contentType)) {
+    if (MafwRenderer* renderer = currentRendererInUse(m_contentType)) {
         renderer->stop();
     }
 }
 
 void KelInternalPlayControls::pause()
 {
-    if (MafwRenderer* renderer = currentRendererInUse(contentType)) {
+    if (MafwRenderer* renderer = currentRendererInUse(m_contentType)) {
         renderer->pause();
     }
 }
 
 void KelInternalPlayControls::pauseAt(uint seconds)
 {
-    if (MafwRenderer* renderer = currentRendererInUse(contentType)) {
+    if (MafwRenderer* renderer = currentRendererInUse(m_contentType)) {
         renderer->pauseAt(seconds);
     }
 }
 
 void KelInternalPlayControls::resume()
 {
-    MafwRenderer* renderer = currentRendererInUse(contentType);
+    MafwRenderer* renderer = currentRendererInUse(m_contentType);
     if (!renderer) {
         return;
     }
-    if (callActive) {
+    if (m_callActive) {
         Q_EMIT error(MafwError(MafwError::CannotResumeDuringCall,
                                QStringLiteral("Playback cannot resume during a call")));
         return;
@@ -260,7 +260,7 @@ void KelInternalPlayControls::resume()
 
 void KelInternalPlayControls::next()
 {
-    if (MafwRenderer* renderer = currentRendererInUse(contentType)) {
+    if (MafwRenderer* renderer = currentRendererInUse(m_contentType)) {
         allowErrors();
         renderer->next();
     }
@@ -268,29 +268,29 @@ void KelInternalPlayControls::next()
 
 void KelInternalPlayControls::previous()
 {
-    if (MafwRenderer* renderer = currentRendererInUse(contentType)) {
+    if (MafwRenderer* renderer = currentRendererInUse(m_contentType)) {
         allowErrors();
         // Reported at once without touching the request counts: no request was made.
-        Q_EMIT positionChanged(0, duration);
+        Q_EMIT positionChanged(0, m_duration);
         renderer->previous();
     }
 }
 
 void KelInternalPlayControls::setPosition(uint seconds)
 {
-    MafwRenderer* renderer = currentRendererInUse(contentType);
+    MafwRenderer* renderer = currentRendererInUse(m_contentType);
     if (!renderer) {
         return;
     }
     allowErrorsAfterTimeout(SeekErrorGateSeconds);
-    if (rendererState != MafwRenderer::Stopped) {
-        positionRepliesToSkip = pendingPositionRequests;
+    if (m_rendererState != MafwRenderer::Stopped) {
+        m_positionRepliesToSkip = m_pendingPositionRequests;
         const uint limit = uint(std::numeric_limits<int>::max());
         renderer->seekTo(int(qMin(seconds, limit)), MafwRenderer::SeekAbsolute);
     } else {
         renderer->pauseAt(seconds);
     }
-    if (pendingPositionRequests != 0) {
+    if (m_pendingPositionRequests != 0) {
         startPositionTimer();
     } else {
         getPosition();
@@ -299,7 +299,7 @@ void KelInternalPlayControls::setPosition(uint seconds)
 
 void KelInternalPlayControls::setPlaylistIndex(int index)
 {
-    MafwRenderer* renderer = currentRendererInUse(contentType);
+    MafwRenderer* renderer = currentRendererInUse(m_contentType);
     if (!renderer) {
         return;
     }
@@ -308,8 +308,8 @@ void KelInternalPlayControls::setPlaylistIndex(int index)
         return;
     }
     allowErrors();
-    startingIndex = index;
-    awaitingStartingIndex = true;
+    m_startingIndex = index;
+    m_awaitingStartingIndex = true;
     renderer->gotoIndex(uint(index));
 }
 
@@ -318,78 +318,78 @@ void KelInternalPlayControls::playUri(const QUrl& uri)
     Q_EMIT playbackAboutToStart();
     clearPlaylist();
     clearPendingPlaylist();
-    if (renderers.contains(KelPlayControls::UriContent)) {
-        pendingUri.clear();
+    if (m_renderers.contains(KelPlayControls::UriContent)) {
+        m_pendingUri.clear();
         playUriWithGstRenderer(uri);
     } else {
-        pendingUriIsPlaylist = false;
-        pendingUri = uri;
+        m_pendingUriIsPlaylist = false;
+        m_pendingUri = uri;
     }
 }
 
 void KelInternalPlayControls::playUriWithGstRenderer(const QUrl& uri)
 {
     changeContentType(KelPlayControls::UriContent);
-    MafwRenderer* renderer = currentRendererInUse(contentType);
+    MafwRenderer* renderer = currentRendererInUse(m_contentType);
     if (!renderer) {
         return;
     }
-    mimeType = QString();
+    m_mimeType = QString();
     allowErrors();
     renderer->playUri(uri, nullptr);
 }
 
 void KelInternalPlayControls::playPlaylist(const QUrl& url, const QString& type)
 {
-    duration = DurationOfStream;
+    m_duration = DurationOfStream;
     Q_EMIT playbackAboutToStart();
-    if (url.toString() != playlistUrl.toString()) {
+    if (url.toString() != m_playlistUrl.toString()) {
         clearPlaylist();
     }
-    shuffleState = NoShufflePending;
+    m_shuffleState = NoShufflePending;
     clearPendingPlaylist();
-    if (renderers.contains(KelPlayControls::UriContent)) {
-        pendingUri.clear();
+    if (m_renderers.contains(KelPlayControls::UriContent)) {
+        m_pendingUri.clear();
         playPlaylistWithGstRenderer(url, type);
     } else {
-        pendingUriIsPlaylist = true;
-        pendingUri = url;
-        pendingMimeType = type;
+        m_pendingUriIsPlaylist = true;
+        m_pendingUri = url;
+        m_pendingMimeType = type;
     }
 }
 
 void KelInternalPlayControls::playPlaylistWithGstRenderer(const QUrl& url, const QString& type)
 {
     changeContentType(KelPlayControls::UriContent);
-    MafwRenderer* renderer = currentRendererInUse(contentType);
+    MafwRenderer* renderer = currentRendererInUse(m_contentType);
     if (!renderer) {
         return;
     }
-    playlistUrl = url;
-    mimeType = type;
+    m_playlistUrl = url;
+    m_mimeType = type;
     allowErrors();
     renderer->playPlaylistUri(url, type);
 }
 
 void KelInternalPlayControls::clearPlaylist()
 {
-    if (MafwRenderer* renderer = currentRendererInUse(contentType)) {
+    if (MafwRenderer* renderer = currentRendererInUse(m_contentType)) {
         renderer->stop();
     }
-    clearMetadataHandler(contentType);
-    startingIndex = NoIndex;
-    shuffleState = NoShufflePending;
-    if (playlist && !playlist->isPermanent() && deletePlaylistOnComplete) {
+    clearMetadataHandler(m_contentType);
+    m_startingIndex = NoIndex;
+    m_shuffleState = NoShufflePending;
+    if (m_playlist && !m_playlist->isPermanent() && m_deletePlaylistOnComplete) {
         changeContentType(KelPlayControls::NoContent);
         disconnectPlaylistContents();
-        const QString name = playlist->name();
-        playlist = nullptr;
+        const QString name = m_playlist->name();
+        m_playlist = nullptr;
         MafwShared::instance()->unPublishPlaylist(name);
     }
-    pendingUri.clear();
-    if (rendererState == MafwRenderer::Stopped) {
+    m_pendingUri.clear();
+    if (m_rendererState == MafwRenderer::Stopped) {
         Q_EMIT playbackCompleted();
     } else {
-        completionPending = true;
+        m_completionPending = true;
     }
 }

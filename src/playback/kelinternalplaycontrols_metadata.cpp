@@ -6,19 +6,19 @@
 void KelInternalPlayControls::setMetadataHandler(KelMetadataHandler* handler,
                                                  KelPlayControls::ContentType type)
 {
-    auto it = metadataHandlers.find(type);
-    if (it != metadataHandlers.end()) {
+    auto it = m_metadataHandlers.find(type);
+    if (it != m_metadataHandlers.end()) {
         if (it.value() == handler) {
             return; // registered already; deleting it now would leave a dead entry
         }
         KelMetadataHandler* old = it.value();
-        metadataHandlers.erase(it);
+        m_metadataHandlers.erase(it);
         // A handler that still stands under another type stays alive.
-        if (old && !metadataHandlers.values().contains(old)) {
+        if (old && !m_metadataHandlers.values().contains(old)) {
             delete old;
         }
     }
-    metadataHandlers.insert(type, handler);
+    m_metadataHandlers.insert(type, handler);
     if (handler) {
         connect(handler, &QObject::destroyed, this, &KelInternalPlayControls::forgetMetadataHandler,
                 Qt::UniqueConnection);
@@ -27,7 +27,7 @@ void KelInternalPlayControls::setMetadataHandler(KelMetadataHandler* handler,
 
 void KelInternalPlayControls::forgetMetadataHandler(QObject* handler)
 {
-    for (auto it = metadataHandlers.begin(); it != metadataHandlers.end(); ++it) {
+    for (auto it = m_metadataHandlers.begin(); it != m_metadataHandlers.end(); ++it) {
         if (static_cast<QObject*>(it.value()) == handler) {
             it.value() = nullptr;
         }
@@ -36,28 +36,28 @@ void KelInternalPlayControls::forgetMetadataHandler(QObject* handler)
 
 void KelInternalPlayControls::clearMetadataHandler(KelPlayControls::ContentType type)
 {
-    if (KelMetadataHandler* handler = metadataHandlers.value(type)) {
+    if (KelMetadataHandler* handler = m_metadataHandlers.value(type)) {
         handler->clear();
     }
 }
 
 const KelMetadataHandler* KelInternalPlayControls::metadataHandler() const
 {
-    return metadataHandlers.value(contentType);
+    return m_metadataHandlers.value(m_contentType);
 }
 
 KelMetadataHandler* KelInternalPlayControls::mutableMetadataHandler() const
 {
-    return metadataHandlers.value(contentType);
+    return m_metadataHandlers.value(m_contentType);
 }
 
 bool KelInternalPlayControls::connectMetadataHandlerSignals(KelPlayControls::ContentType type)
 {
-    if (type == KelPlayControls::NoContent || !renderers.contains(type)) {
+    if (type == KelPlayControls::NoContent || !m_renderers.contains(type)) {
         return false;
     }
-    MafwRenderer* renderer = renderers.value(type);
-    KelMetadataHandler* handler = metadataHandlers.value(type);
+    MafwRenderer* renderer = m_renderers.value(type);
+    KelMetadataHandler* handler = m_metadataHandlers.value(type);
     if (!renderer || !handler) {
         return false;
     }
@@ -76,8 +76,8 @@ void KelInternalPlayControls::disconnectMetadataHandlerSignals(KelPlayControls::
     if (type == KelPlayControls::NoContent) {
         return;
     }
-    MafwRenderer* renderer = renderers.value(type);
-    KelMetadataHandler* handler = metadataHandlers.value(type);
+    MafwRenderer* renderer = m_renderers.value(type);
+    KelMetadataHandler* handler = m_metadataHandlers.value(type);
     using E = KelInternalPlayControls;
     if (renderer) {
         disconnect(renderer, &MafwRenderer::mediaChanged, this, &E::onMediaChanged);
@@ -99,11 +99,11 @@ void KelInternalPlayControls::onMediaChanged(int index, const MafwContent& conte
     if (index == NoIndex) {
         return;
     }
-    if (awaitingStartingIndex && index != startingIndex) {
+    if (m_awaitingStartingIndex && index != m_startingIndex) {
         return;
     }
-    awaitingStartingIndex = false;
-    KelMetadataHandler* handler = metadataHandlers[contentType];
+    m_awaitingStartingIndex = false;
+    KelMetadataHandler* handler = m_metadataHandlers[m_contentType];
     if (!handler) {
         return;
     }

@@ -5,8 +5,8 @@
 
 void KelInternalPlayControls::startPositionTimer()
 {
-    if (rendererState == MafwRenderer::Playing) {
-        positionTimer->start();
+    if (m_rendererState == MafwRenderer::Playing) {
+        m_positionTimer->start();
     } else {
         stopPositionTimer();
     }
@@ -14,7 +14,7 @@ void KelInternalPlayControls::startPositionTimer()
 
 void KelInternalPlayControls::stopPositionTimer()
 {
-    positionTimer->stop();
+    m_positionTimer->stop();
 }
 
 void KelInternalPlayControls::restartPositionTimer()
@@ -25,35 +25,35 @@ void KelInternalPlayControls::restartPositionTimer()
 
 void KelInternalPlayControls::getPosition()
 {
-    MafwRenderer* renderer = currentRendererInUse(contentType);
+    MafwRenderer* renderer = currentRendererInUse(m_contentType);
     if (renderer && renderer->requestPosition(this, "1updatePosition(uint)")) {
-        ++pendingPositionRequests;
+        ++m_pendingPositionRequests;
     }
 }
 
 void KelInternalPlayControls::updatePosition(uint position)
 {
     // A reply nobody is waiting for (a renderer since removed, or one answering twice).
-    if (pendingPositionRequests <= 0) {
+    if (m_pendingPositionRequests <= 0) {
         return;
     }
-    --pendingPositionRequests;
-    if (positionRepliesToSkip > 0) {
-        --positionRepliesToSkip;
+    --m_pendingPositionRequests;
+    if (m_positionRepliesToSkip > 0) {
+        --m_positionRepliesToSkip;
         return;
     }
-    Q_EMIT positionChanged(position, duration);
+    Q_EMIT positionChanged(position, m_duration);
 }
 
 void KelInternalPlayControls::disablePositionUpdates()
 {
-    positionStopTimer->start(PositionStopDelayMs);
+    m_positionStopTimer->start(PositionStopDelayMs);
 }
 
 void KelInternalPlayControls::enablePositionUpdates()
 {
-    if (positionStopTimer->isActive()) {
-        positionStopTimer->stop();
+    if (m_positionStopTimer->isActive()) {
+        m_positionStopTimer->stop();
         return;
     }
     restartPositionTimer();
@@ -61,12 +61,12 @@ void KelInternalPlayControls::enablePositionUpdates()
 
 void KelInternalPlayControls::handleSwitcherEntered()
 {
-    positionTimer->setInterval(switcherPositionInterval);
+    m_positionTimer->setInterval(m_switcherPositionInterval);
 }
 
 void KelInternalPlayControls::handleSwitcherExited()
 {
-    positionTimer->setInterval(positionInterval);
+    m_positionTimer->setInterval(m_positionInterval);
 }
 
 void KelInternalPlayControls::handleMetadataChange(const QString& metadata,
@@ -75,16 +75,16 @@ void KelInternalPlayControls::handleMetadataChange(const QString& metadata,
     if (values.isEmpty()) {
         return;
     }
-    if (metadata == durationKey) {
-        duration = values.constFirst().toInt();
-    } else if (metadata == seekableKey) {
-        seekable = values.constFirst().toBool();
+    if (metadata == m_durationKey) {
+        m_duration = values.constFirst().toInt();
+    } else if (metadata == m_seekableKey) {
+        m_seekable = values.constFirst().toBool();
     }
 }
 
 void KelInternalPlayControls::handleMafwError(const MafwError& e)
 {
-    if (!errorsAllowed) {
+    if (!m_errorsAllowed) {
         return;
     }
     if (e.code() != MafwError::TransientError) {
@@ -95,50 +95,50 @@ void KelInternalPlayControls::handleMafwError(const MafwError& e)
 
 void KelInternalPlayControls::allowErrors()
 {
-    errorsAllowed = true;
+    m_errorsAllowed = true;
 }
 
 void KelInternalPlayControls::blockErrors()
 {
-    errorsAllowed = false;
+    m_errorsAllowed = false;
 }
 
 void KelInternalPlayControls::allowErrorsAfterTimeout(uint seconds)
 {
-    allowErrorsTimer.start(std::chrono::seconds(seconds));
+    m_allowErrorsTimer.start(std::chrono::seconds(seconds));
 }
 
 void KelInternalPlayControls::callStatePropertyChecker()
 {
-    const QString value = callStateProperty ? callStateProperty->value().toString() : QString();
+    const QString value = m_callStateProperty ? m_callStateProperty->value().toString() : QString();
     if (value == QLatin1String("active")) {
-        callActive = true;
+        m_callActive = true;
         Q_EMIT callActivated(true);
     } else if (value == QLatin1String("inactive")) {
-        callActive = false;
-        if (resumeAfterCall) {
+        m_callActive = false;
+        if (m_resumeAfterCall) {
             resume();
-            resumeAfterCall = false;
+            m_resumeAfterCall = false;
         }
         Q_EMIT callActivated(false);
     } else if (value == QLatin1String("alerting")) {
-        callActive = true;
+        m_callActive = true;
         Q_EMIT callActivated(true);
     } else {
-        Q_EMIT callActivated(callActive);
+        Q_EMIT callActivated(m_callActive);
     }
 }
 
 void KelInternalPlayControls::handleMafwPropertyChange(const QString& name, const QVariant& value)
 {
-    if (!currentRendererInUse(contentType) || !value.isValid() ||
+    if (!currentRendererInUse(m_contentType) || !value.isValid() ||
         name != MafwRenderer::MAFW_RENDERER_PROPERTY_POLICY_OVERRIDE || value.toBool() ||
-        rendererState != MafwRenderer::Paused) {
+        m_rendererState != MafwRenderer::Paused) {
         return;
     }
     allowErrors();
-    if (callActive) {
-        resumeAfterCall = true;
+    if (m_callActive) {
+        m_resumeAfterCall = true;
     } else {
         resume();
     }

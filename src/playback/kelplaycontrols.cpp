@@ -1,8 +1,8 @@
 #include "kelplaycontrols.h"
 
+#include "../kelmoralogging_p.h"
 #include "kelinternalplaycontrols.h"
 #include "kelmetadatahandler.h"
-#include "../kelmoralogging_p.h"
 
 #include <mafwplaylist.h>
 
@@ -18,23 +18,23 @@ KelPlayControls* KelPlayControls::instance()
     return instanceToThis;
 }
 
-KelPlayControls::KelPlayControls() : engine(new KelInternalPlayControls(this))
+KelPlayControls::KelPlayControls() : m_engine(new KelInternalPlayControls(this))
 {
     using E = KelInternalPlayControls;
     using F = KelPlayControls;
     const auto unique = Qt::UniqueConnection;
-    connect(engine, &E::stateChanged, this, &F::stateChanged, unique);
-    connect(engine, &E::playlistChanged, this, &F::playlistChanged, unique);
-    connect(engine, &E::playlistContentsChanged, this, &F::playlistContentsChanged, unique);
-    connect(engine, &E::mediaChanged, this, &F::mediaChanged, unique);
-    connect(engine, &E::metadataChanged, this, &F::metadataChanged, unique);
-    connect(engine, &E::positionChanged, this, &F::positionChanged, unique);
-    connect(engine, &E::bufferingChanged, this, &F::bufferingChanged, unique);
-    connect(engine, &E::playbackCompleted, this, &F::playbackCompleted, unique);
-    connect(engine, &E::callActivated, this, &F::callActivated, unique);
-    connect(engine, &E::error, this, &F::error, unique);
-    connect(engine, &E::contentTypeChanged, this, &F::contentTypeChanged, unique);
-    connect(engine, &E::playbackAboutToStart, this, &F::playbackAboutToStart, unique);
+    connect(m_engine, &E::stateChanged, this, &F::stateChanged, unique);
+    connect(m_engine, &E::playlistChanged, this, &F::playlistChanged, unique);
+    connect(m_engine, &E::playlistContentsChanged, this, &F::playlistContentsChanged, unique);
+    connect(m_engine, &E::mediaChanged, this, &F::mediaChanged, unique);
+    connect(m_engine, &E::metadataChanged, this, &F::metadataChanged, unique);
+    connect(m_engine, &E::positionChanged, this, &F::positionChanged, unique);
+    connect(m_engine, &E::bufferingChanged, this, &F::bufferingChanged, unique);
+    connect(m_engine, &E::playbackCompleted, this, &F::playbackCompleted, unique);
+    connect(m_engine, &E::callActivated, this, &F::callActivated, unique);
+    connect(m_engine, &E::error, this, &F::error, unique);
+    connect(m_engine, &E::contentTypeChanged, this, &F::contentTypeChanged, unique);
+    connect(m_engine, &E::playbackAboutToStart, this, &F::playbackAboutToStart, unique);
 }
 
 KelPlayControls::~KelPlayControls()
@@ -47,27 +47,27 @@ KelPlayControls::~KelPlayControls()
 
 void KelPlayControls::init()
 {
-    engine->init();
+    m_engine->init();
 }
 
 void KelPlayControls::setMetadataHandler(KelMetadataHandler* handler,
                                          KelPlayControls::ContentType type)
 {
-    engine->setMetadataHandler(handler, type);
+    m_engine->setMetadataHandler(handler, type);
 }
 
 bool KelPlayControls::isSeekable() const
 {
-    return engine->seekable;
+    return m_engine->m_seekable;
 }
 double KelPlayControls::volume() const
 {
-    const MafwRenderer* renderer = engine->renderers.value(PlaylistContent);
+    const MafwRenderer* renderer = m_engine->m_renderers.value(PlaylistContent);
     return renderer ? renderer->volume() : MafwRenderer::FullVolume;
 }
 bool KelPlayControls::setVolume(double volume)
 {
-    MafwRenderer* renderer = engine->renderers.value(PlaylistContent);
+    MafwRenderer* renderer = m_engine->m_renderers.value(PlaylistContent);
     const double before = this->volume();
     if (!renderer || !renderer->setVolume(volume)) {
         return false;
@@ -79,105 +79,105 @@ bool KelPlayControls::setVolume(double volume)
 }
 MafwRenderer::State KelPlayControls::state() const
 {
-    return engine->rendererState;
+    return m_engine->m_rendererState;
 }
 KelPlayControls::ContentType KelPlayControls::contentType()
 {
-    return engine->contentType;
+    return m_engine->m_contentType;
 }
 bool KelPlayControls::isGoingToBeShuffled()
 {
-    return engine->shuffleState != KelInternalPlayControls::NoShufflePending;
+    return m_engine->m_shuffleState != KelInternalPlayControls::NoShufflePending;
 }
 QString KelPlayControls::mimeType()
 {
-    return engine->mimeType;
+    return m_engine->m_mimeType;
 }
 int KelPlayControls::startingIndexOfPlay()
 {
-    return engine->startingIndex;
+    return m_engine->m_startingIndex;
 }
 bool KelPlayControls::isPlaylistNew()
 {
-    return engine->playlistNew;
+    return m_engine->m_playlistNew;
 }
 void KelPlayControls::setPlaylistState(bool isNew)
 {
-    engine->playlistNew = isNew;
+    m_engine->m_playlistNew = isNew;
 }
 bool KelPlayControls::isCallActive() const
 {
-    return engine->callActive;
+    return m_engine->m_callActive;
 }
 
 MafwPlaylist* KelPlayControls::playlist()
 {
-    return qobject_cast<MafwPlaylist*>(engine->playlist.data());
+    return qobject_cast<MafwPlaylist*>(m_engine->m_playlist.data());
 }
 
 KelMetadataHandler* KelPlayControls::metaDataHandler(KelPlayControls::ContentType type) const
 {
-    return engine->metadataHandlers.value(type);
+    return m_engine->m_metadataHandlers.value(type);
 }
 
 const KelMetadataHandler* KelPlayControls::item() const
 {
-    return engine->metadataHandler();
+    return m_engine->metadataHandler();
 }
 KelMetadataHandler* KelPlayControls::mutableItem() const
 {
-    return engine->mutableMetadataHandler();
+    return m_engine->mutableMetadataHandler();
 }
 
 bool KelPlayControls::setPlaylist(const QString& playlistId, bool deletePlaylistOnComplete)
 {
-    engine->playlistNew = true;
-    return engine->setPlaylist(playlistId, deletePlaylistOnComplete);
+    m_engine->m_playlistNew = true;
+    return m_engine->setPlaylist(playlistId, deletePlaylistOnComplete);
 }
 
 void KelPlayControls::play(uint index)
 {
-    engine->play(index);
+    m_engine->play(index);
 }
 void KelPlayControls::shufflePlay(int index)
 {
-    engine->shufflePlay(index);
+    m_engine->shufflePlay(index);
 }
 void KelPlayControls::stop()
 {
-    engine->stop();
+    m_engine->stop();
 }
 void KelPlayControls::pause()
 {
-    engine->pause();
+    m_engine->pause();
 }
 void KelPlayControls::pauseAt(uint seconds)
 {
-    engine->pauseAt(seconds);
+    m_engine->pauseAt(seconds);
 }
 void KelPlayControls::resume()
 {
-    engine->resume();
+    m_engine->resume();
 }
 void KelPlayControls::next()
 {
-    engine->next();
+    m_engine->next();
 }
 void KelPlayControls::previous()
 {
-    engine->previous();
+    m_engine->previous();
 }
 void KelPlayControls::setPosition(uint seconds)
 {
-    engine->setPosition(seconds);
+    m_engine->setPosition(seconds);
 }
 void KelPlayControls::setPlaylistIndex(int index)
 {
-    engine->setPlaylistIndex(index);
+    m_engine->setPlaylistIndex(index);
 }
 void KelPlayControls::play(const QUrl& uri)
 {
-    engine->playUri(uri);
+    m_engine->playUri(uri);
 }
 
 void KelPlayControls::playPlaylist(const QUrl& url, const QString& mimeType)
@@ -188,24 +188,24 @@ void KelPlayControls::playPlaylist(const QUrl& url, const QString& mimeType)
                               "the supplied url, mime type or both are invalid or empty!");
         return;
     }
-    engine->playPlaylist(url, mimeType);
+    m_engine->playPlaylist(url, mimeType);
 }
 
 void KelPlayControls::clearPlaylist()
 {
-    engine->clearPlaylist();
+    m_engine->clearPlaylist();
 }
 void KelPlayControls::position()
 {
-    engine->getPosition();
+    m_engine->getPosition();
 }
 void KelPlayControls::enablePositionUpdates()
 {
-    engine->enablePositionUpdates();
+    m_engine->enablePositionUpdates();
 }
 void KelPlayControls::disablePositionUpdates()
 {
-    engine->disablePositionUpdates();
+    m_engine->disablePositionUpdates();
 }
 void KelPlayControls::emitAboutToPlayRadioStream()
 {

@@ -3,7 +3,7 @@
 #include <mafwregistry.h>
 
 KelVideoPolicyHandler::KelVideoPolicyHandler(QObject* parent)
-    : QObject(parent), videoRendererId(QStringLiteral("mafw_gst_internal_video_renderer"))
+    : QObject(parent), m_videoRendererId(QStringLiteral("mafw_gst_internal_video_renderer"))
 {
     connect(MafwRegistry::instance(), &MafwRegistry::rendererAdded, this,
             &KelVideoPolicyHandler::connectRendererSignals);
@@ -14,17 +14,17 @@ KelVideoPolicyHandler::~KelVideoPolicyHandler() = default;
 void KelVideoPolicyHandler::connectRendererSignals(const QString& id, const QString& name)
 {
     Q_UNUSED(name)
-    if (id != videoRendererId) {
+    if (id != m_videoRendererId) {
         return;
     }
     // A renderer announced again (or a new one under the id) replaces the one heard before,
     // so that each state change is reported once.
-    if (videoRenderer) {
-        disconnect(videoRenderer, nullptr, this, nullptr);
+    if (m_videoRenderer) {
+        disconnect(m_videoRenderer, nullptr, this, nullptr);
     }
-    videoRenderer = MafwRegistry::instance()->findRenderer(id);
-    if (videoRenderer) {
-        connect(videoRenderer, &MafwRenderer::stateChanged, this,
+    m_videoRenderer = MafwRegistry::instance()->findRenderer(id);
+    if (m_videoRenderer) {
+        connect(m_videoRenderer, &MafwRenderer::stateChanged, this,
                 &KelVideoPolicyHandler::handleVideoStateChange);
     }
 }

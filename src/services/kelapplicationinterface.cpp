@@ -16,7 +16,7 @@ KelApplicationInterface::KelApplicationInterface() = default;
 
 KelApplicationInterface::~KelApplicationInterface()
 {
-    delete subPage.data();
+    delete m_subPage.data();
     // Another object of this class going away must not orphan the shared instance.
     if (instanceToThis == this) {
         instanceToThis = nullptr;
@@ -31,22 +31,22 @@ void KelApplicationInterface::play(const QStringList& uriList, int playIndex,
 
 void KelApplicationInterface::showSubPage(MWidget* widget, const QString& title)
 {
-    if (subPage != widget) {
-        delete subPage.data();
-        subPage = widget;
+    if (m_subPage != widget) {
+        delete m_subPage.data();
+        m_subPage = widget;
     }
-    pageTitle = title;
+    m_pageTitle = title;
     Q_EMIT subPageWidgetChanged();
 }
 
 MWidget* KelApplicationInterface::subPageWidget()
 {
-    MWidget* widget = subPage.data();
-    subPage.clear();
+    MWidget* widget = m_subPage.data();
+    m_subPage.clear();
     return widget;
 }
 
 const QString& KelApplicationInterface::title() const
 {
-    return pageTitle;
+    return m_pageTitle;
 }

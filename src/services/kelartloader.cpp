@@ -103,32 +103,32 @@ bool writeAll(int fd, const QByteArray& bytes)
 } // namespace
 
 KelArtLoader::KelArtLoader(QObject* parent)
-    : QObject(parent), networkManager(new QNetworkAccessManager(this)),
-      artDirectory(QStringLiteral("/home/user/.qorrestapi/"))
+    : QObject(parent), m_networkManager(new QNetworkAccessManager(this)),
+      m_artDirectory(QStringLiteral("/home/user/.qorrestapi/"))
 {
     readProxyFromEnvironment();
     const QString custom = qEnvironmentVariable("KELMORA_ART_DIR");
     const QString user = qEnvironmentVariable("USER");
     if (!custom.isEmpty()) {
-        artDirectory = QDir::cleanPath(QDir(custom).absolutePath());
-        if (!artDirectory.endsWith(QLatin1Char('/'))) {
-            artDirectory += QLatin1Char('/');
+        m_artDirectory = QDir::cleanPath(QDir(custom).absolutePath());
+        if (!m_artDirectory.endsWith(QLatin1Char('/'))) {
+            m_artDirectory += QLatin1Char('/');
         }
     } else if (isPlainName(user)) {
-        artDirectory = QStringLiteral("/home/%1/.qorrestapi/").arg(user);
+        m_artDirectory = QStringLiteral("/home/%1/.qorrestapi/").arg(user);
     }
 }
 
 KelArtLoader::~KelArtLoader()
 {
-    for (QNetworkReply* reply : qAsConst(activeReplies)) {
+    for (QNetworkReply* reply : qAsConst(m_activeReplies)) {
         reply->disconnect(this);
     }
     // Deleted from inside a reply's signal: the reply (a child of the manager) still runs
     // code after this returns, so the manager and its replies go later.
     if (m_replyCallbacks > 0) {
-        networkManager->setParent(nullptr);
-        networkManager->deleteLater();
+        m_networkManager->setParent(nullptr);
+        m_networkManager->deleteLater();
     }
 }
 
@@ -177,7 +177,7 @@ bool KelArtLoader::setProxy(const QString& httpProxyUrl, int httpProxyPort)
     proxy.setUser(m_proxyUser);
     proxy.setPassword(m_proxyPassword);
     QNetworkProxy::setApplicationProxy(proxy);
-    networkManager->setProxy(proxy);
+    m_networkManager->setProxy(proxy);
     return true;
 }
 
@@ -214,8 +214,8 @@ qint64 KelArtLoader::maximumSize() const
 void KelArtLoader::getArtOfMusicItem(const QString& url, QModelIndex index)
 {
     qCDebug(lcArt) << "KelArtLoader::getArtOfMusicItem():" << url;
-    if (pendingRequests.contains(url)) {
-        pendingRequests.insert(url, index);
+    if (m_pendingRequests.contains(url)) {
+        m_pendingRequests.insert(url, index);
         return;
     }
     const QUrl parsed(url);
@@ -229,7 +229,7 @@ void KelArtLoader::getArtOfMusicItem(const QString& url, QModelIndex index)
         answerLater(QStringLiteral("The URL names no usable art file name"), index);
         return;
     }
-    pendingRequests.insert(url, index);
+    m_pendingRequests.insert(url, index);
     Slot slot = Slot::Free;
     const QString name = chooseName(url, &slot);
     if (slot == Slot::Free) {
@@ -238,7 +238,7 @@ void KelArtLoader::getArtOfMusicItem(const QString& url, QModelIndex index)
         return;
     }
     // Served from the art directory (or refused) later, with whoever asked meanwhile.
-    const QString path = slot == Slot::Ours ? artDirectory + name : QString();
+    const QString path = slot == Slot::Ours ? m_artDirectory + name : QString();
     QTimer::singleShot(0, this, [this, url, path, name]() {
         answer(url, path,
                path.isEmpty() ? QStringLiteral("%1 is a symbolic link").arg(name) : QString());
@@ -247,7 +247,7 @@ void KelArtLoader::getArtOfMusicItem(const QString& url, QModelIndex index)
 
 void KelArtLoader::startWaiting()
 {
-    while (activeReplies.size() < MaxTransfers && !m_waiting.isEmpty()) {
+    while (m_activeReplies.size() < MaxTransfers && !m_waiting.isEmpty()) {
         start(m_waiting.takeFirst());
     }
 }
@@ -260,8 +260,8 @@ void KelArtLoader::start(const QString& key)
     request.setMaximumRedirectsAllowed(MaxRedirects);
     // The body as sent, counted as it arrives: nothing inflates behind the size limit.
     request.setRawHeader("Accept-Encoding", "identity");
-    QNetworkReply* reply = networkManager->get(request);
-    activeReplies.append(reply);
+    QNetworkReply* reply = m_networkManager->get(request);
+    m_activeReplies.append(reply);
     Download& download = m_downloads[reply];
     download.key = key;
     download.maximumSize = m_maximumSize;
@@ -343,7 +343,7 @@ void KelArtLoader::clearQueue()
     const QStringList waiting = m_waiting;
     m_waiting.clear();
     // Closing a reply finishes it at once, which changes the list and may delete the loader.
-    const QList<QNetworkReply*> replies = activeReplies;
+    const QList<QNetworkReply*> replies = m_activeReplies;
     const QPointer<KelArtLoader> alive(this);
     for (QNetworkReply* reply : replies) {
         if (!alive) {
@@ -372,7 +372,7 @@ void KelArtLoader::finished(QNetworkReply* reply)
     const Download download = *it;
     m_downloads.erase(m_downloads.find(reply));
     delete download.timer;
-    activeReplies.removeOne(reply);
+    m_activeReplies.removeOne(reply);
     reply->disconnect(this);
     reply->deleteLater();
     // The next transfer goes out before this body is checked and written.
@@ -390,8 +390,8 @@ void KelArtLoader::answer(const QString& key, const QString& path, const QString
 {
     // Forgotten before answering, so that an index asking again from a slot gets a new
     // download instead of waiting for this one.
-    const QList<QModelIndex> indexes = pendingRequests.values(key);
-    pendingRequests.remove(key);
+    const QList<QModelIndex> indexes = m_pendingRequests.values(key);
+    m_pendingRequests.remove(key);
     const QPointer<KelArtLoader> alive(this);
     for (const QModelIndex& index : indexes) {
         if (failure.isEmpty()) {
@@ -422,7 +422,7 @@ QString KelArtLoader::chooseName(const QString& key, Slot* slot) const
 
 KelArtLoader::Slot KelArtLoader::slotOf(const QString& name, const QString& key) const
 {
-    const QString path = artDirectory + name;
+    const QString path = m_artDirectory + name;
     struct stat status;
     if (::lstat(QFile::encodeName(path).constData(), &status) != 0) {
         return Slot::Free;
@@ -451,7 +451,7 @@ QString KelArtLoader::store(const Download& download, QString* failure)
     }
     Slot slot = Slot::Free;
     const QString name = chooseName(key, &slot);
-    const QString path = artDirectory + name;
+    const QString path = m_artDirectory + name;
     qCDebug(lcArt) << "Image save path would be:" << path;
     if (slot == Slot::Link) {
         *failure = QStringLiteral("%1 is a symbolic link").arg(name);
@@ -472,7 +472,7 @@ bool KelArtLoader::fileCameFrom(const QString& name, const QString& key) const
 {
     // Read again whenever another loader (or program) changed it.
     struct stat status;
-    const QString path = artDirectory + SourcesFileName;
+    const QString path = m_artDirectory + SourcesFileName;
     const bool there = ::lstat(QFile::encodeName(path).constData(), &status) == 0;
     const qint64 size = there ? qint64(status.st_size) : MissingSize;
     if (size != m_sourcesSize) {
@@ -512,7 +512,7 @@ void KelArtLoader::recordSource(const QString& name, const QString& key)
     }
     m_sources.insert(name, key);
     struct stat status;
-    const QByteArray path = QFile::encodeName(artDirectory + SourcesFileName);
+    const QByteArray path = QFile::encodeName(m_artDirectory + SourcesFileName);
     m_sourcesSize = ::lstat(path.constData(), &status) == 0 ? qint64(status.st_size) : UnknownSize;
 }
 
@@ -534,10 +534,10 @@ bool KelArtLoader::writeFile(bool record, const QString& name, const QByteArray&
     if (bytes.isEmpty()) {
         return false;
     }
-    const QByteArray directory = QFile::encodeName(artDirectory);
+    const QByteArray directory = QFile::encodeName(m_artDirectory);
     const int directoryFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
     int directoryFd = ::open(directory.constData(), directoryFlags);
-    if (directoryFd < 0 && errno == ENOENT && createArtDirectory(artDirectory)) {
+    if (directoryFd < 0 && errno == ENOENT && createArtDirectory(m_artDirectory)) {
         directoryFd = ::open(directory.constData(), directoryFlags);
     }
     const Fd art(directoryFd);
@@ -601,6 +601,6 @@ bool KelArtLoader::writeFile(bool record, const QString& name, const QByteArray&
 bool KelArtLoader::saveFileToDisk(const QString& filename, QIODevice* data)
 {
     qCDebug(lcArt) << "KelArtLoader::saveFileToDisk()";
-    return data && filename.startsWith(artDirectory) &&
-           writeFile(false, filename.mid(artDirectory.size()), data->readAll());
+    return data && filename.startsWith(m_artDirectory) &&
+           writeFile(false, filename.mid(m_artDirectory.size()), data->readAll());
 }

@@ -52,7 +52,7 @@ bool imageSpansColumns(Label::TextPosition position)
 } // namespace
 
 KelMediaLabelView::KelMediaLabelView(KelMediaLabel* labelController)
-    : MWidgetView(labelController), controller(labelController)
+    : MWidgetView(labelController), m_controller(labelController)
 {
 }
 
@@ -60,51 +60,51 @@ KelMediaLabelView::~KelMediaLabelView()
 {
     // Replaced or gone: the label keeps nothing of this view. Only the framework's base of the
     // controller is used, as the rest of it may be torn down already.
-    for (const QPointer<MLabel>& label : qAsConst(textLabels)) {
+    for (const QPointer<MLabel>& label : qAsConst(m_textLabels)) {
         delete label.data(); // one may be the image as well: the guard forgets it
     }
-    delete imageWidget.data();
-    if (gridLayout && controllerItem->layout() == gridLayout) {
+    delete m_imageWidget.data();
+    if (m_gridLayout && controllerItem->layout() == m_gridLayout) {
         controllerItem->setLayout(nullptr);
     }
 }
 
 void KelMediaLabelView::setupTheView(TextPosition position)
 {
-    if (gridLayout) {
+    if (m_gridLayout) {
         setTextPosition(position);
         return;
     }
-    textPosition = known(position);
-    setWidgetPositions(textPosition);
-    gridLayout = new QGraphicsGridLayout;
-    gridLayout->setContentsMargins(0, 0, 0, 0);
-    gridLayout->setSpacing(0);
-    controller->setLayout(gridLayout);
+    m_textPosition = known(position);
+    setWidgetPositions(m_textPosition);
+    m_gridLayout = new QGraphicsGridLayout;
+    m_gridLayout->setContentsMargins(0, 0, 0, 0);
+    m_gridLayout->setSpacing(0);
+    m_controller->setLayout(m_gridLayout);
 }
 
 void KelMediaLabelView::setWidgetPositions(TextPosition position)
 {
     const Cells& cells = CellsByPosition[known(position)];
     for (TextLabel label : AllLabels) {
-        labelPositions.insert(label, cells.labels[label]);
+        m_labelPositions.insert(label, cells.labels[label]);
     }
-    imagePosition = cells.image;
+    m_imagePosition = cells.image;
 }
 
 void KelMediaLabelView::setTextPosition(TextPosition position)
 {
-    textPosition = known(position);
-    setWidgetPositions(textPosition);
+    m_textPosition = known(position);
+    setWidgetPositions(m_textPosition);
     // Out with everything first: on the way, an item would land in a cell another still holds.
-    if (imageWidget) {
-        takeFromGrid(imageWidget);
+    if (m_imageWidget) {
+        takeFromGrid(m_imageWidget);
     }
     forgetGoneLabels();
-    for (MLabel* label : qAsConst(textLabels)) {
+    for (MLabel* label : qAsConst(m_textLabels)) {
         takeFromGrid(label);
     }
-    if (imageWidget) {
+    if (m_imageWidget) {
         setImageToLayout();
     }
     setTextLabelsToLayout();
@@ -113,41 +113,41 @@ void KelMediaLabelView::setTextPosition(TextPosition position)
 
 void KelMediaLabelView::setImageToLayout()
 {
-    if (!imageWidget) {
+    if (!m_imageWidget) {
         return;
     }
-    const bool wide = imageSpansColumns(textPosition);
-    place(imageWidget, imagePosition, wide ? 1 : 2, wide ? 2 : 1, Qt::AlignCenter);
+    const bool wide = imageSpansColumns(m_textPosition);
+    place(m_imageWidget, m_imagePosition, wide ? 1 : 2, wide ? 2 : 1, Qt::AlignCenter);
 }
 
 void KelMediaLabelView::setLabelToLayout(TextLabel label)
 {
-    MLabel* item = textLabels.value(label);
+    MLabel* item = m_textLabels.value(label);
     if (!item) {
         return;
     }
     // A left label takes its row's empty right cell when the other row has a right label.
     int columns = 1;
     if (label == KelMediaLabel::TopLeftLabel &&
-        !textLabels.contains(KelMediaLabel::TopRightLabel) &&
-        textLabels.contains(KelMediaLabel::BottomRightLabel)) {
+        !m_textLabels.contains(KelMediaLabel::TopRightLabel) &&
+        m_textLabels.contains(KelMediaLabel::BottomRightLabel)) {
         columns = 2;
     } else if (label == KelMediaLabel::BottomLeftLabel &&
-               !textLabels.contains(KelMediaLabel::BottomRightLabel) &&
-               textLabels.contains(KelMediaLabel::TopRightLabel)) {
+               !m_textLabels.contains(KelMediaLabel::BottomRightLabel) &&
+               m_textLabels.contains(KelMediaLabel::TopRightLabel)) {
         columns = 2;
     }
-    place(item, labelPositions.value(label), 1, columns, Qt::Alignment());
+    place(item, m_labelPositions.value(label), 1, columns, Qt::Alignment());
 }
 
 void KelMediaLabelView::setTextLabelsToLayout()
 {
     forgetGoneLabels();
     // All out first: a span that shrinks frees the cell another label is about to take.
-    for (MLabel* label : qAsConst(textLabels)) {
+    for (MLabel* label : qAsConst(m_textLabels)) {
         takeFromGrid(label);
     }
-    for (auto it = textLabels.cbegin(); it != textLabels.cend(); ++it) {
+    for (auto it = m_textLabels.cbegin(); it != m_textLabels.cend(); ++it) {
         setLabelToLayout(it.key());
     }
 }
@@ -158,18 +158,18 @@ MLabel* KelMediaLabelView::createLabel(TextLabel label, const QString& text)
         return nullptr;
     }
     // One label per name: a label there before would stay in the grid unreachable.
-    delete textLabels.value(label);
-    auto* made = new MLabel(text, controller);
-    textLabels.insert(label, made);
+    delete m_textLabels.value(label);
+    auto* made = new MLabel(text, m_controller);
+    m_textLabels.insert(label, made);
     setTextLabelsToLayout();
     return made;
 }
 
 void KelMediaLabelView::forgetGoneLabels()
 {
-    for (auto it = textLabels.begin(); it != textLabels.end();) {
+    for (auto it = m_textLabels.begin(); it != m_textLabels.end();) {
         if (it->isNull()) {
-            it = textLabels.erase(it);
+            it = m_textLabels.erase(it);
         } else {
             ++it;
         }
@@ -180,12 +180,12 @@ void KelMediaLabelView::setText(const QString& text, TextLabel label)
 {
     forgetGoneLabels();
     if (text.isEmpty()) {
-        if (MLabel* gone = textLabels.take(label)) {
+        if (MLabel* gone = m_textLabels.take(label)) {
             delete gone;
             // The left labels' spans depend on which labels exist.
             setTextLabelsToLayout();
         }
-    } else if (MLabel* existing = textLabels.value(label)) {
+    } else if (MLabel* existing = m_textLabels.value(label)) {
         existing->setText(text);
     } else {
         createLabel(label, text);
@@ -197,7 +197,7 @@ void KelMediaLabelView::setTextElide(bool elide, TextLabel label)
 {
     forgetGoneLabels();
     MLabel* item =
-        textLabels.contains(label) ? textLabels.value(label).data() : createLabel(label, {});
+        m_textLabels.contains(label) ? m_textLabels.value(label).data() : createLabel(label, {});
     if (item) {
         item->setTextElide(elide);
     }
@@ -207,7 +207,7 @@ void KelMediaLabelView::setTextAlignment(Qt::Alignment alignment, TextLabel labe
 {
     forgetGoneLabels();
     MLabel* item =
-        textLabels.contains(label) ? textLabels.value(label).data() : createLabel(label, {});
+        m_textLabels.contains(label) ? m_textLabels.value(label).data() : createLabel(label, {});
     if (item) {
         item->setAlignment(alignment);
     }
@@ -217,7 +217,7 @@ void KelMediaLabelView::setTextLabelObjectName(const QString& name, TextLabel la
 {
     forgetGoneLabels();
     MLabel* item =
-        textLabels.contains(label) ? textLabels.value(label).data() : createLabel(label, {});
+        m_textLabels.contains(label) ? m_textLabels.value(label).data() : createLabel(label, {});
     if (item) {
         item->setObjectName(name);
     }
@@ -225,7 +225,7 @@ void KelMediaLabelView::setTextLabelObjectName(const QString& name, TextLabel la
 
 void KelMediaLabelView::setImage(const MImageWidget& image)
 {
-    currentIconId.clear();
+    m_currentIconId.clear();
     replaceImage(new MImageWidget(image));
     repaint();
 }
@@ -233,10 +233,10 @@ void KelMediaLabelView::setImage(const MImageWidget& image)
 void KelMediaLabelView::setImage(const QString& id)
 {
     // The id already shown, or no id for a label without an image: nothing to do.
-    if (imageWidget ? id == currentIconId : id.isEmpty()) {
+    if (m_imageWidget ? id == m_currentIconId : id.isEmpty()) {
         return;
     }
-    currentIconId = id;
+    m_currentIconId = id;
     auto* made = new MImageWidget;
     made->setImage(id);
     replaceImage(made);
@@ -246,78 +246,78 @@ void KelMediaLabelView::setImage(const QString& id)
 void KelMediaLabelView::replaceImage(MWidget* widget)
 {
     // Made before the old one goes, which may be what it was copied from.
-    const QString name = imageWidget ? imageWidget->objectName() : QString();
-    delete imageWidget.data();
-    imageWidget = widget;
+    const QString name = m_imageWidget ? m_imageWidget->objectName() : QString();
+    delete m_imageWidget.data();
+    m_imageWidget = widget;
     widget->setObjectName(name);
     setImageToLayout();
 }
 
 void KelMediaLabelView::setObjectNameOfImage(const QString& name)
 {
-    if (!imageWidget) {
-        imageWidget = new MImageWidget;
+    if (!m_imageWidget) {
+        m_imageWidget = new MImageWidget;
         setImageToLayout();
     }
-    imageWidget->setObjectName(name);
+    m_imageWidget->setObjectName(name);
 }
 
 void KelMediaLabelView::setWidgetToImageLocation(MWidget* widget)
 {
-    if (widget != imageWidget) {
-        delete imageWidget.data();
-        imageWidget = widget;
+    if (widget != m_imageWidget) {
+        delete m_imageWidget.data();
+        m_imageWidget = widget;
     }
     // A text label handed in is a text label no more.
     forgetGoneLabels();
-    for (auto it = textLabels.begin(); it != textLabels.end(); ++it) {
+    for (auto it = m_textLabels.begin(); it != m_textLabels.end(); ++it) {
         if (widget && it->data() == widget) {
-            textLabels.erase(it);
+            m_textLabels.erase(it);
             setTextLabelsToLayout();
             break;
         }
     }
     // The cell no longer shows a theme id: the next setImage(id) applies whatever it is.
-    currentIconId.clear();
+    m_currentIconId.clear();
     setImageToLayout();
     repaint();
 }
 
 void KelMediaLabelView::setLayoutMargins(qreal left, qreal top, qreal right, qreal bottom)
 {
-    if (gridLayout) {
-        gridLayout->setContentsMargins(left, top, right, bottom);
+    if (m_gridLayout) {
+        m_gridLayout->setContentsMargins(left, top, right, bottom);
     }
 }
 
 void KelMediaLabelView::place(QGraphicsWidget* item, const QPoint& cell, int rowSpan,
                               int columnSpan, Qt::Alignment alignment)
 {
-    if (!gridLayout) {
+    if (!m_gridLayout) {
         // Not set up: under the label all the same, so that it goes with it.
         item->setParentItem(controllerItem);
         return;
     }
     // Each item in exactly one cell: its old entry goes first.
     takeFromGrid(item);
-    gridLayout->addItem(item, cell.y(), cell.x(), rowSpan, columnSpan, alignment);
+    m_gridLayout->addItem(item, cell.y(), cell.x(), rowSpan, columnSpan, alignment);
 }
 
 void KelMediaLabelView::takeFromGrid(QGraphicsWidget* item)
 {
-    if (!gridLayout) {
+    if (!m_gridLayout) {
         return;
     }
-    for (int i = gridLayout->count() - 1; i >= 0; --i) {
-        if (gridLayout->itemAt(i) == item) {
-            gridLayout->removeAt(i);
+    for (int i = m_gridLayout->count() - 1; i >= 0; --i) {
+        if (m_gridLayout->itemAt(i) == item) {
+            m_gridLayout->removeAt(i);
         }
     }
 }
 
 void KelMediaLabelView::repaint()
 {
-    controller->update(QRectF());
+    m_controller->update(QRectF());
 }
 
 KelMediaLabelModel* KelMediaLabelView::labelModel() const
@@ -355,20 +355,20 @@ QPoint KelMediaLabelView::iconLocation(const QPixmap* icon, int iconsFromRight) 
     const QSize iconSize = icon ? icon->size() : QSize(0, 0);
     // The image where it is drawn (scaled into its cell), not its own size.
     QRectF image;
-    if (const auto* picture = qobject_cast<const MImageWidget*>(imageWidget.data())) {
-        image = picture->mapRectToItem(controller, picture->drawnRect());
-    } else if (imageWidget) {
-        image = imageWidget->mapRectToItem(controller, imageWidget->rect());
+    if (const auto* picture = qobject_cast<const MImageWidget*>(m_imageWidget.data())) {
+        image = picture->mapRectToItem(m_controller, picture->drawnRect());
+    } else if (m_imageWidget) {
+        image = m_imageWidget->mapRectToItem(m_controller, m_imageWidget->rect());
     }
     // Centred vertically, at the right edge; every step truncated toward zero.
     const QRectF area = rect();
     int y = int((area.height() - iconSize.height()) * 0.5);
     int x = int(area.width() - iconsFromRight * iconSize.width());
-    if (!image.isEmpty() && textPosition == KelMediaLabel::TextBelowImage) {
+    if (!image.isEmpty() && m_textPosition == KelMediaLabel::TextBelowImage) {
         // Centred in the room under the image.
         y = int(image.bottom() + (area.height() - image.bottom() - iconSize.height()) * 0.5);
-    } else if (!image.isEmpty() && textPosition != KelMediaLabel::TextRightOfImage &&
-               textPosition != KelMediaLabel::TextAboveImage) {
+    } else if (!image.isEmpty() && m_textPosition != KelMediaLabel::TextRightOfImage &&
+               m_textPosition != KelMediaLabel::TextAboveImage) {
         // Left of the image on the right.
         x = int(image.left() - iconsFromRight * iconSize.width());
     }

@@ -25,7 +25,7 @@ const int PressedLingerMs = 300;
 } // namespace
 
 KelOverlayLabel::KelOverlayLabel(ViewType type, const QString& styleName, MWidget* parent)
-    : MStylableWidget(parent), styleName_(styleName)
+    : MStylableWidget(parent), m_styleName(styleName)
 {
     registerStylableWidgetType(&staticMetaObject, "libkelmora", 0);
     init(type);
@@ -39,8 +39,8 @@ KelOverlayLabel::KelOverlayLabel(const QString& styleName, MWidget* parent)
 KelOverlayLabel::~KelOverlayLabel()
 {
     labelModel()->releaseImage();
-    if (themeImage_) {
-        MTheme::releasePixmap(themeImage_);
+    if (m_themeImage) {
+        MTheme::releasePixmap(m_themeImage);
     }
 }
 
@@ -175,14 +175,14 @@ const QPixmap* KelOverlayLabel::image() const
     if (id.isEmpty()) {
         return labelModel()->image();
     }
-    if (!themeImage_ || id != themeImageId_) {
-        if (themeImage_) {
-            MTheme::releasePixmap(themeImage_);
+    if (!m_themeImage || id != m_themeImageId) {
+        if (m_themeImage) {
+            MTheme::releasePixmap(m_themeImage);
         }
-        themeImage_ = MTheme::pixmap(id);
-        themeImageId_ = id;
+        m_themeImage = MTheme::pixmap(id);
+        m_themeImageId = id;
     }
-    return themeImage_;
+    return m_themeImage;
 }
 
 void KelOverlayLabel::setSmallImageStyleName(const QString& name)
@@ -232,8 +232,8 @@ void KelOverlayLabel::setDefaultState()
 
 void KelOverlayLabel::mousePressEvent(QGraphicsSceneMouseEvent* event)
 {
-    pressInProgress = true;
-    pressedShown = true;
+    m_pressInProgress = true;
+    m_pressedShown = true;
     setPressedState();
     MFeedback::play(QStringLiteral("press"));
     event->accept();
@@ -242,18 +242,18 @@ void KelOverlayLabel::mousePressEvent(QGraphicsSceneMouseEvent* event)
 void KelOverlayLabel::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
 {
     const bool inside = QRectF(QPointF(0, 0), size()).contains(event->pos());
-    if (!pressedShown && inside) {
+    if (!m_pressedShown && inside) {
         setPressedState();
-        pressedShown = true;
-    } else if (pressedShown && !inside) {
+        m_pressedShown = true;
+    } else if (m_pressedShown && !inside) {
         setDefaultState();
-        pressedShown = false;
+        m_pressedShown = false;
     }
 }
 
 void KelOverlayLabel::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
 {
-    if (pressInProgress) {
+    if (m_pressInProgress) {
         const QRectF reach =
             sceneBoundingRect().adjusted(-ReleaseReach, -ReleaseReach, ReleaseReach, ReleaseReach);
         if (reach.contains(event->scenePos())) {
@@ -261,8 +261,8 @@ void KelOverlayLabel::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
             Q_EMIT clicked();
         }
     }
-    pressInProgress = false;
-    pressedShown = false;
+    m_pressInProgress = false;
+    m_pressedShown = false;
     QTimer::singleShot(PressedLingerMs, this, &KelOverlayLabel::setDefaultState);
     event->accept();
 }
@@ -270,8 +270,8 @@ void KelOverlayLabel::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
 void KelOverlayLabel::cancelEvent(MCancelEvent* event)
 {
     setDefaultState();
-    pressInProgress = false;
-    pressedShown = false;
+    m_pressInProgress = false;
+    m_pressedShown = false;
     event->accept();
 }
 
@@ -279,8 +279,8 @@ void KelOverlayLabel::tapAndHoldGestureEvent(QGestureEvent* event, QTapAndHoldGe
 {
     event->accept(gesture);
     if (gesture->state() == Qt::GestureFinished) {
-        pressInProgress = false;
-        pressedShown = false;
+        m_pressInProgress = false;
+        m_pressedShown = false;
         Q_EMIT longTapped(gesture->position());
     }
 }

@@ -17,10 +17,10 @@ const char* const KelOverlayLabelModel::Spinner = "spinner";
 
 KelOverlayLabelModelData::~KelOverlayLabelModelData() = default;
 
-KelOverlayLabelModel::KelOverlayLabelModel() : d(new KelOverlayLabelModelData) {}
+KelOverlayLabelModel::KelOverlayLabelModel() : m_d(new KelOverlayLabelModelData) {}
 
 KelOverlayLabelModel::KelOverlayLabelModel(KelOverlayLabelModelData* data)
-    : d(data ? data : new KelOverlayLabelModelData)
+    : m_d(data ? data : new KelOverlayLabelModelData)
 {
 }
 
@@ -28,42 +28,42 @@ KelOverlayLabelModel::~KelOverlayLabelModel()
 {
     delete m_image;
     delete m_spinner;
-    delete d;
+    delete m_d;
 }
 
 void KelOverlayLabelModel::setTitle(const QString& title)
 {
-    setMember(d->title, title, Title);
+    setMember(m_d->title, title, Title);
 }
 
 void KelOverlayLabelModel::setSubtitle(const QString& subtitle)
 {
-    setMember(d->subtitle, subtitle, Subtitle);
+    setMember(m_d->subtitle, subtitle, Subtitle);
 }
 
 void KelOverlayLabelModel::setImageId(const QString& id)
 {
-    setMember(d->imageId, id, ImageId);
+    setMember(m_d->imageId, id, ImageId);
 }
 
 void KelOverlayLabelModel::setSmallImageId(const QString& id)
 {
-    setMember(d->smallImageId, id, SmallImageId);
+    setMember(m_d->smallImageId, id, SmallImageId);
 }
 
 void KelOverlayLabelModel::setOverlayImageId(const QString& id)
 {
-    setMember(d->overlayImageId, id, OverlayImageId);
+    setMember(m_d->overlayImageId, id, OverlayImageId);
 }
 
 void KelOverlayLabelModel::setImageUri(const QString& uri)
 {
-    setMember(d->imageUri, uri, ImageUri);
+    setMember(m_d->imageUri, uri, ImageUri);
 }
 
 void KelOverlayLabelModel::setIconId(const QString& id)
 {
-    setMember(d->iconId, id, IconId);
+    setMember(m_d->iconId, id, IconId);
 }
 
 void KelOverlayLabelModel::initializeImage()

@@ -29,12 +29,12 @@ KelOverlayLabelNormalView::KelOverlayLabelNormalView(KelOverlayLabel* labelContr
     layout->setContentsMargins(0, 0, 0, 0);
     controller->setLayout(layout);
     controller->setObjectName(QStringLiteral("CommonPanel"));
-    contentItem = new MContentItem(MContentItem::TwoIconsTwoWidgets);
-    contentItem->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::MinimumExpanding,
-                               QSizePolicy::DefaultType);
-    contentItem->setItemMode(MContentItem::SingleColumnTop);
-    connect(contentItem, &MContentItem::clicked, controller, &KelOverlayLabel::clicked);
-    layout->addItem(contentItem);
+    m_contentItem = new MContentItem(MContentItem::TwoIconsTwoWidgets);
+    m_contentItem->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::MinimumExpanding,
+                                 QSizePolicy::DefaultType);
+    m_contentItem->setItemMode(MContentItem::SingleColumnTop);
+    connect(m_contentItem, &MContentItem::clicked, controller, &KelOverlayLabel::clicked);
+    layout->addItem(m_contentItem);
 }
 
 KelOverlayLabelNormalView::~KelOverlayLabelNormalView()
@@ -42,8 +42,8 @@ KelOverlayLabelNormalView::~KelOverlayLabelNormalView()
     // Replaced or gone: the label keeps nothing of this view, so that the next view gets the
     // presses and the whole area. The controller is reached as the framework's base only, as
     // it may be half torn down.
-    QGraphicsLayoutItem* layout = contentItem->parentLayoutItem();
-    delete contentItem;
+    QGraphicsLayoutItem* layout = m_contentItem->parentLayoutItem();
+    delete m_contentItem;
     if (layout && controllerItem->layout() == layout) {
         controllerItem->setLayout(nullptr);
     }
@@ -54,15 +54,15 @@ void KelOverlayLabelNormalView::updateData(const QList<const char*>& modificatio
     const KelOverlayLabelModel* m = labelModel();
     for (const char* name : modifications) {
         if (name == KelOverlayLabelModel::Title) {
-            contentItem->setTitle(m->title());
+            m_contentItem->setTitle(m->title());
         } else if (name == KelOverlayLabelModel::Subtitle) {
-            contentItem->setSubtitle(m->subtitle());
+            m_contentItem->setSubtitle(m->subtitle());
         } else if (name == KelOverlayLabelModel::Image) {
-            contentItem->setPixmap(m->image() ? *m->image() : QPixmap());
+            m_contentItem->setPixmap(m->image() ? *m->image() : QPixmap());
         } else if (name == KelOverlayLabelModel::ImageId) {
-            contentItem->setPixmap(themePixmap(m->imageId()));
+            m_contentItem->setPixmap(themePixmap(m->imageId()));
         } else if (name == KelOverlayLabelModel::SmallImageId) {
-            contentItem->setOptionalPixmap(themePixmap(m->smallImageId()));
+            m_contentItem->setOptionalPixmap(themePixmap(m->smallImageId()));
         }
     }
 }

@@ -31,49 +31,50 @@ void drawWhole(QPainter* painter, const QRectF& target, const QPixmap& pixmap)
 } // namespace
 
 KelOverlayLabelOverlayView::KelOverlayLabelOverlayView(KelOverlayLabel* labelController)
-    : KelOverlayLabelView(labelController), overlayBackground(new MStylableWidget(labelController)),
-      spinnerContainer(new MStylableWidget(labelController)),
-      backgroundLayout(new QGraphicsLinearLayout(Qt::Horizontal)),
-      spinnerLayout(new QGraphicsLinearLayout(Qt::Horizontal)), overlayTextLabel(new MLabel),
-      smallImageWidget(new MImageWidget), pressed(false)
+    : KelOverlayLabelView(labelController),
+      m_overlayBackground(new MStylableWidget(labelController)),
+      m_spinnerContainer(new MStylableWidget(labelController)),
+      m_backgroundLayout(new QGraphicsLinearLayout(Qt::Horizontal)),
+      m_spinnerLayout(new QGraphicsLinearLayout(Qt::Horizontal)), m_overlayTextLabel(new MLabel),
+      m_smallImageWidget(new MImageWidget), m_pressed(false)
 {
     controller->setStyleName(controller->constructionStyleName());
-    backgroundLayout->setContentsMargins(0, 0, 0, 0);
-    backgroundLayout->setSpacing(0);
-    overlayTextLabel->setTextElide(true);
-    overlayTextLabel->setStyleName(QStringLiteral("OverlayText"));
-    overlayTextLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    backgroundLayout->addItem(overlayTextLabel);
-    backgroundLayout->setStretchFactor(overlayTextLabel, 1);
-    smallImageWidget->hide();
-    smallImageWidget->setStyleName(QStringLiteral("OverlaySmallImage"));
-    overlayBackground->setStyleName(QStringLiteral("OverlayBackground"));
-    overlayBackground->setLayout(backgroundLayout);
-    overlayBackground->hide();
+    m_backgroundLayout->setContentsMargins(0, 0, 0, 0);
+    m_backgroundLayout->setSpacing(0);
+    m_overlayTextLabel->setTextElide(true);
+    m_overlayTextLabel->setStyleName(QStringLiteral("OverlayText"));
+    m_overlayTextLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_backgroundLayout->addItem(m_overlayTextLabel);
+    m_backgroundLayout->setStretchFactor(m_overlayTextLabel, 1);
+    m_smallImageWidget->hide();
+    m_smallImageWidget->setStyleName(QStringLiteral("OverlaySmallImage"));
+    m_overlayBackground->setStyleName(QStringLiteral("OverlayBackground"));
+    m_overlayBackground->setLayout(m_backgroundLayout);
+    m_overlayBackground->hide();
     QTimer::singleShot(0, this, &KelOverlayLabelOverlayView::resizeOverlayBox);
 }
 
 KelOverlayLabelOverlayView::~KelOverlayLabelOverlayView()
 {
     // Outside the layout it has no parent item: nothing else deletes it.
-    if (!smallImageWidget->parentItem()) {
-        smallImageWidget->deleteLater();
+    if (!m_smallImageWidget->parentItem()) {
+        m_smallImageWidget->deleteLater();
     }
     // The spinner belongs to the model: out of the holder and out of the scene (where it would
     // turn on, unseen by the next view, and be deleted a second time with the scene).
     if (MProgressIndicator* spinner = labelModel()->spinner()) {
-        spinnerLayout->removeItem(spinner);
+        m_spinnerLayout->removeItem(spinner);
         spinner->setParentItem(nullptr);
         if (QGraphicsScene* scene = spinner->scene()) {
             scene->removeItem(spinner);
         }
     }
-    if (spinnerContainer->layout() != spinnerLayout) {
-        delete spinnerLayout;
+    if (m_spinnerContainer->layout() != m_spinnerLayout) {
+        delete m_spinnerLayout;
     }
     // Gone with the view, so that a view installed later starts from a clean label.
-    delete spinnerContainer;
-    delete overlayBackground;
+    delete m_spinnerContainer;
+    delete m_overlayBackground;
 }
 
 void KelOverlayLabelOverlayView::setupModel()
@@ -87,22 +88,22 @@ void KelOverlayLabelOverlayView::setupModel()
 
 void KelOverlayLabelOverlayView::setPressedState(bool isPressed)
 {
-    pressed = isPressed;
+    m_pressed = isPressed;
 }
 
 void KelOverlayLabelOverlayView::setSmallImageStyleName(const QString& name)
 {
-    smallImageWidget->setStyleName(name);
+    m_smallImageWidget->setStyleName(name);
 }
 
 void KelOverlayLabelOverlayView::setOverlayTextLabelStyleName(const QString& name)
 {
-    overlayTextLabel->setStyleName(name);
+    m_overlayTextLabel->setStyleName(name);
 }
 
 void KelOverlayLabelOverlayView::setOverlayBackgroundStyleName(const QString& name)
 {
-    overlayBackground->setStyleName(name);
+    m_overlayBackground->setStyleName(name);
 }
 
 void KelOverlayLabelOverlayView::updateData(const QList<const char*>& modifications)
@@ -110,25 +111,25 @@ void KelOverlayLabelOverlayView::updateData(const QList<const char*>& modificati
     const KelOverlayLabelModel* m = labelModel();
     for (const char* name : modifications) {
         if (name == KelOverlayLabelModel::Title) {
-            overlayTextLabel->setText(m->title());
+            m_overlayTextLabel->setText(m->title());
         } else if (name == KelOverlayLabelModel::SmallImageId) {
-            smallImageWidget->setImage(m->smallImageId());
-            const bool inLayout = smallImageWidget->parentLayoutItem() == backgroundLayout;
+            m_smallImageWidget->setImage(m->smallImageId());
+            const bool inLayout = m_smallImageWidget->parentLayoutItem() == m_backgroundLayout;
             if (!m->smallImageId().isEmpty()) {
                 if (!inLayout) {
-                    backgroundLayout->insertItem(0, smallImageWidget);
+                    m_backgroundLayout->insertItem(0, m_smallImageWidget);
                 }
-                smallImageWidget->show();
+                m_smallImageWidget->show();
             } else {
                 // Out of the text box, but still under the label so that it goes with it.
                 if (inLayout) {
-                    backgroundLayout->removeItem(smallImageWidget);
+                    m_backgroundLayout->removeItem(m_smallImageWidget);
                 }
-                smallImageWidget->hide();
+                m_smallImageWidget->hide();
             }
         }
     }
-    overlayBackground->setVisible(!m->title().isEmpty());
+    m_overlayBackground->setVisible(!m->title().isEmpty());
     updateGeometry();
     update();
 }
@@ -139,13 +140,13 @@ void KelOverlayLabelOverlayView::resizeOverlayBox()
     const int width = s->preferredSize().width();
     controller->setPreferredSize(width, width);
     const QSizeF box(width - s->marginLeft() - s->marginRight(), labelStyle()->overlayHeight());
-    overlayBackground->setMinimumSize(box);
-    overlayBackground->setMaximumSize(box);
-    overlayBackground->setPreferredSize(box);
-    overlayBackground->resize(box);
-    overlayBackground->setPos(s->marginLeft(),
-                              rect().height() - overlayBackground->size().height() +
-                                  s->marginTop() - labelStyle()->overlayBottomMargin());
+    m_overlayBackground->setMinimumSize(box);
+    m_overlayBackground->setMaximumSize(box);
+    m_overlayBackground->setPreferredSize(box);
+    m_overlayBackground->resize(box);
+    m_overlayBackground->setPos(s->marginLeft(),
+                                rect().height() - m_overlayBackground->size().height() +
+                                    s->marginTop() - labelStyle()->overlayBottomMargin());
 }
 
 void KelOverlayLabelOverlayView::resizeEvent(QGraphicsSceneResizeEvent* event)
@@ -158,7 +159,7 @@ void KelOverlayLabelOverlayView::paint(QPainter* painter, const QStyleOptionGrap
 {
     drawImage(painter);
     drawOverlayIcon(painter);
-    if (pressed) {
+    if (m_pressed) {
         drawPressedState(painter);
     }
 }
@@ -230,11 +231,11 @@ void KelOverlayLabelOverlayView::setLoadingGraphics(bool marginShift)
     const QSizeF area = size();
     const qreal x = (area.width() - s->marginRight()) / 2 - spinnerSize.width() / 2 - shift;
     const qreal y = (area.height() - s->marginBottom()) / 2 - spinnerSize.height() / 2 - shift;
-    spinnerContainer->setLayout(spinnerLayout);
+    m_spinnerContainer->setLayout(m_spinnerLayout);
     spinner->setStyleName(QStringLiteral("CommonLargeSpinnerInverted"));
-    spinnerContainer->setPos(x, y);
-    overlayBackground->hide();
-    spinnerLayout->addItem(spinner);
+    m_spinnerContainer->setPos(x, y);
+    m_overlayBackground->hide();
+    m_spinnerLayout->addItem(spinner);
     // Outside any layout the holder keeps the size it is given: give it room for the spinner.
-    spinnerContainer->resize(spinnerContainer->effectiveSizeHint(Qt::PreferredSize));
+    m_spinnerContainer->resize(m_spinnerContainer->effectiveSizeHint(Qt::PreferredSize));
 }

@@ -7,13 +7,13 @@ class KelOverlayLabelStyleContainerPrivate
 };
 
 KelOverlayLabelStyleContainer::KelOverlayLabelStyleContainer()
-    : MWidgetStyleContainer("KelOverlayLabelStyle"), d(new KelOverlayLabelStyleContainerPrivate)
+    : MWidgetStyleContainer("KelOverlayLabelStyle"), m_d(new KelOverlayLabelStyleContainerPrivate)
 {
 }
 
 KelOverlayLabelStyleContainer::~KelOverlayLabelStyleContainer()
 {
-    delete d;
+    delete m_d;
 }
 
 const char* KelOverlayLabelStyleContainer::styleType() const
