@@ -65,40 +65,23 @@ private Q_SLOTS:
         QCOMPARE(copy.imageSize(), QSize(0, 0));
     }
 
-    void labelElideShrinksMinimum()
+    // Right-aligned ink (the alignment reaches the painter); elided, a far smaller minimum.
+    void labelAlignmentAndElide()
     {
-        MLabel label(QStringLiteral("A text far too long for any narrow cell of a grid"));
-        const qreal full = label.effectiveSizeHint(Qt::MinimumSize).width();
-        label.setTextElide(true);
-        QVERIFY(label.effectiveSizeHint(Qt::MinimumSize).width() < full / 4);
-    }
-
-    // The columns with ink of a 200 by 40 label.
-    void labelAlignment_data()
-    {
-        QTest::addColumn<int>("alignment");
-        QTest::addColumn<int>("inkFrom");
-        QTest::addColumn<int>("inkTo");
-        QTest::newRow("left") << int(Qt::AlignLeft | Qt::AlignVCenter) << 0 << 40;
-        QTest::newRow("centre") << int(Qt::AlignCenter) << 80 << 120;
-        QTest::newRow("right") << int(Qt::AlignRight | Qt::AlignVCenter) << 160 << 200;
-    }
-    void labelAlignment()
-    {
-        QFETCH(int, alignment);
-        QFETCH(int, inkFrom);
-        QFETCH(int, inkTo);
         MLabel label(QStringLiteral("II"));
         label.resize(200, 40);
-        label.setAlignment(Qt::Alignment(alignment));
+        label.setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         QImage image(200, 40, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         QPainter painter(&image);
         label.paint(&painter, nullptr);
         painter.end();
         const QRect ink = QRegion(QBitmap::fromImage(image.createAlphaMask())).boundingRect();
-        QVERIFY2(!ink.isEmpty() && ink.left() >= inkFrom && ink.right() < inkTo,
-                 qPrintable(QStringLiteral("ink %1..%2").arg(ink.left()).arg(ink.right())));
+        QVERIFY2(!ink.isEmpty() && ink.left() >= 160, qPrintable(QString::number(ink.left())));
+        label.setText(QStringLiteral("A text far too long for any narrow cell of a grid"));
+        const qreal full = label.effectiveSizeHint(Qt::MinimumSize).width();
+        label.setTextElide(true);
+        QVERIFY(label.effectiveSizeHint(Qt::MinimumSize).width() < full / 4);
     }
 };
 

@@ -170,7 +170,10 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!overlay()->isPressed(), 1000);
     }
 
-    void paintsStretchedPixmap()
+    // A pixmap stretched; while loading no picture, pressed: the white tint over nothing at the
+    // corner and over the yellow overlay icon (50, 50, 100, 100) in the middle; an icon centred
+    // by the margins at (mL + 100 - 32, mT + 100 - 32) = (78, 88), 64 by 64.
+    void paints()
     {
         makeLabel("Plain");
         QImage halves(100, 50, QImage::Format_RGB32); // red left, blue right
@@ -179,46 +182,30 @@ private Q_SLOTS:
         label->setImage(halves);
         QCOMPARE(colours({{2, 2}, {98, 197}, {102, 197}, {197, 2}}),
                  QStringLiteral("#ffff0000 #ffff0000 #ff0000ff #ff0000ff"));
-    }
-
-    void paintsIconCentredByMargins()
-    {
+        label->setOverlayImage(QStringLiteral("test-yellow"));
+        label->setLoading(true);
+        QMetaObject::invokeMethod(label, "setPressedState");
+        QCOMPARE(colours({{5, 5}, {100, 100}}), QStringLiteral("#7fffffff #ffffff7f"));
+        delete label;
         makeLabel("Shifted");
         label->setIcon(QStringLiteral("test-green"));
-        // (mL + 100 - 32, mT + 100 - 32) = (78, 88), 64 by 64.
         QCOMPARE(colours({{79, 89}, {140, 150}, {76, 89}, {143, 153}}),
                  QStringLiteral("#ff00ff00 #ff00ff00 none none"));
     }
 
-    void paintsPressedTintWhileLoading()
-    {
-        makeLabel("Plain");
-        QImage red(10, 10, QImage::Format_RGB32);
-        red.fill(Qt::red);
-        label->setImage(red);
-        label->setOverlayImage(QStringLiteral("test-yellow"));
-        label->setLoading(true);
-        QMetaObject::invokeMethod(label, "setPressedState");
-        // No picture while loading: the white tint over nothing at the corner, and over the
-        // yellow overlay icon (50, 50, 100, 100) in the middle.
-        QCOMPARE(colours({{5, 5}, {100, 100}}), QStringLiteral("#7fffffff #ffffff7f"));
-    }
-
+    // ((W - mR) / 2 - 32 - a, (H - mB) / 2 - 32 - a) for the theme's 64 by 64 spinner.
     void spinnerPlacement_data()
     {
-        QTest::addColumn<QString>("style");
         QTest::addColumn<bool>("marginShift");
         QTest::addColumn<QPointF>("holder");
-        // ((W - mR) / 2 - 32 - a, (H - mB) / 2 - 32 - a) for the theme's 64 by 64 spinner.
-        QTest::newRow("margins") << "Shifted" << false << QPointF(66, 65);
-        QTest::newRow("margins, shifted") << "Shifted" << true << QPointF(56, 55);
+        QTest::newRow("margins") << false << QPointF(66, 65);
+        QTest::newRow("margins, shifted") << true << QPointF(56, 55);
     }
     void spinnerPlacement()
     {
-        QFETCH(QString, style);
         QFETCH(bool, marginShift);
         QFETCH(QPointF, holder);
-        makeLabel(qPrintable(style));
+        makeLabel("Shifted");
         label->setLoading(true, marginShift);
         MProgressIndicator* spinner = label->labelModel()->spinner();
         label->setLoading(true, marginShift);
@@ -286,7 +273,8 @@ private Q_SLOTS:
     }
 
     // The label drives whatever view the framework holds, also one the theme made and the
-    // framework installed without it.
+    // framework installed without it; replaced, the overlay view takes the spinner out of the
+    // scene, which deletes it once with the label.
     void drivesViewInstalledByFramework()
     {
         makeLabel("Plain");
@@ -296,46 +284,17 @@ private Q_SLOTS:
         mouse(QEvent::GraphicsSceneMousePress, QPointF(50, 50));
         QVERIFY(overlay()->isPressed());
         QCOMPARE(overlay()->smallImage()->styleName(), QStringLiteral("Other"));
-        QCOMPARE(label->labelModel()->spinner()->parentItem(), overlay()->spinnerHolder());
+        MProgressIndicator* spinner = label->labelModel()->spinner();
+        QCOMPARE(spinner->parentItem(), overlay()->spinnerHolder());
         mouse(QEvent::GraphicsSceneMouseRelease, QPointF(50, 50));
         label->setView(MTheme::view(QStringLiteral("KelOverlayLabelNormalView"), label));
         QCOMPARE(label->typeOfView(), KelOverlayLabel::NormalView);
-        label->setLoading(false);
-    }
-
-    void replacedOverlayViewTakesSpinnerOutOfScene()
-    {
-        makeLabel("Plain");
-        label->setLoading(true);
-        MProgressIndicator* spinner = label->labelModel()->spinner();
-        label->setTypeOfView(KelOverlayLabel::NormalView);
-        QVERIFY(!spinner->scene());
-        QVERIFY(!spinner->isAnimating());
-        delete scene; // the label and its model go, the spinner once
-        scene = nullptr;
-    }
-
-    void clearedSmallImageStaysUnderLabel()
-    {
-        makeLabel("Plain");
-        label->setSmallImage(QStringLiteral("test-green"));
-        MImageWidget* small = overlay()->smallImage();
-        QGraphicsLayout* box = overlay()->overlayBox()->layout();
-        label->setSmallImage(QString());
-        QCOMPARE(box->count(), 1);
-        QVERIFY(label->isAncestorOf(small));
-        QVERIFY(!small->isVisibleTo(overlay()->overlayBox()));
-        scene->removeItem(label);
-        delete scene;
-        scene = nullptr;
-        label->setSmallImage(QStringLiteral("test-yellow"));
-        QCOMPARE(box->itemAt(0), small);
-        QVERIFY(small->isVisibleTo(overlay()->overlayBox()));
-        delete label;
+        QVERIFY(!spinner->scene() && !spinner->isAnimating());
     }
 
     // Replaced, the normal view leaves nothing on the label that would cover the picture and
-    // take its presses; the overlay view shows the model at once.
+    // take its presses; the overlay view shows the model at once. A small image cleared stays
+    // the label's, hidden, and set again (out of a scene too) takes its place back.
     void normalViewReplaced()
     {
         makeLabel("Plain", KelOverlayLabel::NormalView);
@@ -343,12 +302,22 @@ private Q_SLOTS:
         label->setSmallImage(QStringLiteral("test-green"));
         label->setTypeOfView(KelOverlayLabel::OverlayView); // no event-loop turn after this
         QCOMPARE(overlay()->textLabel()->text(), QStringLiteral("Song"));
-        QVERIFY(overlay()->overlayBox()->isVisible());
-        QCOMPARE(overlay()->overlayBox()->layout()->itemAt(0), overlay()->smallImage());
+        MStylableWidget* box = overlay()->overlayBox();
+        MImageWidget* small = overlay()->smallImage();
+        QVERIFY(box->isVisible());
+        QCOMPARE(box->layout()->itemAt(0), small);
         QVERIFY(!label->layout());
         mouse(QEvent::GraphicsSceneMousePress, QPointF(100, 100));
         QVERIFY(overlay()->isPressed());
         QCOMPARE(played, QStringList{QStringLiteral("press")});
+        label->setSmallImage(QString());
+        QCOMPARE(box->layout()->count(), 1);
+        QVERIFY(label->isAncestorOf(small) && !small->isVisibleTo(box));
+        scene->removeItem(label);
+        label->setSmallImage(QStringLiteral("test-yellow"));
+        QCOMPARE(box->layout()->itemAt(0), small);
+        QVERIFY(small->isVisibleTo(box));
+        delete label;
     }
 };
 

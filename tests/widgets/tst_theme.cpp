@@ -131,38 +131,21 @@ private Q_SLOTS:
         QCOMPARE(MTheme::livePixmaps(), live);
     }
 
-    // A missing id gives a placeholder of the size asked for and one warning, however often.
-    void missingImages_data()
-    {
-        QTest::addColumn<QString>("id");
-        QTest::newRow("unknown") << "no-such-icon";
-        QTest::newRow("path") << "../icons/test-red";
-    }
-    void missingImages()
-    {
-        QFETCH(QString, id);
-        const WarningCount warnings;
-        const QPixmap* first = MTheme::pixmap(id, QSize(24, 12));
-        const QPixmap* second = MTheme::pixmap(id);
-        QCOMPARE(warnings.count(), 1);
-        QCOMPARE(first->size(), QSize(24, 12));
-        QCOMPARE(second->size(), QSize(32, 32));
-        QCOMPARE(QColor(first->toImage().pixel(12, 2)), QColor(255, 0, 255));
-        MTheme::releasePixmap(first);
-        MTheme::releasePixmap(second);
-    }
-
-    // Theme files that are not small regular files, and images beyond the bounds: one warning
-    // and the placeholder (or the other directories' attributes), at once, with no huge
-    // allocation.
+    // Missing ids, theme files that are not small regular files, and images beyond the bounds:
+    // one warning however often, and the placeholder of the size asked for (or the other
+    // directories' attributes), at once, with no huge allocation.
     void hostileFiles_data()
     {
-        QTest::addColumn<QString>("file"); // in a theme directory of its own
-        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("file");       // in a theme directory of its own
+        QTest::addColumn<QByteArray>("content"); // null: the file is the id, none is written
         QTest::addColumn<QSize>("asked");
         QTest::addColumn<QSize>("got"); // invalid: a style is asked for
         const QByteArray svg("<svg xmlns='http://www.w3.org/2000/svg' width='%1' height='%1'/>");
         // Pipes, devices and images over the pixel limit: in tst_imagebounds.
+        QTest::newRow("unknown id")
+            << "no-such-icon" << QByteArray() << QSize(24, 12) << QSize(24, 12);
+        QTest::newRow("path as id")
+            << "../icons/test-red" << QByteArray() << QSize(24, 12) << QSize(24, 12);
         QTest::newRow("svg of 100000 by 100000")
             << "icons/huge.svg" << QByteArray(svg).replace("%1", "100000") << QSize()
             << QSize(32, 32);
@@ -189,14 +172,15 @@ private Q_SLOTS:
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         } else if (content == "device") {
             QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
-        } else {
+        } else if (!content.isNull()) {
             QVERIFY(writeFile(path, content));
         }
         MTheme::addDirectory(hostile.path());
+        const QString id = content.isNull() ? file : QFileInfo(file).baseName();
         const WarningCount warnings;
         if (got.isValid()) {
-            const QPixmap* first = MTheme::pixmap(QFileInfo(file).baseName(), asked);
-            const QPixmap* again = MTheme::pixmap(QFileInfo(file).baseName(), asked);
+            const QPixmap* first = MTheme::pixmap(id, asked);
+            const QPixmap* again = MTheme::pixmap(id, asked);
             QCOMPARE(first->size(), got);
             QCOMPARE(QColor(first->toImage().pixel(got.width() / 2, 1)), QColor(255, 0, 255));
             MTheme::releasePixmap(first);
