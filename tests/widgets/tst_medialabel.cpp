@@ -1,5 +1,5 @@
 // The media label: grid cells and spans, labels and image, touch, and the outline and marks on
-// real pixels.
+// real pixels; the framework pieces it stands on: names that restyle, image widgets and labels.
 #include "testfiles.h"
 #include "testmain.h"
 
@@ -8,7 +8,9 @@
 #include <mimagewidget.h>
 #include <mlabel.h>
 #include <mtheme.h>
+#include <mwidgetview.h>
 
+#include <QBitmap>
 #include <QGraphicsGridLayout>
 #include <QGraphicsScene>
 #include <QGraphicsSceneMouseEvent>
@@ -88,8 +90,12 @@ private Q_SLOTS:
         QVERIFY(writeTheme(
             dir.path(),
             "KelMediaLabelStyle#Marks { favouriteIconId: test-fav; playIconId: test-play;"
-            " pauseIconId: test-pause; }\nMWidgetStyle#Cell { backgroundColor: #ff0000; }\n",
-            {{"test-fav", Qt::green}, {"test-play", Qt::blue}, {"test-pause", Qt::yellow}}));
+            " pauseIconId: test-pause; }\nMWidgetStyle#Cell { backgroundColor: #ff0000; }\n"
+            "MWidgetStyle#Big { fontSize: 40; }\n",
+            {{"test-fav", Qt::green},
+             {"test-play", Qt::blue},
+             {"test-pause", Qt::yellow},
+             {"test-red", Qt::red}}));
         MTheme::addDirectory(dir.path());
     }
     void init() { scene = new QGraphicsScene; }
@@ -189,28 +195,24 @@ private Q_SLOTS:
         label->setText(QStringLiteral("b"), L::TopLeftLabel);
         QCOMPARE(view()->textLabel(L::TopLeftLabel)->text(), QStringLiteral("b"));
         QCOMPARE(cellOf(view()->textLabel(L::TopLeftLabel)), QStringLiteral("0 1 1 1"));
-        // Replaced by the framework, the view takes its items along.
+        // Pressed on a text label and released far outside, a click.
         text = view()->textLabel(L::TopLeftLabel);
+        view()->grid()->activate();
+        QSignalSpy clicked(label, &KelMediaLabel::clicked);
+        for (const auto& [type, at] :
+             {std::pair{QEvent::GraphicsSceneMousePress, text->sceneBoundingRect().center()},
+              {QEvent::GraphicsSceneMouseRelease, QPointF(900, 500)}}) {
+            QGraphicsSceneMouseEvent event(type);
+            event.setButton(Qt::LeftButton);
+            event.setScenePos(at);
+            QCoreApplication::sendEvent(scene, &event);
+        }
+        QCOMPARE(clicked.size(), 1);
+        // Replaced by the framework, the view takes its items along.
         themed = view()->imageItem();
         label->setView(nullptr);
         QVERIFY(!text && !themed && !label->layout());
         label->setText(QStringLiteral("nowhere"), L::TopLeftLabel);
-    }
-
-    void releaseOutsideStillClicks()
-    {
-        makeLabel(L::TextLeftOfImage);
-        view()->grid()->activate();
-        QSignalSpy clicked(label, &KelMediaLabel::clicked);
-        // Pressed on a text label, released far outside.
-        for (const auto& [type, at] : {std::pair{QEvent::GraphicsSceneMousePress, QPointF(20, 20)},
-                                       {QEvent::GraphicsSceneMouseRelease, QPointF(900, 500)}}) {
-            QGraphicsSceneMouseEvent event(type);
-            event.setButton(Qt::LeftButton);
-            event.setScenePos(label->mapToScene(at));
-            QCoreApplication::sendEvent(scene, &event);
-        }
-        QCOMPARE(clicked.size(), 1);
     }
 
     // The marks over the red cells: favourite green, play blue, pause yellow; the status mark
@@ -224,7 +226,6 @@ private Q_SLOTS:
         QTest::addColumn<QPoint>("favouriteAt");
         QTest::addColumn<int>("imageSide"); // 0: the 60 by 40 image of makeLabel
         QTest::newRow("right of image") << 1 << 80 << true << 1 << QPoint(375, 27) << 0;
-        QTest::newRow("above image") << 2 << 80 << true << 1 << QPoint(375, 27) << 0;
         // Left of the image as drawn (scaled up into its cell, from 255), or centred under it
         // (drawn down to 91).
         QTest::newRow("left of image") << 0 << 80 << true << 1 << QPoint(229, 27) << 0;
@@ -294,6 +295,57 @@ private Q_SLOTS:
             QVERIFY2(MTheme::hasPixmap(style->property(attribute).toString()), attribute);
         }
         MTheme::releaseStyle(style);
+    }
+
+    // Through QObject, whose setter is not virtual (the media label names its labels so).
+    void objectNameRestyles()
+    {
+        MLabel text(QStringLiteral("Text"));
+        const qreal before = text.effectiveSizeHint(Qt::PreferredSize).height();
+        static_cast<QObject&>(text).setObjectName(QStringLiteral("Big"));
+        QCOMPARE(text.view()->style()->fontSize(), 40);
+        QVERIFY(text.effectiveSizeHint(Qt::PreferredSize).height() > before);
+    }
+
+    // A copy is its own, of an image or a theme id at a size; no id clears any image.
+    void imageWidgetCopies()
+    {
+        QImage red(30, 20, QImage::Format_ARGB32);
+        red.fill(Qt::red);
+        MImageWidget original(red);
+        original.setStyleName(QStringLiteral("Framed"));
+        MImageWidget copy(original);
+        original.setImage(QStringLiteral("test-red"), QSize(16, 12));
+        MImageWidget themed(original);
+        original.setImage(QImage(4, 4, QImage::Format_ARGB32));
+        QCOMPARE(copy.imageSize(), QSize(30, 20));
+        QCOMPARE(themed.imageSize(), QSize(16, 12));
+        QCOMPARE(copy.image() + themed.image(), QStringLiteral("test-red"));
+        for (const MImageWidget* each : {&copy, &themed}) {
+            QCOMPARE(each->styleName(), QStringLiteral("Framed"));
+            QCOMPARE(QColor(each->pixmap()->toImage().pixel(1, 1)), QColor(Qt::red));
+        }
+        copy.setImage(QString());
+        QCOMPARE(copy.imageSize(), QSize(0, 0));
+    }
+
+    // Right-aligned ink (the alignment reaches the painter); elided, a far smaller minimum.
+    void labelAlignmentAndElide()
+    {
+        MLabel text(QStringLiteral("II"));
+        text.resize(200, 40);
+        text.setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        QImage image(200, 40, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        text.paint(&painter, nullptr);
+        painter.end();
+        const QRect ink = QRegion(QBitmap::fromImage(image.createAlphaMask())).boundingRect();
+        QVERIFY2(!ink.isEmpty() && ink.left() >= 160, qPrintable(QString::number(ink.left())));
+        text.setText(QStringLiteral("A text far too long for any narrow cell of a grid"));
+        const qreal full = text.effectiveSizeHint(Qt::MinimumSize).width();
+        text.setTextElide(true);
+        QVERIFY(text.effectiveSizeHint(Qt::MinimumSize).width() < full / 4);
     }
 };
 

@@ -193,33 +193,8 @@ private Q_SLOTS:
                  QStringLiteral("#ff00ff00 #ff00ff00 none none"));
     }
 
-    // ((W - mR) / 2 - 32 - a, (H - mB) / 2 - 32 - a) for the theme's 64 by 64 spinner.
-    void spinnerPlacement_data()
-    {
-        QTest::addColumn<bool>("marginShift");
-        QTest::addColumn<QPointF>("holder");
-        QTest::newRow("margins") << false << QPointF(66, 65);
-        QTest::newRow("margins, shifted") << true << QPointF(56, 55);
-    }
-    void spinnerPlacement()
-    {
-        QFETCH(bool, marginShift);
-        QFETCH(QPointF, holder);
-        makeLabel("Shifted");
-        label->setLoading(true, marginShift);
-        MProgressIndicator* spinner = label->labelModel()->spinner();
-        label->setLoading(true, marginShift);
-        QCOMPARE(label->labelModel()->spinner(), spinner); // still the one
-        QCOMPARE(overlay()->spinnerHolder()->pos(), holder);
-        QCOMPARE(spinner->parentItem(), overlay()->spinnerHolder());
-        QCOMPARE(spinner->size(), QSizeF(64, 64));
-        QVERIFY(spinner->isAnimating());
-        label->setLoading(false);
-        QVERIFY(!label->labelModel()->spinner());
-    }
-
     // The text box: placed by the style's margins, shown while there is a title and after any
-    // change but loading.
+    // change but loading; the spinner.
     void overlayBox()
     {
         makeLabel("Shifted");
@@ -235,14 +210,29 @@ private Q_SLOTS:
         QCOMPARE(overlay()->textLabel()->text(), QStringLiteral("Song"));
         label->setLoading(true);
         QVERIFY(!box->isVisible());
+        // The theme's 64 by 64 spinner at ((W - mR) / 2 - 32, (H - mB) / 2 - 32), by the margins
+        // shifted 10 up and left.
+        MProgressIndicator* spinner = label->labelModel()->spinner();
+        QCOMPARE(overlay()->spinnerHolder()->pos(), QPointF(66, 115));
+        label->setLoading(true, true);
+        QCOMPARE(label->labelModel()->spinner(), spinner); // still the one
+        QCOMPARE(overlay()->spinnerHolder()->pos(), QPointF(56, 105));
+        QCOMPARE(spinner->parentItem(), overlay()->spinnerHolder());
+        QCOMPARE(spinner->size(), QSizeF(64, 64));
+        QVERIFY(spinner->isAnimating());
         label->setSubtitle(QStringLiteral("any notification"));
         QVERIFY(box->isVisible());
         label->setTitle(QString());
         QVERIFY(!box->isVisible());
+        label->setLoading(false);
+        QVERIFY(!label->labelModel()->spinner());
     }
 
-    // Installed over a filled model, the normal view shows it at once, then follows it.
-    void normalView()
+    // Installed over a filled model, the normal view shows it at once, then follows it. Replaced,
+    // it leaves nothing on the label that would cover the picture and take its presses, and the
+    // overlay view shows the model at once; a small image cleared stays the label's, hidden, and
+    // set again (out of a scene too) takes its place back.
+    void normalViewBothWays()
     {
         makeLabel("Plain");
         label->setTitle(QStringLiteral("Song"));
@@ -268,8 +258,28 @@ private Q_SLOTS:
         QCOMPARE(clicked.size(), 1);
         label->setLoading(true); // the model only: this view shows no spinner
         QVERIFY(!label->labelModel()->spinner()->parentItem());
+        label->setLoading(false);
+        played.clear();
+        label->setTypeOfView(KelOverlayLabel::OverlayView); // no event-loop turn after this
+        QCOMPARE(overlay()->textLabel()->text(), QStringLiteral("T"));
+        MStylableWidget* box = overlay()->overlayBox();
+        MImageWidget* small = overlay()->smallImage();
+        QVERIFY(box->isVisible());
+        QCOMPARE(box->layout()->itemAt(0), small);
+        QVERIFY(!label->layout());
+        mouse(QEvent::GraphicsSceneMousePress, QPointF(100, 100));
+        QVERIFY(overlay()->isPressed());
+        QCOMPARE(played, QStringList{QStringLiteral("press")});
+        label->setSmallImage(QString());
+        QCOMPARE(box->layout()->count(), 1);
+        QVERIFY(label->isAncestorOf(small) && !small->isVisibleTo(box));
+        scene->removeItem(label);
+        label->setSmallImage(QStringLiteral("test-yellow"));
+        QCOMPARE(box->layout()->itemAt(0), small);
+        QVERIFY(small->isVisibleTo(box));
         label->setTypeOfView(KelOverlayLabel::Undefined);
-        label->setLoading(false); // and no view at all
+        label->setLoading(true); // and no view at all
+        delete label;
     }
 
     // The label drives whatever view the framework holds, also one the theme made and the
@@ -290,34 +300,6 @@ private Q_SLOTS:
         label->setView(MTheme::view(QStringLiteral("KelOverlayLabelNormalView"), label));
         QCOMPARE(label->typeOfView(), KelOverlayLabel::NormalView);
         QVERIFY(!spinner->scene() && !spinner->isAnimating());
-    }
-
-    // Replaced, the normal view leaves nothing on the label that would cover the picture and
-    // take its presses; the overlay view shows the model at once. A small image cleared stays
-    // the label's, hidden, and set again (out of a scene too) takes its place back.
-    void normalViewReplaced()
-    {
-        makeLabel("Plain", KelOverlayLabel::NormalView);
-        label->setTitle(QStringLiteral("Song"));
-        label->setSmallImage(QStringLiteral("test-green"));
-        label->setTypeOfView(KelOverlayLabel::OverlayView); // no event-loop turn after this
-        QCOMPARE(overlay()->textLabel()->text(), QStringLiteral("Song"));
-        MStylableWidget* box = overlay()->overlayBox();
-        MImageWidget* small = overlay()->smallImage();
-        QVERIFY(box->isVisible());
-        QCOMPARE(box->layout()->itemAt(0), small);
-        QVERIFY(!label->layout());
-        mouse(QEvent::GraphicsSceneMousePress, QPointF(100, 100));
-        QVERIFY(overlay()->isPressed());
-        QCOMPARE(played, QStringList{QStringLiteral("press")});
-        label->setSmallImage(QString());
-        QCOMPARE(box->layout()->count(), 1);
-        QVERIFY(label->isAncestorOf(small) && !small->isVisibleTo(box));
-        scene->removeItem(label);
-        label->setSmallImage(QStringLiteral("test-yellow"));
-        QCOMPARE(box->layout()->itemAt(0), small);
-        QVERIFY(small->isVisibleTo(box));
-        delete label;
     }
 };
 
