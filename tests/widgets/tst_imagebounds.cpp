@@ -165,9 +165,8 @@ private Q_SLOTS:
         const QByteArray jpeg =
             encodedImage(8200, 2050, Qt::white, "jpeg", QImage::Format_Grayscale8);
         const QByteArray png = encodedImage(64, 64, Qt::red);
-        QTest::newRow("jpeg over the pixel limit, decoded scaled")
-            << jpeg << QSize(2048, 512) << true;
-        QTest::newRow("jpeg, bytes after its end") << jpeg + "junk" << QSize(2048, 512) << true;
+        QTest::newRow("jpeg over the pixel limit, bytes after its end")
+            << jpeg + "junk" << QSize(2048, 512) << true;
         QTest::newRow("jpeg cut short")
             << jpeg.left(jpeg.size() * 2 / 3) << QSize(2048, 512) << false;
         QTest::newRow("png") << png << QSize(64, 64) << true;

@@ -291,12 +291,9 @@ private Q_SLOTS:
         label->setView(MTheme::view(QStringLiteral("KelOverlayLabelOverlayView"), label));
         label->setLoading(true);
         label->setSmallImageStyleName(QStringLiteral("Other"));
-        mouse(QEvent::GraphicsSceneMousePress, QPointF(50, 50));
-        QVERIFY(overlay()->isPressed());
         QCOMPARE(overlay()->smallImage()->styleName(), QStringLiteral("Other"));
         MProgressIndicator* spinner = label->labelModel()->spinner();
         QCOMPARE(spinner->parentItem(), overlay()->spinnerHolder());
-        mouse(QEvent::GraphicsSceneMouseRelease, QPointF(50, 50));
         label->setView(MTheme::view(QStringLiteral("KelOverlayLabelNormalView"), label));
         QCOMPARE(label->typeOfView(), KelOverlayLabel::NormalView);
         QVERIFY(!spinner->scene() && !spinner->isAnimating());
