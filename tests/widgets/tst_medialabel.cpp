@@ -119,7 +119,6 @@ private Q_SLOTS:
             {"0 0 2 1", "0 1 1 1", "0 2 1 1", "1 1 1 1", "1 2 1 1"});
         row("right to below", 1, 3, "abcd", "",
             {"0 0 1 2", "1 0 1 1", "1 1 1 1", "2 0 1 1", "2 1 1 1"});
-        row("below to other, as left", 3, 9, "abcd", "", QStringList{"0 2 2 1"} + block);
         // A left label spans its row's empty right cell when the other row has a right label.
         row("top left spans", 0, 0, "ad", "", {"0 2 2 1", "0 0 1 2", "", "", "1 1 1 1"});
         row("top left alone", 0, 0, "a", "", {"0 2 2 1", "0 0 1 1", "", "", ""});
@@ -290,16 +289,6 @@ private Q_SLOTS:
         MTheme::releaseStyle(style);
     }
 
-    // Through QObject, whose setter is not virtual (the media label names its labels so).
-    void objectNameRestyles()
-    {
-        MLabel text(QStringLiteral("Text"));
-        const qreal before = text.effectiveSizeHint(Qt::PreferredSize).height();
-        static_cast<QObject&>(text).setObjectName(QStringLiteral("Big"));
-        QCOMPARE(text.view()->style()->fontSize(), 40);
-        QVERIFY(text.effectiveSizeHint(Qt::PreferredSize).height() > before);
-    }
-
     // A copy is its own, of an image or a theme id at a size; no id clears any image.
     void imageWidgetCopies()
     {
@@ -322,10 +311,15 @@ private Q_SLOTS:
         QCOMPARE(copy.imageSize(), QSize(0, 0));
     }
 
-    // Elided, a far smaller minimum.
-    void labelElideShrinksMinimum()
+    // Named through QObject, whose setter is not virtual (the media label names its labels so),
+    // restyled; elided, a far smaller minimum.
+    void labelRestyledAndElided()
     {
         MLabel text(QStringLiteral("A text far too long for any narrow cell of a grid"));
+        const qreal before = text.effectiveSizeHint(Qt::PreferredSize).height();
+        static_cast<QObject&>(text).setObjectName(QStringLiteral("Big"));
+        QCOMPARE(text.view()->style()->fontSize(), 40);
+        QVERIFY(text.effectiveSizeHint(Qt::PreferredSize).height() > before);
         const qreal full = text.effectiveSizeHint(Qt::MinimumSize).width();
         text.setTextElide(true);
         QVERIFY(text.effectiveSizeHint(Qt::MinimumSize).width() < full / 4);
