@@ -111,6 +111,8 @@ private Q_SLOTS:
                           "<svg xmlns='http://www.w3.org/2000/svg' width='16' height='8'>"
                           "<rect width='16' height='8' fill='#00ff00'/></svg>"));
         QVERIFY(writeFile(red, encodedImage(8, 8, Qt::red)));
+        QCOMPARE(
+            ::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("pipe"))).constData(), 0600), 0);
         MTheme::addDirectory(dir.path());
     }
 
@@ -130,7 +132,6 @@ private Q_SLOTS:
         QCOMPARE(special->backgroundColor(), QColor(255, 0, 0, 128));
         QCOMPARE(special->preferredSize(), QSize(10, 20)); // class value kept
 
-        // Shared and counted.
         const int live = MTheme::liveStyles();
         QCOMPARE(MTheme::style("TestStyle", QString()), plain);
         MTheme::releaseStyle(plain);
@@ -157,20 +158,18 @@ private Q_SLOTS:
         MTheme::releaseStyle(style);
     }
 
-    // Scaled or rendered at the size asked for (own sizes: tst_imagebounds), shared and counted.
-    void pixmapsById()
+    // An SVG rendered at the size asked for, shared and counted (a PNG scaled: the overlay label's
+    // icon; own sizes: images()).
+    void svgAtSizeShared()
     {
-        for (const auto& [id, colour] :
-             {std::pair{"test-red", Qt::red}, {"test-square", Qt::green}}) {
-            const int live = MTheme::livePixmaps();
-            const QPixmap* pixmap = MTheme::pixmap(QString::fromLatin1(id), QSize(64, 32));
-            QCOMPARE(pixmap->size(), QSize(64, 32));
-            QCOMPARE(QColor(pixmap->toImage().pixel(1, 1)), QColor(colour));
-            QCOMPARE(MTheme::pixmap(QString::fromLatin1(id), QSize(64, 32)), pixmap);
-            MTheme::releasePixmap(pixmap);
-            MTheme::releasePixmap(pixmap);
-            QCOMPARE(MTheme::livePixmaps(), live);
-        }
+        const int live = MTheme::livePixmaps();
+        const QPixmap* pixmap = MTheme::pixmap(QStringLiteral("test-square"), QSize(64, 32));
+        QCOMPARE(pixmap->size(), QSize(64, 32));
+        QCOMPARE(QColor(pixmap->toImage().pixel(1, 1)), QColor(Qt::green));
+        QCOMPARE(MTheme::pixmap(QStringLiteral("test-square"), QSize(64, 32)), pixmap);
+        MTheme::releasePixmap(pixmap);
+        MTheme::releasePixmap(pixmap);
+        QCOMPARE(MTheme::livePixmaps(), live);
     }
 
     // Missing ids, theme files that are not small regular files, and images beyond the bounds:
@@ -188,7 +187,6 @@ private Q_SLOTS:
         };
         const QByteArray svg("<svg xmlns='http://www.w3.org/2000/svg' width='%1' height='%1'/>");
         const QSize placeholder(24, 12), none;
-        // Pipes, devices and images over the pixel limit: in tst_imagebounds.
         row("unknown id", "no-such-icon", {}, placeholder, placeholder);
         row("path as id", "../icons/test-red", {}, placeholder, placeholder);
         row("svg of 100000 by 100000", "icons/huge.svg", QByteArray(svg).replace("%1", "100000"),
@@ -268,20 +266,15 @@ private Q_SLOTS:
         QFETCH(QByteArray, data);
         QFETCH(QSize, own);
         QFETCH(int, topLeftAlpha);
-        const QString pipe = dir.filePath(QStringLiteral("pipe"));
-        if (!QFileInfo::exists(pipe)) {
-            QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-        }
         // Each row its own id, so that the theme caches nothing across rows.
         const QString id = QStringLiteral("row%1").arg(QTest::currentDataTag()).remove(' ');
-        const QString suffix =
-            file.endsWith(QLatin1String(".svg")) ? QStringLiteral(".svg") : QStringLiteral(".png");
-        const QString path = dir.filePath(QStringLiteral("icons/") + id + suffix);
+        const QString path = dir.filePath(QStringLiteral("icons/") + id +
+                                          (file.endsWith(QLatin1String(".svg")) ? ".svg" : ".png"));
         if (data.isEmpty()) {
             const QString target = file == QLatin1String("png link") ? red
                                    : file == QLatin1String("zero link")
                                        ? QStringLiteral("/dev/zero")
-                                       : pipe;
+                                       : dir.filePath(QStringLiteral("pipe"));
             QVERIFY(file == QLatin1String("fifo")
                         ? ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0
                         : QFile::link(target, path));

@@ -25,12 +25,6 @@ class TestMediaLabel : public QObject
     KelMediaLabel* label = nullptr;
 
     KelMediaLabelView* view() const { return label->labelView(); }
-    static QImage white(int width, int height)
-    {
-        QImage image(width, height, QImage::Format_ARGB32);
-        image.fill(Qt::white);
-        return image;
-    }
     // A label with a white 60 by 40 image and texts in red cells: a to d set the four labels,
     // e sets elide on the bottom right one.
     void makeLabel(int position, const QString& texts = QStringLiteral("abcd"),
@@ -40,7 +34,7 @@ class TestMediaLabel : public QObject
         scene->addItem(label);
         label->setObjectName(QStringLiteral("Marks"));
         label->resize(size);
-        label->setImage(MImageWidget(white(60, 40)));
+        label->setImage(MImageWidget(QImage::fromData(encodedImage(60, 40, Qt::white))));
         for (QChar c : texts) {
             if (c == QLatin1Char('e')) {
                 label->setTextElide(true, L::BottomRightLabel);
@@ -214,32 +208,32 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("position");
         QTest::addColumn<int>("height");
-        QTest::addColumn<bool>("favourite");
-        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("status"); // 1: play, with the favourite mark; 2: pause, without
         QTest::addColumn<QPoint>("favouriteAt");
         QTest::addColumn<int>("imageSide"); // 0: the 60 by 40 image of makeLabel
-        QTest::newRow("right of image") << 1 << 80 << true << 1 << QPoint(375, 27) << 0;
+        QTest::newRow("right of image") << 1 << 80 << 1 << QPoint(375, 27) << 0;
         // Left of the image as drawn (scaled up into its cell, from 255), or centred under it
         // (drawn down to 91).
-        QTest::newRow("left of image") << 0 << 80 << true << 1 << QPoint(229, 27) << 0;
-        QTest::newRow("below image") << 3 << 200 << true << 1 << QPoint(375, 132) << 0;
-        QTest::newRow("pause, no favourite") << 1 << 80 << false << 2 << QPoint(375, 27) << 0;
+        QTest::newRow("left of image") << 0 << 80 << 1 << QPoint(229, 27) << 0;
+        QTest::newRow("below image") << 3 << 200 << 1 << QPoint(375, 132) << 0;
+        QTest::newRow("pause, no favourite") << 1 << 80 << 2 << QPoint(375, 27) << 0;
         // Placed by the image as drawn (scaled into its cell), never outside the widget.
-        QTest::newRow("large image left") << 0 << 80 << true << 1 << QPoint(175, 27) << 500;
-        QTest::newRow("large image below") << 3 << 80 << true << 1 << QPoint(375, 43) << 500;
+        QTest::newRow("large image left") << 0 << 80 << 1 << QPoint(175, 27) << 500;
+        QTest::newRow("large image below") << 3 << 80 << 1 << QPoint(375, 43) << 500;
     }
     void marks()
     {
         QFETCH(int, position);
         QFETCH(int, height);
-        QFETCH(bool, favourite);
         QFETCH(int, status);
         QFETCH(QPoint, favouriteAt);
         QFETCH(int, imageSide);
         makeLabel(position, QStringLiteral("abcd"), QSize(400, height));
         if (imageSide) {
-            label->setImage(MImageWidget(white(imageSide, imageSide)));
+            label->setImage(
+                MImageWidget(QImage::fromData(encodedImage(imageSide, imageSide, Qt::white))));
         }
+        const bool favourite = status == 1;
         if (favourite) {
             label->setFavoriteMark();
         }
@@ -252,8 +246,7 @@ private Q_SLOTS:
         using Mark = std::tuple<QPoint, Qt::GlobalColor, bool>;
         for (const auto& [point, colour, shown] :
              {Mark{favouriteAt, Qt::green, favourite},
-              Mark{favouriteAt - QPoint(25, 0), status == 2 ? Qt::yellow : Qt::blue,
-                   status == 1 || status == 2}}) {
+              Mark{favouriteAt - QPoint(25, 0), favourite ? Qt::blue : Qt::yellow, true}}) {
             QCOMPARE(is(point + QPoint(1, 1), colour) && is(point + QPoint(23, 23), colour), shown);
             QVERIFY(!is(point + QPoint(-1, 12), colour) && !is(point + QPoint(12, -1), colour));
         }

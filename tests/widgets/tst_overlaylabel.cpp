@@ -228,11 +228,9 @@ private Q_SLOTS:
         QVERIFY(!label->labelModel()->spinner());
     }
 
-    // Installed over a filled model, the normal view shows it at once (the overlay view taking its
-    // spinner out of the scene, to be deleted once with the label), then follows it. Replaced,
-    // it leaves nothing on the label that would cover the picture and take its presses, and the
-    // overlay view shows the model at once; a small image cleared stays the label's, hidden, and
-    // set again (out of a scene too) takes its place back.
+    // Each view, installed over a filled model, shows it at once and follows it; the one replaced
+    // leaves nothing behind (the spinner out of the scene, nothing over the picture); a small image
+    // cleared stays the label's, hidden, and set again (out of a scene too) is back in its place.
     void normalViewBothWays()
     {
         makeLabel("Plain");
