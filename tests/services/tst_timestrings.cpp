@@ -32,10 +32,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("seconds"); // the row name is the text expected, in ASCII
         QTest::newRow("00:09") << 9;
-        QTest::newRow("10:00") << 600;
         QTest::newRow("59:59") << 3599;
         QTest::newRow("1:01:01") << 3661;
-        QTest::newRow("1,000:00:00") << 3600000;
         QTest::newRow("596,523:14:07") << INT_MAX;
         QTest::newRow("-00:02") << -2; // an unknown duration of the play controls
         QTest::newRow("-596,523:14:08") << INT_MIN;
@@ -43,14 +41,12 @@ private Q_SLOTS:
     void timeString()
     {
         QFETCH(int, seconds);
-        QString expected = QString::fromLatin1(QTest::currentDataTag());
-        if (expected.startsWith(QLatin1Char('-'))) { // Qt 6's Arabic sign is a mark and '-'
-            expected.replace(0, 1, QLocale().negativeSign());
-        }
-        for (QChar& c : expected) { // in the locale's digits and group separator
-            if (QLocale().language() == QLocale::Arabic && (c.isDigit() || c == QLatin1Char(','))) {
-                c = c.isDigit() ? QChar(0x0660 + c.digitValue()) : QChar(0x066C);
-            }
+        QString expected; // in the locale's digits, separator and sign (Qt 6's Arabic: a mark, '-')
+        for (const QChar c : QString::fromLatin1(QTest::currentDataTag())) {
+            expected += c.isDigit()             ? QLocale().toString(c.digitValue())
+                        : c == QLatin1Char(',') ? QString(QLocale().groupSeparator())
+                        : c == QLatin1Char('-') ? QString(QLocale().negativeSign())
+                                                : QString(c);
         }
         QCOMPARE(KelTime::timeString(seconds), expected);
     }

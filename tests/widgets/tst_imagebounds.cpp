@@ -1,5 +1,6 @@
-// Images from outside through every way in (the reader, the two labels, the theme): what is
-// shown, what is refused with one warning, and that nothing waits or grows without bound.
+// The theme: styles from attribute files, shared images by id, creators; images from outside
+// through every way in (the reader, the two labels, the theme): what is shown, what is refused
+// with one warning, and that nothing waits or grows without bound.
 #include "testfiles.h"
 #include "testmain.h"
 
@@ -8,12 +9,36 @@
 #include <keloverlaylabel.h>
 #include <mimagereader.h>
 #include <mimagewidget.h>
+#include <mstylecreator.h>
 #include <mtheme.h>
+#include <mwidgetstyle.h>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+class TestStyle : public MWidgetStyle
+{
+    Q_OBJECT
+    Q_PROPERTY(qreal ratio READ ratio WRITE setRatio)
+    Q_PROPERTY(bool flag READ flag WRITE setFlag)
+    Q_PROPERTY(QString caption READ caption WRITE setCaption)
+public:
+    qreal ratio() const { return m_ratio; }
+    void setRatio(qreal ratio) { m_ratio = ratio; }
+    bool flag() const { return m_flag; }
+    void setFlag(bool flag) { m_flag = flag; }
+    QString caption() const { return m_caption; }
+    void setCaption(const QString& caption) { m_caption = caption; }
+
+private:
+    qreal m_ratio = 0;
+    bool m_flag = false;
+    QString m_caption;
+};
+
 namespace {
+const MStyleCreator<TestStyle> testStyleCreator("TestStyle", "tests", 0);
+
 enum Source { Reader, MediaLabel, OverlayLabel, Theme };
 
 // 16 by 16, transparent but for whatever <image> draws over its top left 8 by 8.
@@ -74,66 +99,182 @@ class TestImageBounds : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("icons")));
+        QVERIFY(writeTheme(
+            dir.path(),
+            "# test theme\n"
+            "MWidgetStyle { marginLeft: 3; }\n"
+            "TestStyle { ratio: 1.5; preferredSize: 10 20; flag: true; caption: \"a b\"; }\n"
+            "TestStyle#special { ratio: 2.5; backgroundColor: #80ff0000; marginLeft: 7; }\n"
+            "TestStyle#broken { ratio: lots; }\n",
+            {{"test-red", Qt::red}}));
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("icons/test-square.svg")),
+                          "<svg xmlns='http://www.w3.org/2000/svg' width='16' height='8'>"
+                          "<rect width='16' height='8' fill='#00ff00'/></svg>"));
         QVERIFY(writeFile(red, encodedImage(8, 8, Qt::red)));
+        QCOMPARE(
+            ::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("pipe"))).constData(), 0600), 0);
         MTheme::addDirectory(dir.path());
+    }
+
+    void stylesFromAttributes()
+    {
+        const auto* plain = qobject_cast<const TestStyle*>(MTheme::style("TestStyle", QString()));
+        QVERIFY(plain);
+        QCOMPARE(plain->ratio(), 1.5);
+        QCOMPARE(plain->flag(), true);
+        QCOMPARE(plain->caption(), QStringLiteral("a b"));
+        QCOMPARE(plain->preferredSize(), QSize(10, 20));
+        QCOMPARE(plain->marginLeft(), 3); // from the base class
+        const auto* special =
+            qobject_cast<const TestStyle*>(MTheme::style("TestStyle", QStringLiteral("special")));
+        QCOMPARE(special->ratio(), 2.5);
+        QCOMPARE(special->marginLeft(), 7);
+        QCOMPARE(special->backgroundColor(), QColor(255, 0, 0, 128));
+        QCOMPARE(special->preferredSize(), QSize(10, 20)); // class value kept
+
+        const int live = MTheme::liveStyles();
+        QCOMPARE(MTheme::style("TestStyle", QString()), plain);
+        MTheme::releaseStyle(plain);
+        MTheme::releaseStyle(plain);
+        MTheme::releaseStyle(special);
+        QCOMPARE(MTheme::liveStyles(), live - 2);
+        QVERIFY(!MTheme::style("NoSuchStyle", QString()));
+
+        // An attribute that cannot be used is reported once and leaves the default.
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("TestStyle#broken.ratio")));
+        const auto* broken =
+            qobject_cast<const TestStyle*>(MTheme::style("TestStyle", QStringLiteral("broken")));
+        QCOMPARE(broken->ratio(), 1.5);
+        MTheme::releaseStyle(broken);
+
+        // A directory added later overrides what the earlier ones say.
+        QTemporaryDir later;
+        QVERIFY(writeTheme(later.path(), "TestStyle { ratio: 9; }\n"));
+        MTheme::addDirectory(later.path());
+        const MStyle* style = MTheme::style("TestStyle", QStringLiteral("fresh"));
+        QCOMPARE(style->property("ratio").toReal(), 9.0);
+        QCOMPARE(style->property("caption").toString(), QStringLiteral("a b"));
+        MTheme::releaseStyle(style);
+    }
+
+    // An SVG rendered at the size asked for, shared and counted (a PNG scaled: the overlay label's
+    // icon; own sizes: images()).
+    void svgAtSizeShared()
+    {
+        const int live = MTheme::livePixmaps();
+        const QPixmap* pixmap = MTheme::pixmap(QStringLiteral("test-square"), QSize(64, 32));
+        QCOMPARE(pixmap->size(), QSize(64, 32));
+        QCOMPARE(QColor(pixmap->toImage().pixel(1, 1)), QColor(Qt::green));
+        QCOMPARE(MTheme::pixmap(QStringLiteral("test-square"), QSize(64, 32)), pixmap);
+        MTheme::releasePixmap(pixmap);
+        MTheme::releasePixmap(pixmap);
+        QCOMPARE(MTheme::livePixmaps(), live);
+    }
+
+    // Missing ids, theme files that are not small regular files, and images beyond the bounds:
+    // one warning however often, and the placeholder of the size asked for (or the other
+    // directories' attributes), at once, with no huge allocation.
+    void hostileFiles_data()
+    {
+        QTest::addColumn<QString>("file");       // in a theme directory of its own
+        QTest::addColumn<QByteArray>("content"); // null: the file is the id, none is written
+        QTest::addColumn<QSize>("asked");
+        QTest::addColumn<QSize>("got"); // invalid: a style is asked for
+        const auto row = [](const char* name, const char* file, const QByteArray& content,
+                            const QSize& asked, const QSize& got) {
+            QTest::newRow(name) << QString::fromLatin1(file) << content << asked << got;
+        };
+        const QByteArray svg("<svg xmlns='http://www.w3.org/2000/svg' width='%1' height='%1'/>");
+        const QSize placeholder(24, 12), none;
+        row("unknown id", "no-such-icon", {}, placeholder, placeholder);
+        row("path as id", "../icons/test-red", {}, placeholder, placeholder);
+        row("svg of 100000 by 100000", "icons/huge.svg", QByteArray(svg).replace("%1", "100000"),
+            none, QSize(32, 32));
+        row("asked beyond the bounds", "icons/small.svg", QByteArray(svg).replace("%1", "8"),
+            QSize(100000, 50000), QSize(4096, 2048));
+        row("named pipe as theme.conf", "theme.conf", "pipe", none, none);
+        row("theme.conf over the size cap", "theme.conf", QByteArray(2 * 1024 * 1024, ' '), none,
+            none);
+    }
+    void hostileFiles()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, content);
+        QFETCH(QSize, asked);
+        QFETCH(QSize, got);
+        QTemporaryDir hostile;
+        const QString path = hostile.filePath(file);
+        QVERIFY(QDir(hostile.path()).mkpath(QStringLiteral("icons")));
+        if (content == "pipe") {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (!content.isNull()) {
+            QVERIFY(writeFile(path, content));
+        }
+        MTheme::addDirectory(hostile.path());
+        const QString id = content.isNull() ? file : QFileInfo(file).baseName();
+        const WarningCount warnings;
+        if (got.isValid()) {
+            const QPixmap* first = MTheme::pixmap(id, asked);
+            const QPixmap* again = MTheme::pixmap(id, asked);
+            QCOMPARE(first->size(), got);
+            QCOMPARE(QColor(first->toImage().pixel(got.width() / 2, 1)), QColor(255, 0, 255));
+            MTheme::releasePixmap(first);
+            MTheme::releasePixmap(again);
+        } else {
+            const MStyle* style =
+                MTheme::style("TestStyle", QString::fromLatin1(QTest::currentDataTag()));
+            QVERIFY(style->property("ratio").toReal() > 0);
+            MTheme::releaseStyle(style);
+        }
+        QCOMPARE(warnings.count(), 1);
     }
 
     void images_data()
     {
-        QTest::addColumn<QString>("file");     // "fifo", "fifo link", "zero link", "png link"
-        QTest::addColumn<QByteArray>("data");  // otherwise the file's bytes
-        QTest::addColumn<QSize>("own");        // reader and theme; empty: refused
-        QTest::addColumn<QSize>("shown");      // labels (fit into 2048 by 2048)
+        QTest::addColumn<QString>("file");    // "fifo", "fifo link", "zero link", "png link"
+        QTest::addColumn<QByteArray>("data"); // otherwise the file's bytes
+        QTest::addColumn<QSize>("own");       // empty: refused; the labels fit it into 2048 by 2048
         QTest::addColumn<int>("topLeftAlpha"); // of the image shown, -1: not checked
+        const auto row = [](const char* name, const char* file, const QByteArray& data,
+                            const QSize& own, int alpha) {
+            QTest::newRow(name) << QString::fromLatin1(file) << data << own << alpha;
+        };
         const QByteArray small = encodedImage(8, 4, Qt::blue);
         // One pixel over the limit, yet cheap: 1 bit per pixel, highly compressible.
         const QByteArray overLimit = encodedImage(MImageReader::MaxSide + 1, MImageReader::MaxSide,
                                                   Qt::color1, "png", QImage::Format_Mono);
-        const QSize none;
-        QTest::newRow("small png") << "a.png" << small << QSize(8, 4) << QSize(8, 4) << 255;
-        QTest::newRow("wide png, labels scale it") << "b.png" << encodedImage(2100, 50, Qt::blue)
-                                                   << QSize(2100, 50) << QSize(2048, 48) << 255;
-        QTest::newRow("png over the pixel limit") << "c.png" << overLimit << none << none << -1;
-        QTest::newRow("link to a png")
-            << "png link" << QByteArray() << QSize(8, 8) << QSize(8, 8) << 255;
-        QTest::newRow("named pipe") << "fifo" << QByteArray() << none << none << -1;
-        QTest::newRow("link to a named pipe") << "fifo link" << QByteArray() << none << none << -1;
-        QTest::newRow("link to a device") << "zero link" << QByteArray() << none << none << -1;
-        QTest::newRow("png over the file size")
-            << "d.png" << QByteArray(MImageReader::MaxFileSize + 1, 'x') << none << none << -1;
+        const QSize none, square(16, 16);
+        row("small png", "a.png", small, QSize(8, 4), 255);
+        row("wide png", "b.png", encodedImage(2100, 50, Qt::blue), QSize(2100, 50), 255);
+        row("png over the pixel limit", "c.png", overLimit, none, -1);
+        row("link to a png", "png link", {}, QSize(8, 8), 255);
+        row("named pipe", "fifo", {}, none, -1);
+        row("link to a named pipe", "fifo link", {}, none, -1);
+        row("link to a device", "zero link", {}, none, -1);
+        row("png over the file size", "d.png", QByteArray(MImageReader::MaxFileSize + 1, 'x'), none,
+            -1);
         // Drawn without what the <image> points to outside; a small embedded one is kept.
-        QTest::newRow("svg with an outside file") << "e.svg" << svgWithImage(QFile::encodeName(red))
-                                                  << QSize(16, 16) << QSize(16, 16) << 0;
-        QTest::newRow("svg with a named pipe")
-            << "f.svg" << svgWithImage(QFile::encodeName(dir.filePath(QStringLiteral("pipe"))))
-            << QSize(16, 16) << QSize(16, 16) << 0;
-        QTest::newRow("svg with a data: image over the limit")
-            << "g.svg" << svgWithImage(dataUri(overLimit)) << QSize(16, 16) << QSize(16, 16) << 0;
-        QTest::newRow("svg with a small data: image")
-            << "h.svg" << svgWithImage(dataUri(small)) << QSize(16, 16) << QSize(16, 16) << 255;
+        row("svg with an outside file", "e.svg", svgWithImage(QFile::encodeName(red)), square, 0);
+        row("svg with a data: image over the limit", "g.svg", svgWithImage(dataUri(overLimit)),
+            square, 0);
+        row("svg with a small data: image", "h.svg", svgWithImage(dataUri(small)), square, 255);
     }
     void images()
     {
         QFETCH(QString, file);
         QFETCH(QByteArray, data);
         QFETCH(QSize, own);
-        QFETCH(QSize, shown);
         QFETCH(int, topLeftAlpha);
-        const QString pipe = dir.filePath(QStringLiteral("pipe"));
-        if (!QFileInfo::exists(pipe)) {
-            QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-        }
         // Each row its own id, so that the theme caches nothing across rows.
         const QString id = QStringLiteral("row%1").arg(QTest::currentDataTag()).remove(' ');
-        const QString suffix =
-            file.endsWith(QLatin1String(".svg")) ? QStringLiteral(".svg") : QStringLiteral(".png");
-        const QString path = dir.filePath(QStringLiteral("icons/") + id + suffix);
+        const QString path = dir.filePath(QStringLiteral("icons/") + id +
+                                          (file.endsWith(QLatin1String(".svg")) ? ".svg" : ".png"));
         if (data.isEmpty()) {
             const QString target = file == QLatin1String("png link") ? red
                                    : file == QLatin1String("zero link")
                                        ? QStringLiteral("/dev/zero")
-                                       : pipe;
+                                       : dir.filePath(QStringLiteral("pipe"));
             QVERIFY(file == QLatin1String("fifo")
                         ? ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0
                         : QFile::link(target, path));
@@ -145,7 +286,8 @@ private Q_SLOTS:
             const WarningCount warnings;
             const QImage image = through(source, path, id);
             const bool label = source == MediaLabel || source == OverlayLabel;
-            const QSize expected = label ? shown : own;
+            const QSize expected =
+                label && own.width() > 2048 ? own.scaled(2048, 2048, Qt::KeepAspectRatio) : own;
             QCOMPARE(image.isNull() ? QSize() : image.size(), expected);
             QCOMPARE(warnings.count(), expected.isEmpty() && source != Reader ? 1 : 0);
             if (topLeftAlpha >= 0) {
@@ -162,20 +304,19 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<QSize>("size");
         QTest::addColumn<bool>("whole");
+        const auto row = [](const char* name, const QByteArray& data, const QSize& size,
+                            bool whole) { QTest::newRow(name) << data << size << whole; };
         const QByteArray jpeg =
             encodedImage(8200, 2050, Qt::white, "jpeg", QImage::Format_Grayscale8);
         const QByteArray png = encodedImage(64, 64, Qt::red);
-        QTest::newRow("jpeg over the pixel limit, decoded scaled")
-            << jpeg << QSize(2048, 512) << true;
-        QTest::newRow("jpeg, bytes after its end") << jpeg + "junk" << QSize(2048, 512) << true;
-        QTest::newRow("jpeg cut short")
-            << jpeg.left(jpeg.size() * 2 / 3) << QSize(2048, 512) << false;
-        QTest::newRow("png") << png << QSize(64, 64) << true;
-        QTest::newRow("png cut short") << png.left(png.size() - 12) << QSize() << false;
-        QTest::newRow("png, bytes after its end") << png + "junk" << QSize(64, 64) << false;
-        QTest::newRow("not an image")
-            << QByteArray("\x89PNG\r\n\x1a\n garbage") << QSize() << false;
-        QTest::newRow("compressed svg") << qCompress(svgWithImage("x")) << QSize() << false;
+        row("jpeg over the pixel limit, bytes after its end", jpeg + "junk", QSize(2048, 512),
+            true);
+        row("jpeg cut short", jpeg.left(jpeg.size() * 2 / 3), QSize(2048, 512), false);
+        row("png", png, QSize(64, 64), true);
+        row("png cut short", png.left(png.size() - 12), QSize(), false);
+        row("png, bytes after its end", png + "junk", QSize(64, 64), false);
+        row("not an image", "\x89PNG\r\n\x1a\n garbage", QSize(), false);
+        row("compressed svg", qCompress(svgWithImage("x")), QSize(), false);
     }
     void fromData()
     {

@@ -170,7 +170,10 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!overlay()->isPressed(), 1000);
     }
 
-    void paintsStretchedPixmap()
+    // A pixmap stretched; while loading no picture, pressed: the white tint over nothing at the
+    // corner and over the yellow overlay icon (50, 50, 100, 100) in the middle; an icon centred
+    // by the margins at (mL + 100 - 32, mT + 100 - 32) = (78, 88), 64 by 64.
+    void paints()
     {
         makeLabel("Plain");
         QImage halves(100, 50, QImage::Format_RGB32); // red left, blue right
@@ -179,60 +182,19 @@ private Q_SLOTS:
         label->setImage(halves);
         QCOMPARE(colours({{2, 2}, {98, 197}, {102, 197}, {197, 2}}),
                  QStringLiteral("#ffff0000 #ffff0000 #ff0000ff #ff0000ff"));
-    }
-
-    void paintsIconCentredByMargins()
-    {
+        label->setOverlayImage(QStringLiteral("test-yellow"));
+        label->setLoading(true);
+        QMetaObject::invokeMethod(label, "setPressedState");
+        QCOMPARE(colours({{5, 5}, {100, 100}}), QStringLiteral("#7fffffff #ffffff7f"));
+        delete label;
         makeLabel("Shifted");
         label->setIcon(QStringLiteral("test-green"));
-        // (mL + 100 - 32, mT + 100 - 32) = (78, 88), 64 by 64.
         QCOMPARE(colours({{79, 89}, {140, 150}, {76, 89}, {143, 153}}),
                  QStringLiteral("#ff00ff00 #ff00ff00 none none"));
     }
 
-    void paintsPressedTintWhileLoading()
-    {
-        makeLabel("Plain");
-        QImage red(10, 10, QImage::Format_RGB32);
-        red.fill(Qt::red);
-        label->setImage(red);
-        label->setOverlayImage(QStringLiteral("test-yellow"));
-        label->setLoading(true);
-        QMetaObject::invokeMethod(label, "setPressedState");
-        // No picture while loading: the white tint over nothing at the corner, and over the
-        // yellow overlay icon (50, 50, 100, 100) in the middle.
-        QCOMPARE(colours({{5, 5}, {100, 100}}), QStringLiteral("#7fffffff #ffffff7f"));
-    }
-
-    void spinnerPlacement_data()
-    {
-        QTest::addColumn<QString>("style");
-        QTest::addColumn<bool>("marginShift");
-        QTest::addColumn<QPointF>("holder");
-        // ((W - mR) / 2 - 32 - a, (H - mB) / 2 - 32 - a) for the theme's 64 by 64 spinner.
-        QTest::newRow("margins") << "Shifted" << false << QPointF(66, 65);
-        QTest::newRow("margins, shifted") << "Shifted" << true << QPointF(56, 55);
-    }
-    void spinnerPlacement()
-    {
-        QFETCH(QString, style);
-        QFETCH(bool, marginShift);
-        QFETCH(QPointF, holder);
-        makeLabel(qPrintable(style));
-        label->setLoading(true, marginShift);
-        MProgressIndicator* spinner = label->labelModel()->spinner();
-        label->setLoading(true, marginShift);
-        QCOMPARE(label->labelModel()->spinner(), spinner); // still the one
-        QCOMPARE(overlay()->spinnerHolder()->pos(), holder);
-        QCOMPARE(spinner->parentItem(), overlay()->spinnerHolder());
-        QCOMPARE(spinner->size(), QSizeF(64, 64));
-        QVERIFY(spinner->isAnimating());
-        label->setLoading(false);
-        QVERIFY(!label->labelModel()->spinner());
-    }
-
     // The text box: placed by the style's margins, shown while there is a title and after any
-    // change but loading.
+    // change but loading; the spinner.
     void overlayBox()
     {
         makeLabel("Shifted");
@@ -248,23 +210,39 @@ private Q_SLOTS:
         QCOMPARE(overlay()->textLabel()->text(), QStringLiteral("Song"));
         label->setLoading(true);
         QVERIFY(!box->isVisible());
+        // The theme's 64 by 64 spinner at ((W - mR) / 2 - 32, (H - mB) / 2 - 32), by the margins
+        // shifted 10 up and left.
+        MProgressIndicator* spinner = label->labelModel()->spinner();
+        QCOMPARE(overlay()->spinnerHolder()->pos(), QPointF(66, 115));
+        label->setLoading(true, true);
+        QCOMPARE(label->labelModel()->spinner(), spinner); // still the one
+        QCOMPARE(overlay()->spinnerHolder()->pos(), QPointF(56, 105));
+        QCOMPARE(spinner->parentItem(), overlay()->spinnerHolder());
+        QCOMPARE(spinner->size(), QSizeF(64, 64));
+        QVERIFY(spinner->isAnimating());
         label->setSubtitle(QStringLiteral("any notification"));
         QVERIFY(box->isVisible());
         label->setTitle(QString());
         QVERIFY(!box->isVisible());
+        label->setLoading(false);
+        QVERIFY(!label->labelModel()->spinner());
     }
 
-    // Installed over a filled model, the normal view shows it at once, then follows it.
-    void normalView()
+    // Each view, installed over a filled model, shows it at once and follows it; the one replaced
+    // leaves nothing behind (the spinner out of the scene, nothing over the picture); a small image
+    // cleared stays the label's, hidden, and set again (out of a scene too) is back in its place.
+    void normalViewBothWays()
     {
         makeLabel("Plain");
+        label->setLoading(true);
+        MProgressIndicator* spinner = label->labelModel()->spinner();
         label->setTitle(QStringLiteral("Song"));
         label->setSubtitle(QStringLiteral("Band"));
         label->setImage(QImage(4, 4, QImage::Format_RGB32));
         label->setSmallImage(QStringLiteral("test-green"));
         label->setTypeOfView(KelOverlayLabel::NormalView); // no event-loop turn after this
         MContentItem* item = qobject_cast<KelOverlayLabelNormalView*>(label->view())->item();
-        QCOMPARE(label->objectName(), QStringLiteral("CommonPanel"));
+        QVERIFY(!spinner->scene() && !spinner->isAnimating() && !spinner->parentItem());
         QCOMPARE(item->title(), QStringLiteral("Song"));
         QCOMPARE(item->subtitle(), QStringLiteral("Band"));
         QCOMPARE(item->pixmap().size(), QSize(4, 4));
@@ -279,76 +257,28 @@ private Q_SLOTS:
         QCOMPARE(scene->mouseGrabberItem(), item); // its click is the label's
         mouse(QEvent::GraphicsSceneMouseRelease, QPointF(100, 100));
         QCOMPARE(clicked.size(), 1);
-        label->setLoading(true); // the model only: this view shows no spinner
-        QVERIFY(!label->labelModel()->spinner()->parentItem());
-        label->setTypeOfView(KelOverlayLabel::Undefined);
-        label->setLoading(false); // and no view at all
-    }
-
-    // The label drives whatever view the framework holds, also one the theme made and the
-    // framework installed without it.
-    void drivesViewInstalledByFramework()
-    {
-        makeLabel("Plain");
-        label->setView(MTheme::view(QStringLiteral("KelOverlayLabelOverlayView"), label));
-        label->setLoading(true);
-        label->setSmallImageStyleName(QStringLiteral("Other"));
-        mouse(QEvent::GraphicsSceneMousePress, QPointF(50, 50));
-        QVERIFY(overlay()->isPressed());
-        QCOMPARE(overlay()->smallImage()->styleName(), QStringLiteral("Other"));
-        QCOMPARE(label->labelModel()->spinner()->parentItem(), overlay()->spinnerHolder());
-        mouse(QEvent::GraphicsSceneMouseRelease, QPointF(50, 50));
-        label->setView(MTheme::view(QStringLiteral("KelOverlayLabelNormalView"), label));
-        QCOMPARE(label->typeOfView(), KelOverlayLabel::NormalView);
         label->setLoading(false);
-    }
-
-    void replacedOverlayViewTakesSpinnerOutOfScene()
-    {
-        makeLabel("Plain");
-        label->setLoading(true);
-        MProgressIndicator* spinner = label->labelModel()->spinner();
-        label->setTypeOfView(KelOverlayLabel::NormalView);
-        QVERIFY(!spinner->scene());
-        QVERIFY(!spinner->isAnimating());
-        delete scene; // the label and its model go, the spinner once
-        scene = nullptr;
-    }
-
-    void clearedSmallImageStaysUnderLabel()
-    {
-        makeLabel("Plain");
-        label->setSmallImage(QStringLiteral("test-green"));
-        MImageWidget* small = overlay()->smallImage();
-        QGraphicsLayout* box = overlay()->overlayBox()->layout();
-        label->setSmallImage(QString());
-        QCOMPARE(box->count(), 1);
-        QVERIFY(label->isAncestorOf(small));
-        QVERIFY(!small->isVisibleTo(overlay()->overlayBox()));
-        scene->removeItem(label);
-        delete scene;
-        scene = nullptr;
-        label->setSmallImage(QStringLiteral("test-yellow"));
-        QCOMPARE(box->itemAt(0), small);
-        QVERIFY(small->isVisibleTo(overlay()->overlayBox()));
-        delete label;
-    }
-
-    // Replaced, the normal view leaves nothing on the label that would cover the picture and
-    // take its presses; the overlay view shows the model at once.
-    void normalViewReplaced()
-    {
-        makeLabel("Plain", KelOverlayLabel::NormalView);
-        label->setTitle(QStringLiteral("Song"));
-        label->setSmallImage(QStringLiteral("test-green"));
+        played.clear();
         label->setTypeOfView(KelOverlayLabel::OverlayView); // no event-loop turn after this
-        QCOMPARE(overlay()->textLabel()->text(), QStringLiteral("Song"));
-        QVERIFY(overlay()->overlayBox()->isVisible());
-        QCOMPARE(overlay()->overlayBox()->layout()->itemAt(0), overlay()->smallImage());
+        QCOMPARE(overlay()->textLabel()->text(), QStringLiteral("T"));
+        MStylableWidget* box = overlay()->overlayBox();
+        MImageWidget* small = overlay()->smallImage();
+        QVERIFY(box->isVisible());
+        QCOMPARE(box->layout()->itemAt(0), small);
         QVERIFY(!label->layout());
         mouse(QEvent::GraphicsSceneMousePress, QPointF(100, 100));
         QVERIFY(overlay()->isPressed());
         QCOMPARE(played, QStringList{QStringLiteral("press")});
+        label->setSmallImage(QString());
+        QCOMPARE(box->layout()->count(), 1);
+        QVERIFY(label->isAncestorOf(small) && !small->isVisibleTo(box));
+        scene->removeItem(label);
+        label->setSmallImage(QStringLiteral("test-yellow"));
+        QCOMPARE(box->layout()->itemAt(0), small);
+        QVERIFY(small->isVisibleTo(box));
+        label->setTypeOfView(KelOverlayLabel::Undefined);
+        label->setLoading(true); // and no view at all
+        delete label;
     }
 };
 
