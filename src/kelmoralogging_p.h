@@ -5,5 +5,6 @@
 
 Q_DECLARE_LOGGING_CATEGORY(lcPlayback) // kelmora.playback: play controls and engine
 Q_DECLARE_LOGGING_CATEGORY(lcArt)      // kelmora.art: album-art loader
+Q_DECLARE_LOGGING_CATEGORY(lcWidgets)  // kelmora.widgets: overlay and media labels
 
 #endif

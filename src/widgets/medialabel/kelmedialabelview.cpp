@@ -1,5 +1,6 @@
 #include "kelmedialabelview.h"
 
+#include "../../kelmoralogging_p.h"
 #include "../kelthemepixmap_p.h"
 #include "kelmedialabelmodel.h"
 #include "kelmedialabelstyle.h"
@@ -35,9 +36,12 @@ constexpr int OutlineAlpha = 127;
 
 Label::TextPosition known(Label::TextPosition position)
 {
-    return position >= Label::TextLeftOfImage && position <= Label::TextBelowImage
-               ? position
-               : Label::TextLeftOfImage;
+    if (position >= Label::TextLeftOfImage && position <= Label::TextBelowImage) {
+        return position;
+    }
+    qCWarning(lcWidgets) << "media label: unknown text position" << int(position)
+                         << "- text left of the image instead";
+    return Label::TextLeftOfImage;
 }
 
 bool known(Label::TextLabel label)
@@ -155,6 +159,7 @@ void KelMediaLabelView::setTextLabelsToLayout()
 MLabel* KelMediaLabelView::createLabel(TextLabel label, const QString& text)
 {
     if (!known(label)) {
+        qCWarning(lcWidgets) << "media label: unknown text label" << int(label) << "ignored";
         return nullptr;
     }
     // One label per name: a label there before would stay in the grid unreachable.
