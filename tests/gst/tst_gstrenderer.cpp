@@ -355,9 +355,8 @@ private Q_SLOTS:
         QTimer sampler;
         connect(&sampler, &QTimer::timeout, &scope, sample);
         sampler.start(5);
-        connect(r, &MafwRenderer::mediaChanged, &scope, [&](int index, const MafwContent&) {
-            moveTo(index, QStringLiteral("i%1").arg(index));
-        });
+        connect(r, &MafwRenderer::mediaChanged, &scope,
+                [&](int i) { moveTo(i, QStringLiteral("i%1").arg(i)); });
         connect(r, &MafwRenderer::error, &scope,
                 [&](const MafwError& e) { events << QStringLiteral("e%1").arg(e.code()); });
         connect(r, &MafwRenderer::playbackCompleted, &scope,
