@@ -348,92 +348,77 @@ position answered once, later ; uri:0=1; position; ; answer
         QCOMPARE(played, order);
     }
 
-    // Which items the handler is told of from "|" on. Steps: "list" (a playlist of three
-    // long items in use), "pending" (the same while the renderer is away), "play:N", "pause",
-    // "resume", "stop", "next", "prev", "index:N" and "warn" (a start beyond the playlist is
-    // refused with a warning).
+    // Which items the handler is told of from "|" on, and what the renderer reports from there
+    // ("none": nothing, e.g. a URI played while it was away is not played again when it
+    // returns). Steps: "list" (a playlist of three long items in use), "away" and "back" (the
+    // renderer leaves and returns), "uri" (long0.wav), "m3u" (two.m3u, which keeps its type),
+    // "play:N", "pause", "resume", "stop", "next", "prev", "index:N", "=1" (until playing) and
+    // "warn" (a start beyond the playlist is refused with a warning).
     void itemChanges_data()
     {
         QTest::addColumn<QString>("script");
         QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("reported");
         const char* one = "h:set(1,long1.wav)";
-        QTest::newRow("paused") << "list play:0 pause | next resume" << one;
-        QTest::newRow("stopped") << "list play:0 stop | next" << one;
-        QTest::newRow("stopped, previous") << "list play:2 stop | prev" << one;
-        QTest::newRow("pending playlist") << "| pending"
-                                          << "h:set(0,long0.wav)";
+        QTest::newRow("paused") << "list play:0 pause | next resume" << one << "";
+        QTest::newRow("stopped") << "list play:0 stop | next" << one << "";
+        QTest::newRow("stopped, previous") << "list play:2 stop | prev" << one << "";
+        QTest::newRow("pending playlist") << "| away list back"
+                                          << "h:set(0,long0.wav)"
+                                          << "";
+        QTest::newRow("pending playlist URL") << "away m3u | back"
+                                              << ""
+                                              << "media(-1,short0)";
+        QTest::newRow("played URI") << "away uri back =1 stop away | back"
+                                    << ""
+                                    << "none";
         QTest::newRow("play 0, notice first") << "list | play:0"
-                                              << "h:set(0,) h:set(0,long0.wav)";
-        QTest::newRow("play beyond") << "list play:0 | warn play:5 next" << one;
-        QTest::newRow("jump beyond") << "list play:0 | warn index:5 next" << one;
-        QTest::newRow("play wrapping negative") << "list play:0 | warn play:2147483649 next" << one;
+                                              << "h:set(0,) h:set(0,long0.wav)"
+                                              << "";
+        QTest::newRow("play beyond") << "list play:0 | warn play:5 next" << one << "";
+        QTest::newRow("jump beyond") << "list play:0 | warn index:5 next" << one << "";
+        QTest::newRow("play wrapping negative")
+            << "list play:0 | warn play:2147483649 next" << one << "";
     }
     void itemChanges()
     {
         QFETCH(QString, script);
         QFETCH(QString, expected);
+        QFETCH(QString, reported);
         startEngine();
-        MafwRegistry* registry = MafwRegistry::instance();
-        for (const QString& step : script.split(QLatin1Char(' '))) {
-            const uint n = step.section(QLatin1Char(':'), 1).toUInt();
-            if (step == QLatin1String("|")) {
-                told.clear();
-            } else if (step == QLatin1String("list")) {
-                enginePlaylist();
-            } else if (step == QLatin1String("pending")) {
-                registry->removeRenderer(RendererId);
-                enginePlaylist();
-                registry->addRenderer(renderer);
-            } else if (step.startsWith(QLatin1String("play:"))) {
-                controls->play(n);
-            } else if (step.startsWith(QLatin1String("index:"))) {
-                controls->setPlaylistIndex(int(n));
-            } else if (step == QLatin1String("warn")) {
-                QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("beyond")));
-            } else {
-                QMetaObject::invokeMethod(
-                    controls,
-                    qPrintable(step == QLatin1String("prev") ? QStringLiteral("previous") : step));
-            }
-            const auto state = step == QLatin1String("pause")  ? MafwRenderer::Paused
-                               : step == QLatin1String("stop") ? MafwRenderer::Stopped
-                                                               : MafwRenderer::Playing;
-            if (step.startsWith(QLatin1String("play:0")) || step == QLatin1String("pause") ||
-                step == QLatin1String("resume")) {
-                QVERIFY(waitForState(state));
-            }
-        }
-        QTRY_COMPARE_WITH_TIMEOUT(items().join(QLatin1Char(' ')), expected, Timeout);
-    }
-
-    // A playlist URL asked for while the renderer is away keeps its MIME type.
-    void pendingPlaylistUrlKeepsItsType()
-    {
-        startEngine();
-        MafwRegistry::instance()->removeRenderer(RendererId);
         QSignalSpy errors(controls, &KelPlayControls::error);
-        controls->playPlaylist(fixture->item(QStringLiteral("two.m3u")),
-                               QStringLiteral("audio/x-mpegurl"));
-        reports->entries.clear();
-        MafwRegistry::instance()->addRenderer(renderer);
-        QVERIFY2(reports->waitFor(QStringLiteral("media(-1,short0)")), qPrintable(reports->text()));
-        QCOMPARE(controls->mimeType(), QStringLiteral("audio/x-mpegurl"));
+        MafwRegistry* registry = MafwRegistry::instance();
+        uint n = 0;
+        const QHash<QString, std::function<void()>> actions{
+            {"|", [&] { told.clear(), reports->entries.clear(); }},
+            {"list", [&] { enginePlaylist(); }},
+            {"away", [&] { registry->removeRenderer(RendererId); }},
+            {"back", [&] { registry->addRenderer(renderer); }},
+            {"uri", [&] { controls->play(fixture->item("long0.wav")); }},
+            {"m3u", [&] { controls->playPlaylist(fixture->item("two.m3u"), "audio/x-mpegurl"); }},
+            {"play", [&] { controls->play(n); }},
+            {"index", [&] { controls->setPlaylistIndex(int(n)); }},
+            {"warn", [&] { QTest::ignoreMessage(QtWarningMsg, QRegularExpression("beyond")); }},
+            {"=1", [] {}}};
+        const QHash<QString, MafwRenderer::State> waits{{"play:0", MafwRenderer::Playing},
+                                                        {"resume", MafwRenderer::Playing},
+                                                        {"=1", MafwRenderer::Playing},
+                                                        {"pause", MafwRenderer::Paused}};
+        for (const QString& step : script.split(QLatin1Char(' '))) {
+            const QString name = step.section(QLatin1Char(':'), 0, 0);
+            n = step.section(QLatin1Char(':'), 1).toUInt();
+            if (actions.contains(name)) {
+                actions.value(name)();
+            } else {
+                QMetaObject::invokeMethod(controls, name == "prev" ? "previous" : qPrintable(name));
+            }
+            QVERIFY(!waits.contains(step) || waitForState(waits.value(step)));
+        }
+        QVERIFY2(reported == "none" ? reports->entries.isEmpty() : reports->waitFor(reported),
+                 qPrintable(reports->text()));
+        QTRY_COMPARE_WITH_TIMEOUT(items().join(QLatin1Char(' ')), expected, Timeout);
+        QVERIFY(!script.contains("m3u") || controls->mimeType() == "audio/x-mpegurl");
         QVERIFY(errors.isEmpty());
-    }
-
-    // A URI that waited for the renderer is played once, not again when the renderer returns.
-    void playedUriNotReplayed()
-    {
-        startEngine();
-        MafwRegistry::instance()->removeRenderer(RendererId);
-        controls->play(fixture->item(QStringLiteral("long0.wav")));
-        MafwRegistry::instance()->addRenderer(renderer);
-        QVERIFY(waitForState(MafwRenderer::Playing));
-        controls->stop();
-        MafwRegistry::instance()->removeRenderer(RendererId);
-        reports->entries.clear();
-        MafwRegistry::instance()->addRenderer(renderer);
-        QVERIFY2(reports->entries.isEmpty(), qPrintable(reports->text()));
     }
 
 public Q_SLOTS:
