@@ -103,7 +103,12 @@ void MafwGstPipeline::handleMessage(GstMessage* message, const QByteArray& from)
 
 void MafwGstPipeline::handleAsyncDone()
 {
-    m_changing = false;
+    // Prerolled; a change to PLAYING goes on from here on its own, and a pause asked before it
+    // ends can hang playbin (seen when a short item's successor is being opened): the change
+    // counts as under way until playbin reports PLAYING.
+    GstState pending = GST_STATE_VOID_PENDING;
+    gst_element_get_state(m_playbin, nullptr, &pending, 0);
+    m_changing = m_requested == GST_STATE_PLAYING && pending == GST_STATE_PLAYING;
     driveState(); // what was asked meanwhile
     m_prerolled = true;
     m_started = true;
@@ -123,7 +128,13 @@ void MafwGstPipeline::handleStateChanged(GstMessage* message)
 {
     GstState oldState;
     GstState newState;
-    gst_message_parse_state_changed(message, &oldState, &newState, nullptr);
+    GstState pending = GST_STATE_VOID_PENDING;
+    gst_message_parse_state_changed(message, &oldState, &newState, &pending);
+    if (m_changing && newState == m_requested && pending == GST_STATE_VOID_PENDING) {
+        m_changing = false;
+        driveState();
+        applyPendingSeek();
+    }
     if (newState == GST_STATE_PLAYING && m_target == TargetPlaying) {
         m_hasPlayed = true;
         m_started = true;
