@@ -130,7 +130,9 @@ void MafwGstPipeline::handleStateChanged(GstMessage* message)
     GstState newState;
     GstState pending = GST_STATE_VOID_PENDING;
     gst_message_parse_state_changed(message, &oldState, &newState, &pending);
-    if (m_changing && newState == m_requested && pending == GST_STATE_VOID_PENDING) {
+    // The end of a change to PLAYING (that of a pause is its ASYNC_DONE).
+    if (m_changing && newState == GST_STATE_PLAYING && m_requested == GST_STATE_PLAYING &&
+        pending == GST_STATE_VOID_PENDING) {
         m_changing = false;
         driveState();
         applyPendingSeek();
