@@ -18,7 +18,7 @@
         QTemporaryDir emptyPluginDir;                                                              \
         qputenv("KELMORA_MAFW_PLUGIN_PATH", emptyPluginDir.path().toLocal8Bit());                  \
         MApplication app(argc, argv);                                                              \
-        QLoggingCategory::setFilterRules(QStringLiteral("kelmora.mafw.warning=false"));        \
+        QLoggingCategory::setFilterRules(QStringLiteral("kelmora.mafw.warning=false"));            \
         MafwRegistry::instance()                                                                   \
             ->pluginControlInterface(QStringLiteral("libqmafw_gst_renderer_plugin"))               \
             ->loadPlugin();                                                                        \
