@@ -159,17 +159,33 @@ private Q_SLOTS:
     }
 
     // An SVG rendered at the size asked for, shared and counted (a PNG scaled: the overlay label's
-    // icon; own sizes: images()).
+    // icon; own sizes: images()). Given back, it is kept, not read again, until a directory is
+    // added.
     void svgAtSizeShared()
     {
         const int live = MTheme::livePixmaps();
-        const QPixmap* pixmap = MTheme::pixmap(QStringLiteral("test-square"), QSize(64, 32));
+        const QString id = QStringLiteral("test-square");
+        const auto colourOf = [&id]() {
+            const QPixmap* pixmap = MTheme::pixmap(id, QSize(64, 32));
+            const QColor colour = pixmap->toImage().pixel(1, 1);
+            MTheme::releasePixmap(pixmap);
+            return colour;
+        };
+        const QPixmap* pixmap = MTheme::pixmap(id, QSize(64, 32));
         QCOMPARE(pixmap->size(), QSize(64, 32));
         QCOMPARE(QColor(pixmap->toImage().pixel(1, 1)), QColor(Qt::green));
-        QCOMPARE(MTheme::pixmap(QStringLiteral("test-square"), QSize(64, 32)), pixmap);
+        QCOMPARE(MTheme::pixmap(id, QSize(64, 32)), pixmap);
         MTheme::releasePixmap(pixmap);
         MTheme::releasePixmap(pixmap);
         QCOMPARE(MTheme::livePixmaps(), live);
+
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("icons/test-square.svg")),
+                          "<svg xmlns='http://www.w3.org/2000/svg' width='16' height='8'>"
+                          "<rect width='16' height='8' fill='#0000ff'/></svg>"));
+        QCOMPARE(colourOf(), QColor(Qt::green));
+        QTemporaryDir empty;
+        MTheme::addDirectory(empty.path());
+        QCOMPARE(colourOf(), QColor(Qt::blue));
     }
 
     // Missing ids, theme files that are not small regular files, and images beyond the bounds:

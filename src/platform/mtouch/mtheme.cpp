@@ -5,6 +5,8 @@
 #include "mtheme_p.h"
 #include "mtouchlogging_p.h"
 
+#include <QCoreApplication>
+
 namespace MThemeInternal {
 
 ThemeData& theme()
@@ -74,6 +76,12 @@ void MTheme::releaseStyle(const MStyle* style)
 const QPixmap* MTheme::pixmap(const QString& id, const QSize& size)
 {
     ThemeData& t = theme();
+    static const bool spareDroppedAtExit = [] {
+        // Kept pixmaps go with the application, not at static destruction after it.
+        qAddPostRoutine([] { theme().pixmaps.dropSpares(); });
+        return true;
+    }();
+    Q_UNUSED(spareDroppedAtExit)
     const QString key = QStringLiteral("%1@%2x%3").arg(id).arg(size.width()).arg(size.height());
     if (QPixmap* shared = t.pixmaps.take(key)) {
         return shared;
@@ -106,12 +114,14 @@ void MTheme::addDirectory(const QString& directory)
 {
     theme().directories.prepend(directory);
     theme().rulesLoaded = false;
+    theme().pixmaps.dropSpares();
 }
 
 void MTheme::addDefaultDirectory(const QString& directory)
 {
     theme().defaultDirectories.append(directory);
     theme().rulesLoaded = false;
+    theme().pixmaps.dropSpares();
 }
 
 QStringList MTheme::directories()

@@ -19,7 +19,9 @@ class MWidgetView;
 /// A theme directory holds "theme.conf" (attributes, see docs/theme.md) and "icons/" with
 /// "<id>.svg" or "<id>.png". Directories added later are searched first. Styles and pixmaps
 /// are shared and counted: every one handed out is given back once with releaseStyle() or
-/// releasePixmap(), which deletes it with its last user; never delete one. A static interface,
+/// releasePixmap(), never deleted by the caller. The last user's release deletes a style; a
+/// pixmap nobody uses is kept (up to 8 MiB of them) for the next request of its id and size,
+/// until a theme directory is added. A static interface,
 /// main thread only (QPixmap needs the GUI thread).
 class MTOUCH_EXPORT MTheme
 {
@@ -36,7 +38,8 @@ public:
     /// file or size, see docs/theme.md), gives a visible placeholder and one warning. Give it
     /// back with releasePixmap().
     static const QPixmap* pixmap(const QString& id, const QSize& size = QSize(0, 0));
-    /// Gives back a pixmap from pixmap(); the last user's release deletes it.
+    /// Gives back a pixmap from pixmap(); after the last user's release it may be kept for a
+    /// later request, or deleted.
     static void releasePixmap(const QPixmap* pixmap);
     /// Whether a usable image of that id exists in the search path (it is read to tell).
     static bool hasPixmap(const QString& id);
@@ -70,7 +73,7 @@ public:
 
     /// For tests and diagnostics: shared styles alive now.
     static int liveStyles();
-    /// For tests and diagnostics: shared pixmaps alive now.
+    /// For tests and diagnostics: shared pixmaps in use now (kept unused ones not counted).
     static int livePixmaps();
 };
 

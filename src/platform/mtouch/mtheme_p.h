@@ -7,6 +7,7 @@
 
 #include "mthemerules_p.h"
 
+#include <QCache>
 #include <QHash>
 #include <QPixmap>
 #include <QSet>
@@ -26,19 +27,37 @@ constexpr qint64 BytesPerMiB = 1024 * 1024;
 constexpr qint64 MaxAttributeFileSize = 1 * BytesPerMiB;
 constexpr qint64 MaxImageFileSize = 4 * BytesPerMiB;
 constexpr int PlaceholderSide = 32;
+// Pixmaps nobody uses are kept up to this many KiB, so that a view that takes its icons for
+// one paint does not read and render them again on every frame.
+constexpr int SparePixmapKiB = 8 * 1024;
 
-// Objects shared by key and counted; deleted when the last user gives them back.
+// What an unused object costs in a spare budget: KiB of a pixmap.
+inline int spareCost(const QPixmap& pixmap)
+{
+    return int(
+        qMax<qint64>(1, qint64(pixmap.width()) * pixmap.height() * pixmap.depth() / 8 / 1024));
+}
+inline int spareCost(const MStyle&)
+{
+    return 1;
+}
+
+// Objects shared by key and counted. The last user's release deletes one, or with a spare
+// budget keeps it, least recently given back dropped first, until the next take() of its key.
 template <typename T> class SharedCache
 {
 public:
+    explicit SharedCache(int spareBudget = 0) : m_spare(spareBudget) {}
+
     // The object under key with one more user, or null.
     T* take(const QString& key)
     {
-        T* shared = m_byKey.value(key);
-        if (shared) {
+        if (T* shared = m_byKey.value(key)) {
             ++m_use[shared].refs;
+            return shared;
         }
-        return shared;
+        T* kept = m_spare.take(key);
+        return kept ? insert(key, kept) : nullptr;
     }
     T* insert(const QString& key, T* made)
     {
@@ -52,10 +71,18 @@ public:
         if (it == m_use.end() || --it->refs > 0) {
             return;
         }
-        m_byKey.remove(it->key);
+        const QString key = it->key;
         m_use.erase(it);
-        delete object;
+        T* unused = m_byKey.take(key);
+        if (m_spare.maxCost() > 0) {
+            m_spare.insert(key, unused, spareCost(*unused)); // deletes what does not fit
+        } else {
+            delete unused;
+        }
     }
+    // Forgets the unused objects, for when what a key stands for may have changed.
+    void dropSpares() { m_spare.clear(); }
+    // Objects in use.
     int size() const { return m_byKey.size(); }
 
 private:
@@ -66,6 +93,7 @@ private:
     };
     QHash<QString, T*> m_byKey;
     QHash<const T*, Use> m_use;
+    QCache<QString, T> m_spare;
 };
 
 struct ThemeData
@@ -77,7 +105,7 @@ struct ThemeData
     QHash<QString, const MStyleCreatorBase*> styleCreators;
     QHash<QString, const MViewCreatorBase*> viewCreators;
     SharedCache<MStyle> styles;
-    SharedCache<QPixmap> pixmaps;
+    SharedCache<QPixmap> pixmaps{SparePixmapKiB};
     QSet<QString> warned;
 };
 
