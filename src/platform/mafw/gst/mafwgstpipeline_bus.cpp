@@ -1,9 +1,8 @@
 // Bus messages of the pipeline, handled in one place on the pipeline's thread; errors mapped
 // to the framework's codes.
+#include "mafwgstcoverart_p.h"
 #include "mafwgstlogging_p.h"
 #include "mafwgstpipeline.h"
-
-#include <mafwcoverartstore.h>
 
 #include <gst/gst.h>
 #include <gst/pbutils/pbutils.h>
@@ -226,22 +225,9 @@ void MafwGstPipeline::handleTags(GstMessage* message)
             Q_EMIT tagFound(QString::fromLatin1(entry.key), value);
         }
     }
-    GstSample* image = nullptr;
-    if (gst_tag_list_get_sample(tags, GST_TAG_IMAGE, &image) ||
-        gst_tag_list_get_sample(tags, GST_TAG_PREVIEW_IMAGE, &image)) {
-        GstBuffer* buffer = gst_sample_get_buffer(image);
-        GstMapInfo map;
-        if (buffer && gst_buffer_map(buffer, &map, GST_MAP_READ)) {
-            const QByteArray bytes(reinterpret_cast<const char*>(map.data), int(map.size));
-            gst_buffer_unmap(buffer, &map);
-            const GstStructure* caps = gst_caps_get_structure(gst_sample_get_caps(image), 0);
-            const QUrl stored = MafwCoverArtStore::store(
-                bytes, QString::fromUtf8(caps ? gst_structure_get_name(caps) : ""));
-            if (!stored.isEmpty()) {
-                Q_EMIT tagFound(QStringLiteral("image-url"), stored);
-            }
-        }
-        gst_sample_unref(image);
+    const QUrl stored = mafwGstStoreCoverArt(tags);
+    if (!stored.isEmpty()) {
+        Q_EMIT tagFound(QStringLiteral("image-url"), stored);
     }
     gst_tag_list_unref(tags);
 }

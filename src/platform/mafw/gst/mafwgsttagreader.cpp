@@ -1,8 +1,7 @@
 #include "mafwgsttagreader.h"
 
+#include "mafwgstcoverart_p.h"
 #include "mafwgstlogging_p.h"
-
-#include <mafwcoverartstore.h>
 
 #include <QFileInfo>
 #include <gst/gst.h>
@@ -39,26 +38,13 @@ void addTags(const GstTagList* tags, QVariantMap* metadata)
         }
         g_free(text);
     }
-    GstSample* image = nullptr;
     const QString imageKey = QStringLiteral("image-url");
-    if (metadata->contains(imageKey) ||
-        !(gst_tag_list_get_sample(tags, GST_TAG_IMAGE, &image) ||
-          gst_tag_list_get_sample(tags, GST_TAG_PREVIEW_IMAGE, &image))) {
-        return;
-    }
-    GstBuffer* buffer = gst_sample_get_buffer(image);
-    GstMapInfo map;
-    if (buffer && gst_buffer_map(buffer, &map, GST_MAP_READ)) {
-        const QByteArray bytes(reinterpret_cast<const char*>(map.data), int(map.size));
-        gst_buffer_unmap(buffer, &map);
-        const GstStructure* caps = gst_caps_get_structure(gst_sample_get_caps(image), 0);
-        const QUrl stored = MafwCoverArtStore::store(
-            bytes, QString::fromUtf8(caps ? gst_structure_get_name(caps) : ""));
+    if (!metadata->contains(imageKey)) {
+        const QUrl stored = mafwGstStoreCoverArt(tags);
         if (!stored.isEmpty()) {
             metadata->insert(imageKey, stored);
         }
     }
-    gst_sample_unref(image);
 }
 } // namespace
 
