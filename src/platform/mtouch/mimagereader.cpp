@@ -144,6 +144,19 @@ qint64 embeddedPixels(const QString& uri)
                ? 0
                : pixels;
 }
+// An image reader over a copy of data (shared, not copied).
+struct DataReader
+{
+    DataReader(const QByteArray& data, const QByteArray& format) : bytes(data), buffer(&bytes)
+    {
+        buffer.open(QIODevice::ReadOnly);
+        reader.setDevice(&buffer);
+        reader.setFormat(format);
+    }
+    QByteArray bytes;
+    QBuffer buffer;
+    QImageReader reader;
+};
 } // namespace
 
 void MImageReader::setSize(const QSize& size, Qt::AspectRatioMode mode)
@@ -248,10 +261,8 @@ QImage MImageReader::fromData(const QByteArray& data)
     if (svg) {
         return renderSvg(data);
     }
-    QByteArray bytes = data;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, m_format);
+    DataReader in(data, m_format);
+    QImageReader& reader = in.reader;
     QSize own;
     const QByteArray format = probe(&reader, &own);
     if (format.isEmpty()) {
@@ -303,12 +314,9 @@ bool MImageReader::isWholeImage(const QByteArray& data)
     if (data.size() > m_maxFileSize || looksLikeSvg(data)) {
         return !fromData(data).isNull();
     }
-    QByteArray bytes = data;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, m_format);
+    DataReader in(data, m_format);
     QSize own;
-    const QByteArray format = probe(&reader, &own);
+    const QByteArray format = probe(&in.reader, &own);
     if (format.isEmpty()) {
         return false;
     }
