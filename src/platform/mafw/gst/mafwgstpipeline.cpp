@@ -23,9 +23,8 @@ namespace {
 
 const char* const FakeSink = "fakesink sync=true";
 
-// A bus message brought to the pipeline's thread, tagged with the stream generation. It takes
-// over the reference the sync handler owns when it drops the message from the bus.
-class BusEvent : public QEvent
+// An event of a type of its own, registered on first use.
+template <typename Derived> class OwnTypeEvent : public QEvent
 {
 public:
     static QEvent::Type eventType()
@@ -33,8 +32,18 @@ public:
         static const auto type = QEvent::Type(QEvent::registerEventType());
         return type;
     }
+
+protected:
+    OwnTypeEvent() : QEvent(eventType()) {}
+};
+
+// A bus message brought to the pipeline's thread, tagged with the stream generation. It takes
+// over the reference the sync handler owns when it drops the message from the bus.
+class BusEvent : public OwnTypeEvent<BusEvent>
+{
+public:
     BusEvent(GstMessage* busMessage, int busGeneration, const QByteArray& origin)
-        : QEvent(eventType()), message(busMessage), generation(busGeneration), from(origin)
+        : message(busMessage), generation(busGeneration), from(origin)
     {
     }
     ~BusEvent() override { gst_message_unref(message); }
@@ -44,16 +53,11 @@ public:
 };
 
 // The streaming thread took the next item: it starts at the next stream group.
-class HandOverEvent : public QEvent
+class HandOverEvent : public OwnTypeEvent<HandOverEvent>
 {
 public:
-    static QEvent::Type eventType()
-    {
-        static const auto type = QEvent::Type(QEvent::registerEventType());
-        return type;
-    }
     HandOverEvent(const QByteArray& nextUri, int nextGeneration)
-        : QEvent(eventType()), uri(nextUri), generation(nextGeneration)
+        : uri(nextUri), generation(nextGeneration)
     {
     }
     const QByteArray uri;
@@ -61,16 +65,11 @@ public:
 };
 
 // A failure found before GStreamer was asked, reported like one of its errors.
-class FailureEvent : public QEvent
+class FailureEvent : public OwnTypeEvent<FailureEvent>
 {
 public:
-    static QEvent::Type eventType()
-    {
-        static const auto type = QEvent::Type(QEvent::registerEventType());
-        return type;
-    }
     FailureEvent(const MafwError& failure, int failureGeneration)
-        : QEvent(eventType()), error(failure), generation(failureGeneration)
+        : error(failure), generation(failureGeneration)
     {
     }
     const MafwError error;
