@@ -8,6 +8,7 @@
 #include <QCryptographicHash>
 #include <QNetworkProxy>
 #include <QStandardItemModel>
+#include <QTcpServer>
 
 #include <algorithm>
 #include <csignal>
@@ -105,7 +106,7 @@ private Q_SLOTS:
         };
         row("image", "{host}/cover.png", 1, "");
         row("redirect", "{host}/moved.png", 2, "");
-        row("refused", "127.0.0.1:1/cover.png", 0, "*"); // nobody at port 1
+        row("refused", "{closed}/cover.png", 0, "*"); // a port just closed
         row("web page", "{host}/page.png", 2, "not an image");
         row("deflated (zlib data) though not asked", "{host}/deflated.png", 2, "not an image");
         row("too large", "{host}/endless.png", 2, "larger than 4096");
@@ -120,6 +121,11 @@ private Q_SLOTS:
         QFETCH(int, gets);
         QFETCH(QString, error);
         request.replace(QLatin1String("{host}"), server->url(QString()).authority());
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        request.replace(QLatin1String("{closed}"),
+                        QStringLiteral("127.0.0.1:%1").arg(closed.serverPort()));
+        closed.close();
         // Either limit alone reached (0: the default).
         loader->setTransferTimeout(request.endsWith(QLatin1String("/stall.png")) ? 200 : 0);
         loader->setInactivityTimeout(request.endsWith(QLatin1String("/stall2.png")) ? 200 : 0);
