@@ -334,6 +334,12 @@ MafwError MafwGstPipeline::mapError(GstMessage* message, const QUrl& item, bool 
             code = !network                  ? MafwError::CorruptStream
                    : played || m_dataArrived ? MafwError::ConnectionLost
                                              : MafwError::ServerUnreachable;
+            if (code == MafwError::ServerUnreachable) {
+                // GStreamer's own words ("Internal data stream error.") tell a user nothing.
+                text = QStringLiteral("%1: no data from the server (the connection was refused, "
+                                      "the host could not be reached, or nothing was sent)")
+                           .arg(uri);
+            }
             break;
         default:
             break;
