@@ -236,6 +236,14 @@ void Player::setLoop(Player::Loop loop)
     if (m_loop != loop) {
         m_loop = loop;
         m_loopUrl = currentItem().url;
+        // A renderer that repeats the item itself plays it again without a gap; with one that
+        // cannot, the item it went on to is taken back (see onMediaChanged()).
+        MafwRenderer* renderer = MafwRegistry::instance()
+                                     ? MafwRegistry::instance()->findRenderer(RendererId)
+                                     : nullptr;
+        if (renderer) {
+            renderer->setRepeatCurrent(loop == LoopTrack);
+        }
         Q_EMIT loopChanged(loop);
         Q_EMIT itemChanged();
     }

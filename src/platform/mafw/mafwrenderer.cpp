@@ -94,10 +94,17 @@ bool MafwRenderer::setVolume(double)
 {
     return false;
 }
+
 QStringList MafwRenderer::supportedMimeTypes() const
 {
     return {};
 }
+
+bool MafwRenderer::setRepeatCurrent(bool)
+{
+    return false;
+}
+
 bool MafwRenderer::requestMetadata(const QUrl&, QObject*, MetadataAnswer)
 {
     return false;

@@ -126,6 +126,11 @@ public:
     /// Sets the output volume. An accepted change is reported with
     /// MAFW_RENDERER_PROPERTY_VOLUME before it returns.
     virtual bool setVolume(double volume);
+    /// Extension: while \a repeat is true, an item that ends plays again from its start (without
+    /// a gap where the renderer can), reported with mediaChanged() of the same index each time,
+    /// instead of the next item; next(), previous() and gotoIndex() still move. Kept across
+    /// items and playlists. A renderer that cannot repeat refuses (false); the base refuses.
+    virtual bool setRepeatCurrent(bool repeat);
     /// Extension: the MIME types of media the renderer can decode; empty when it cannot tell.
     virtual QStringList supportedMimeTypes() const;
     /// Extension: reads the tags of an item that is not playing, so that a list can show items

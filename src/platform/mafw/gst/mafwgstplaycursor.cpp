@@ -78,9 +78,22 @@ bool MafwGstPlayCursor::followPlaylist()
     const int current = m_playlist->currentIndex();
     const bool moved = current != m_position;
     m_position = current;
+    checkHandOvers();
+    return moved;
+}
+
+void MafwGstPlayCursor::setRepeatCurrent(bool repeat)
+{
+    m_repeat = repeat;
+    checkHandOvers();
+}
+
+void MafwGstPlayCursor::checkHandOvers()
+{
     // Items already handed over stay valid only while they still follow in the new order.
+    int expected = m_position;
     for (int k = 0; k < m_handedOver.size(); ++k) {
-        const int expected = m_position + 1 + k;
+        expected = after(expected);
         if (uriAt(expected) != m_handedOver.at(k).uri) {
             m_stale += m_handedOver.size() - k;
             m_handedOver = m_handedOver.mid(0, k);
@@ -88,24 +101,33 @@ bool MafwGstPlayCursor::followPlaylist()
         }
         m_handedOver[k].position = expected;
     }
-    return moved;
 }
 
-int MafwGstPlayCursor::nextToOffer() const
+int MafwGstPlayCursor::followingPosition() const
 {
+    return m_repeat && m_position >= 0 && m_position < count() ? m_position : nextPosition();
+}
+
+QList<QUrl> MafwGstPlayCursor::toOffer(int most) const
+{
+    QList<QUrl> uris;
     if (m_stale > 0) {
-        return -1;
+        return uris;
     }
-    const int position =
-        m_handedOver.isEmpty() ? nextPosition() : m_handedOver.constLast().position + 1;
-    return position >= 0 && position < count() ? position : -1;
+    const int first =
+        m_handedOver.isEmpty() ? followingPosition() : after(m_handedOver.constLast().position);
+    // A repeat is offered once: the one after it is itself again.
+    for (int p = first; p >= 0 && p < count() && uris.size() < (m_repeat ? 1 : most); ++p) {
+        uris.append(uriAt(p));
+    }
+    return uris;
 }
 
 bool MafwGstPlayCursor::acceptHandOver(const QByteArray& uri)
 {
     // Offered before the order changed, it may no longer be the item that follows.
     const int expected =
-        (m_handedOver.isEmpty() ? m_position : m_handedOver.constLast().position) + 1;
+        after(m_handedOver.isEmpty() ? m_position : m_handedOver.constLast().position);
     if (m_stale == 0 && uriAt(expected).toEncoded() == uri) {
         m_handedOver.append({uriAt(expected), expected});
         return true;

@@ -47,9 +47,16 @@ public:
     // over. True when the current position changed.
     bool followPlaylist();
 
-    // The first position to offer for the hand-over (after the last one handed over), or -1
-    // when there is none or a stale item is on its way (the order is mended when it starts).
-    int nextToOffer() const;
+    // Whether the current item plays again when it ends, instead of the next; handed-over
+    // items that no longer follow become stale.
+    bool repeatsCurrent() const { return m_repeat; }
+    void setRepeatCurrent(bool repeat);
+    // The position that plays when the current one ends: the current one again while it
+    // repeats, else the next; -1 at the end.
+    int followingPosition() const;
+    // The items to offer for the hand-over, at most most, after the last one handed over;
+    // none while a stale item is on its way (the order is mended when it starts).
+    QList<QUrl> toOffer(int most) const;
     // The pipeline took uri: true when it is the item that follows, else it is stale.
     bool acceptHandOver(const QByteArray& uri);
     // A handed-over item started: it becomes current. -1 when none was handed over.
@@ -60,6 +67,11 @@ public:
     void clearHandOvers();
 
 private:
+    // The position that follows position when it ends.
+    int after(int position) const { return m_repeat ? position : position + 1; }
+    // Keeps the handed-over items that still follow in turn, counts the rest as stale.
+    void checkHandOvers();
+
     struct HandedOver
     {
         QUrl uri;
@@ -73,6 +85,7 @@ private:
     int m_position = -1;
     QList<HandedOver> m_handedOver; // each starts at a new stream group
     int m_stale = 0;                // handed over before the order changed: not to be played
+    bool m_repeat = false;
 };
 
 #endif

@@ -128,16 +128,10 @@ bool MafwGstRenderer::startCurrent(Target target)
 
 void MafwGstRenderer::publishNext()
 {
-    QList<QUrl> following;
     // After a failed hand-over the next item starts cleanly.
-    if (m_state != Stopped && m_cleanNext == NoPosition) {
-        const int first = m_cursor.nextToOffer();
-        const int end = qMin(m_cursor.count(), first + OfferedItems);
-        for (int p = first; p >= 0 && p < end; ++p) {
-            following.append(m_cursor.uriAt(p));
-        }
-    }
-    m_pipeline->offer(following);
+    m_pipeline->offer(m_state != Stopped && m_cleanNext == NoPosition
+                          ? m_cursor.toOffer(OfferedItems)
+                          : QList<QUrl>());
 }
 
 // Moves to another item: reported at once when stopped, else started in the running state.
@@ -415,6 +409,15 @@ bool MafwGstRenderer::setVolume(double volume)
     return true;
 }
 
+bool MafwGstRenderer::setRepeatCurrent(bool repeat)
+{
+    if (repeat != m_cursor.repeatsCurrent()) {
+        m_cursor.setRepeatCurrent(repeat);
+        publishNext();
+    }
+    return true;
+}
+
 bool MafwGstRenderer::requestMetadata(const QUrl& uri, QObject* context, MetadataAnswer answer)
 {
     if (!m_tagReader) {
@@ -453,7 +456,7 @@ void MafwGstRenderer::answerPositionRequests()
 int MafwGstRenderer::followingPosition() const
 {
     if (m_cleanNext == NoPosition) {
-        return m_cursor.nextPosition();
+        return m_cursor.followingPosition();
     }
     return m_cleanNext < m_cursor.count() ? m_cleanNext : NoPosition;
 }

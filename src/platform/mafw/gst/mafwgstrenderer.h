@@ -53,6 +53,7 @@ public:
     bool setVolume(double volume) override;
     QStringList supportedMimeTypes() const override;
     // Reads with the plug-in's tag reader (only regular local files and http(s)).
+    bool setRepeatCurrent(bool repeat) override;
     bool requestMetadata(const QUrl& uri, QObject* context, MetadataAnswer answer) override;
 
     State state() const { return m_state; }
