@@ -446,53 +446,6 @@ private Q_SLOTS:
         QCOMPARE(failures, 0);
     }
 
-    // A repeated item plays again, each time reported anew, the next one never; next() still
-    // moves, and the repeat once off lets the list end.
-    void repeatCurrent()
-    {
-        QVERIFY(MediaFactory::write(dir.filePath(QStringLiteral("short.wav")), 300));
-        MafwRenderer* r = gst();
-        MafwPlaylist list(QStringLiteral("repeat"));
-        list.appendItem(media(QStringLiteral("short.wav")));
-        list.appendItem(media(QStringLiteral("tone1.wav")));
-        QStringList events;
-        QObject scope;
-        connect(r, &MafwRenderer::mediaChanged, &scope,
-                [&](int i) { events << QStringLiteral("i%1").arg(i); });
-        connect(r, &MafwRenderer::error, &scope,
-                [&](const MafwError& e) { events << QStringLiteral("e%1").arg(e.code()); });
-        connect(r, &MafwRenderer::playbackCompleted, &scope, [&]() { events << "done"; });
-        const auto restore = qScopeGuard([&]() {
-            r->setRepeatCurrent(false);
-            r->stop();
-            r->assignPlaylist(nullptr);
-        });
-        // Turned on once the next item was handed over: that one must not be reported.
-        QAtomicInt handedOver;
-        const gulong watch = g_signal_connect(
-            pipeline(), "about-to-finish",
-            G_CALLBACK(+[](GstElement*, QAtomicInt* flag) { flag->storeRelease(1); }), &handedOver);
-        r->assignPlaylist(&list);
-        QVERIFY(r->play());
-        const auto seen = [&](const char* event, int times) {
-            return QTest::qWaitFor([&]() { return events.count(QLatin1String(event)) >= times; },
-                                   Timeout);
-        };
-        QVERIFY(QTest::qWaitFor([&]() { return handedOver.loadAcquire() == 1; }, Timeout));
-        g_signal_handler_disconnect(pipeline(), watch);
-        QCoreApplication::sendPostedEvents(); // the hand-over, to the main thread
-        QVERIFY(r->setRepeatCurrent(true));
-        QVERIFY2(seen("i0", 3), qPrintable(events.join(QLatin1Char(' '))));
-        QVERIFY(r->next());
-        QVERIFY2(seen("i1", 2), qPrintable(events.join(QLatin1Char(' '))));
-        QVERIFY(r->setRepeatCurrent(false));
-        QVERIFY2(seen("done", 1), qPrintable(events.join(QLatin1Char(' '))));
-        const QString all = events.join(QLatin1Char(' '));
-        QVERIFY2(
-            QRegularExpression(QStringLiteral("^(i0 ){3,}(i1 ){2,}done$")).match(all).hasMatch(),
-            qPrintable(all));
-    }
-
     // Tags reach the handler, embedded cover art becomes a file in the cache (reported by
     // URL); the sound server corks the stream for a call and releases it afterwards.
     void busMessages()

@@ -29,6 +29,8 @@ struct RendererFixture
     MafwRenderer* renderer = nullptr;
     std::function<QUrl(const QString& name)> item;
     std::function<bool()> waitSettled; // until no start or seek is under way
+    // Until the next item is taken for the gapless hand-over, where the renderer has one.
+    std::function<bool()> waitHandedOver = [] { return true; };
     QTemporaryDir dir;
     std::unique_ptr<QObject> owned;
     QByteArray twoItems; // the lines of two.m3u
@@ -61,6 +63,11 @@ RendererFixture::RendererFixture() : twoItems("short0.wav\nshort1.wav\n")
     waitSettled = [gst, stopped]() {
         return QTest::qWaitFor([&]() { return *stopped || gst->property("settled").toBool(); },
                                15000);
+    };
+    waitHandedOver = [gst]() {
+        const bool taken =
+            QTest::qWaitFor([&]() { return gst->property("handedOver").toInt() > 0; }, 15000);
+        return taken;
     };
     for (int i = 0; i < 6; ++i) {
         MediaFactory::write(
@@ -313,6 +320,36 @@ position answered once, later ; uri:0=1; position; ; answer
                  qPrintable(reports->text()));
         QVERIFY(fixture->waitSettled());
         QCOMPARE(reports->text(), (parts.at(2) + QStringLiteral(" | ") + later).simplified());
+    }
+
+    // A repeated item plays again, reported each time, the next one never (also when it was
+    // already handed over); next() still moves, and the repeat once off lets the list end.
+    void repeatCurrent()
+    {
+        QVERIFY(issue(QStringLiteral("assignShort")));
+        QVERIFY(reports->waitFor(QStringLiteral("list(assignShort)")));
+        const auto restore = qScopeGuard([this]() { renderer->setRepeatCurrent(false); });
+        QVERIFY(renderer->play());
+        QVERIFY(fixture->waitHandedOver());
+        QVERIFY(renderer->setRepeatCurrent(true));
+        const auto seen = [this](const QString& entry, int times) {
+            return QTest::qWaitFor([&]() { return reports->entries.count(entry) >= times; },
+                                   Timeout);
+        };
+        QVERIFY2(seen(QStringLiteral("media(0,short0)"), 3), qPrintable(reports->text()));
+        QVERIFY(renderer->next());
+        QVERIFY2(seen(QStringLiteral("media(1,short1)"), 2), qPrintable(reports->text()));
+        QVERIFY(renderer->setRepeatCurrent(false));
+        QVERIFY2(reports->waitFor(QStringLiteral("state(0)")), qPrintable(reports->text()));
+        QStringList runs; // the reports with each repeat counted once
+        for (const QString& entry : qAsConst(reports->entries)) {
+            if (runs.isEmpty() || runs.last() != entry) {
+                runs << entry;
+            }
+        }
+        QCOMPARE(runs.join(QLatin1Char(' ')),
+                 QStringLiteral("list(assignShort) media(0,short0) state(3) state(1) "
+                                "media(0,short0) media(1,short1) done state(0)"));
     }
 
     // The engine on this renderer. A shuffled play while the playlist plays shuffles it at

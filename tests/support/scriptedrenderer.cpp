@@ -339,9 +339,16 @@ bool ScriptedRenderer::answerPosition(uint seconds)
     return deliverPosition(request.receiver, request.member, seconds);
 }
 
+bool ScriptedRenderer::setRepeatCurrent(bool repeat)
+{
+    record(QStringLiteral("setRepeatCurrent(%1)").arg(repeat));
+    m_repeat = canRepeat && repeat;
+    return canRepeat;
+}
+
 void ScriptedRenderer::endItem()
 {
-    if (m_state == Stopped || moveTo(m_index + 1)) {
+    if (m_state == Stopped || moveTo(m_repeat ? m_index : m_index + 1)) {
         return;
     }
     ++m_generation;

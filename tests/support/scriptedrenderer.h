@@ -37,6 +37,7 @@ public:
     bool assignPlaylist(MafwPlaylist* playlist) override;
     bool requestPosition(QObject* receiver, const char* member) override;
     // Answers from the event loop with tags[uri]; refuses URIs it has no tags for.
+    bool setRepeatCurrent(bool repeat) override;
     bool requestMetadata(const QUrl& uri, QObject* context, MetadataAnswer answer) override;
     QHash<QUrl, QVariantMap> tags;
     int metadataRequests = 0;
@@ -47,7 +48,8 @@ public:
 
     // Runs what is due later, until nothing more is.
     void settle();
-    // The current item ends: the next one starts, or playback completes.
+    // The current item ends: it starts again while repeating, else the next one starts, or
+    // playback completes.
     void endItem();
     // A failure: one error and Stopped; a passing one (TransientError) only the error.
     void fail(MafwError::Code code);
@@ -56,6 +58,7 @@ public:
     void setState(State state);
 
     bool acceptPositionRequests = true;
+    bool canRepeat = true;           // else setRepeatCurrent() is refused, as by the base
     bool answerWhenSettling = false; // else the test answers
     int openRequests() const { return m_requests.size(); }
     // Answers the oldest open request; false when none is open or its receiver is gone.
@@ -88,6 +91,7 @@ private:
     int m_generation = 0; // bumped when what was due for the old item no longer is
     bool m_movedStopped = false;
     bool m_finishing = false;
+    bool m_repeat = false;
     int m_reportedIndex = -1;
     QUrl m_reportedUri;
     uint m_position = 0;

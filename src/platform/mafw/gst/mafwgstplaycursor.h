@@ -64,6 +64,8 @@ public:
     // A handed-over item failed before it started: forgets it; its position, or -1.
     int dropHandOver(const QByteArray& uri);
     bool hasStaleHandOver() const { return m_stale > 0; }
+    // Items handed over, stale ones included, that have not started.
+    int handedOver() const { return int(m_handedOver.size()) + m_stale; }
     void clearHandOvers();
 
 private:

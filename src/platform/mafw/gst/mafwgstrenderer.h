@@ -26,6 +26,8 @@ class MafwGstRenderer : public MafwRenderer
     // The position in milliseconds, and whether no seek or start is still under way.
     Q_PROPERTY(qint64 positionMs READ positionMs)
     Q_PROPERTY(bool settled READ isSettled)
+    // Items the pipeline has taken for the gapless hand-over that have not started yet.
+    Q_PROPERTY(int handedOver READ handedOver)
     // Seconds an HTTP source may go without data before it fails (306, or 307 once playing).
     Q_PROPERTY(int stallTimeout READ stallTimeout WRITE setStallTimeout)
     // Seconds a start or a handed-over item may make no progress before it fails (306 when a
@@ -64,6 +66,7 @@ public:
     int startTimeout() const { return m_pipeline->startTimeout(); }
     void setStartTimeout(int seconds) { m_pipeline->setStartTimeout(seconds); }
     bool isSettled() const { return m_pipeline->isSettled(); }
+    int handedOver() const { return m_cursor.handedOver(); }
 
 private:
     using Target = MafwGstPipeline::Target;
