@@ -10,6 +10,8 @@
 
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 const QString RendererId = QStringLiteral("mafw_gst_renderer");
 
@@ -238,9 +240,8 @@ void Player::setLoop(Player::Loop loop)
         m_loopUrl = currentItem().url;
         // A renderer that repeats the item itself plays it again without a gap; with one that
         // cannot, the item it went on to is taken back (see onMediaChanged()).
-        MafwRenderer* renderer = MafwRegistry::instance()
-                                     ? MafwRegistry::instance()->findRenderer(RendererId)
-                                     : nullptr;
+        MafwRenderer* renderer =
+            MafwRegistry::instance() ? MafwRegistry::instance()->findRenderer(RendererId) : nullptr;
         if (renderer) {
             renderer->setRepeatCurrent(loop == LoopTrack);
         }
@@ -472,8 +473,6 @@ void Player::onPositionChanged(uint position, int duration)
     m_engineDuration = duration;
     if (m_position != position) {
         m_sincePosition.start();
-    }
-    if (m_position != position) {
         m_position = position;
         Q_EMIT positionChanged(position);
     }
@@ -486,12 +485,18 @@ void Player::onMediaChanged(const KelMetadataHandler* handler)
     if (ours && ours->index() == PlayerMetadataHandler::NoIndex && ours->item().url.isEmpty()) {
         return;
     }
+    const int index = currentIndex();
+    const QUrl url = urlAt(index);
+    // The item that played starting again (a loop) is a jump back for MPRIS clients.
+    const bool jumpedBack = m_position > 0 && !url.isEmpty() && url == m_startedUrl;
+    m_startedUrl = url;
     m_position = 0;
     m_engineDuration = PlayerItem::UnknownDuration;
     Q_EMIT positionChanged(0);
+    if (jumpedBack) {
+        Q_EMIT seeked(0);
+    }
     // The renderer went on to the next item by itself: a track loop takes it back.
-    const int index = currentIndex();
-    const QUrl url = urlAt(index);
     const int again = indexOf(m_loopUrl);
     if (m_loop == LoopTrack && again != NoIndex && url != m_loopUrl) {
         QTimer::singleShot(0, this, [this, again]() { playIndex(again); });

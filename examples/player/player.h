@@ -151,6 +151,7 @@ private:
     // The item a track loop repeats, by URL: indexes change with shuffle, and an item the
     // renderer went on to by itself is told from one asked for by the URL asked for.
     QUrl m_loopUrl;
+    QUrl m_startedUrl; // of the last item reported as started
     MafwRenderer::State m_state = MafwRenderer::Stopped;
     uint m_position = 0;
     QElapsedTimer m_sincePosition; // since m_position was reported

@@ -41,7 +41,7 @@ void PlayerMetadataHandler::setDataFromIndex(int index, const MafwContent& mafwc
     for (auto it = metadata.cbegin(); it != metadata.cend(); ++it) {
         apply(it.key(), it.value());
     }
-    Q_EMIT mediaChanged(this);
+    // Announced by the controls once this returns.
 }
 
 void PlayerMetadataHandler::onMetadataChange(const QString& metadata, const QList<QVariant>& values)

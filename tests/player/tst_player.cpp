@@ -438,16 +438,30 @@ private Q_SLOTS:
 
     // A track loop takes the renderer back to the item each time it goes on by itself, also
     // after a shuffle moved the item (to the end of the list or not).
+    void loopTrackKeepsTheItem_data()
+    {
+        QTest::addColumn<bool>("repeats");
+        QTest::newRow("the renderer repeats it") << true;
+        QTest::newRow("the renderer moves on, the player takes it back") << false;
+    }
     void loopTrackKeepsTheItem()
     {
         startPlayer("a.ogg b.ogg c.ogg");
+        QFETCH(bool, repeats);
+        renderer->canRepeat = repeats;
         renderer->setState(MafwRenderer::Playing);
         const QUrl a = media(QStringLiteral("a.ogg"));
         player->setLoop(Player::LoopTrack);
+        QSignalSpy seeked(player, &Player::seeked);
         for (int round = 0; round < 2; ++round) {
+            controls->position();
+            QVERIFY(renderer->answerPosition(uint(3 + round))); // the engine passes on changes
             renderer->endItem();
             QTRY_COMPARE(player->currentItem().url, a);
         }
+        // Where the renderer repeats, the second round starts the item the first one reported
+        // again, from 3 s: a jump to 0 for MPRIS clients.
+        QCOMPARE(seeked.size(), repeats ? 1 : 0);
         player->setShuffle(true);
         QTRY_COMPARE(player->currentItem().url, a);
         renderer->endItem(); // on to the next item, or the end of the list
