@@ -7,6 +7,8 @@
 
 #include <QCoreApplication>
 
+#include <utility>
+
 namespace MThemeInternal {
 
 ThemeData& theme()
@@ -76,12 +78,15 @@ void MTheme::releaseStyle(const MStyle* style)
 const QPixmap* MTheme::pixmap(const QString& id, const QSize& size)
 {
     ThemeData& t = theme();
-    static const bool spareDroppedAtExit = [] {
-        // Kept pixmaps go with the application, not at static destruction after it.
-        qAddPostRoutine([] { theme().pixmaps.dropSpares(); });
-        return true;
-    }();
-    Q_UNUSED(spareDroppedAtExit)
+    // Kept pixmaps go with the application, not at static destruction after it (and again
+    // with the next application, if one follows).
+    static bool dropSparesAtExit = false;
+    if (!std::exchange(dropSparesAtExit, true)) {
+        qAddPostRoutine([] {
+            theme().pixmaps.dropSpares();
+            dropSparesAtExit = false;
+        });
+    }
     const QString key = QStringLiteral("%1@%2x%3").arg(id).arg(size.width()).arg(size.height());
     if (QPixmap* shared = t.pixmaps.take(key)) {
         return shared;
