@@ -446,6 +446,37 @@ private Q_SLOTS:
         QCOMPARE(failures, 0);
     }
 
+    // A repeated item that can no longer be played is skipped once, not tried for ever.
+    void repeatOfAFailingItem()
+    {
+        QVERIFY(QFile::copy(dir.filePath(QStringLiteral("tone1.wav")),
+                            dir.filePath(QStringLiteral("gone.wav"))));
+        MafwRenderer* r = gst();
+        MafwPlaylist list(QStringLiteral("gone"));
+        list.appendItem(media(QStringLiteral("gone.wav")));
+        list.appendItem(media(QStringLiteral("tone1.wav")));
+        QStringList events;
+        QObject scope;
+        connect(r, &MafwRenderer::mediaChanged, &scope,
+                [&](int i) { events << QStringLiteral("i%1").arg(i); });
+        connect(r, &MafwRenderer::error, &scope,
+                [&](const MafwError& e) { events << QStringLiteral("e%1").arg(e.code()); });
+        const auto restore = qScopeGuard([&]() {
+            r->setRepeatCurrent(false);
+            r->stop();
+            r->assignPlaylist(nullptr);
+        });
+        r->setRepeatCurrent(true);
+        r->assignPlaylist(&list);
+        QVERIFY(r->play());
+        QVERIFY(QTest::qWaitFor([&]() { return r->property("settled").toBool(); }, Timeout));
+        QVERIFY(QFile::remove(dir.filePath(QStringLiteral("gone.wav"))));
+        QVERIFY2(
+            QTest::qWaitFor([&]() { return events.count(QStringLiteral("i1")) >= 2; }, Timeout),
+            qPrintable(events.join(QLatin1Char(' '))));
+        QCOMPARE(events.filter(QStringLiteral("e")), QStringList{QStringLiteral("e326")});
+    }
+
     // Tags reach the handler, embedded cover art becomes a file in the cache (reported by
     // URL); the sound server corks the stream for a call and releases it afterwards.
     void busMessages()

@@ -90,16 +90,18 @@ void MafwGstPlayCursor::setRepeatCurrent(bool repeat)
 
 void MafwGstPlayCursor::checkHandOvers()
 {
-    // Items already handed over stay valid only while they still follow in the new order.
+    // The pipeline plays what it took in turn: items are valid while each follows the one
+    // before it (the current item first) in the order as it is now; the rest are stale, and
+    // may become valid again when the order or the repeat changes back.
     int expected = m_position;
-    for (int k = 0; k < m_handedOver.size(); ++k) {
+    m_valid = 0;
+    for (HandedOver& item : m_handedOver) {
         expected = after(expected);
-        if (uriAt(expected) != m_handedOver.at(k).uri) {
-            m_stale += m_handedOver.size() - k;
-            m_handedOver = m_handedOver.mid(0, k);
+        if (uriAt(expected) != item.uri) {
             break;
         }
-        m_handedOver[k].position = expected;
+        item.position = expected;
+        ++m_valid;
     }
 }
 
@@ -111,7 +113,7 @@ int MafwGstPlayCursor::followingPosition() const
 QList<QUrl> MafwGstPlayCursor::toOffer(int most) const
 {
     QList<QUrl> uris;
-    if (m_stale > 0) {
+    if (hasStaleHandOver()) {
         return uris;
     }
     const int first =
@@ -126,21 +128,17 @@ QList<QUrl> MafwGstPlayCursor::toOffer(int most) const
 bool MafwGstPlayCursor::acceptHandOver(const QByteArray& uri)
 {
     // Offered before the order changed, it may no longer be the item that follows.
-    const int expected =
-        after(m_handedOver.isEmpty() ? m_position : m_handedOver.constLast().position);
-    if (m_stale == 0 && uriAt(expected).toEncoded() == uri) {
-        m_handedOver.append({uriAt(expected), expected});
-        return true;
-    }
-    ++m_stale;
-    return false;
+    m_handedOver.append({QUrl::fromEncoded(uri), -1});
+    checkHandOvers();
+    return !hasStaleHandOver();
 }
 
 int MafwGstPlayCursor::startHandedOver()
 {
-    if (m_handedOver.isEmpty()) {
+    if (m_valid == 0) {
         return -1;
     }
+    --m_valid;
     const int position = m_handedOver.takeFirst().position;
     moveTo(position);
     return position;
@@ -150,7 +148,10 @@ int MafwGstPlayCursor::dropHandOver(const QByteArray& uri)
 {
     for (int i = 0; i < m_handedOver.size(); ++i) {
         if (m_handedOver.at(i).uri.toEncoded() == uri) {
-            return m_handedOver.takeAt(i).position;
+            const int position = i < m_valid ? m_handedOver.at(i).position : -1;
+            m_handedOver.removeAt(i);
+            checkHandOvers();
+            return position;
         }
     }
     return -1;
@@ -159,5 +160,5 @@ int MafwGstPlayCursor::dropHandOver(const QByteArray& uri)
 void MafwGstPlayCursor::clearHandOvers()
 {
     m_handedOver.clear();
-    m_stale = 0;
+    m_valid = 0;
 }

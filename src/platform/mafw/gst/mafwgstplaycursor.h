@@ -48,7 +48,7 @@ public:
     bool followPlaylist();
 
     // Whether the current item plays again when it ends, instead of the next; handed-over
-    // items that no longer follow become stale.
+    // items that no longer follow become stale (and valid again when it is turned back).
     bool repeatsCurrent() const { return m_repeat; }
     void setRepeatCurrent(bool repeat);
     // The position that plays when the current one ends: the current one again while it
@@ -59,19 +59,21 @@ public:
     QList<QUrl> toOffer(int most) const;
     // The pipeline took uri: true when it is the item that follows, else it is stale.
     bool acceptHandOver(const QByteArray& uri);
-    // A handed-over item started: it becomes current. -1 when none was handed over.
+    // A handed-over item started: it becomes current. -1 when none was handed over, or the
+    // first one is stale.
     int startHandedOver();
-    // A handed-over item failed before it started: forgets it; its position, or -1.
+    // A handed-over item failed before it started: forgets it; its position, or -1 when it
+    // was stale or unknown.
     int dropHandOver(const QByteArray& uri);
-    bool hasStaleHandOver() const { return m_stale > 0; }
+    bool hasStaleHandOver() const { return m_handedOver.size() > m_valid; }
     // Items handed over, stale ones included, that have not started.
-    int handedOver() const { return int(m_handedOver.size()) + m_stale; }
+    int handedOver() const { return int(m_handedOver.size()); }
     void clearHandOvers();
 
 private:
     // The position that follows position when it ends.
     int after(int position) const { return m_repeat ? position : position + 1; }
-    // Keeps the handed-over items that still follow in turn, counts the rest as stale.
+    // Tells the handed-over items that still follow in turn from the stale rest.
     void checkHandOvers();
 
     struct HandedOver
@@ -85,8 +87,8 @@ private:
     QUrl m_playlistUrl;
     QList<QUrl> m_entries; // the URI, or the entries of a playlist file
     int m_position = -1;
-    QList<HandedOver> m_handedOver; // each starts at a new stream group
-    int m_stale = 0;                // handed over before the order changed: not to be played
+    QList<HandedOver> m_handedOver; // in the pipeline's order, each at a new stream group
+    int m_valid = 0; // the first ones, that follow in turn; the rest are stale: not to be played
     bool m_repeat = false;
 };
 

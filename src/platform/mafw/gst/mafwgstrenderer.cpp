@@ -453,10 +453,13 @@ void MafwGstRenderer::answerPositionRequests()
     }
 }
 
-int MafwGstRenderer::followingPosition() const
+int MafwGstRenderer::followingPosition(bool ended) const
 {
-    if (m_cleanNext == NoPosition) {
+    if (ended && m_cursor.repeatsCurrent()) {
         return m_cursor.followingPosition();
+    }
+    if (m_cleanNext == NoPosition) {
+        return m_cursor.nextPosition();
     }
     return m_cleanNext < m_cursor.count() ? m_cleanNext : NoPosition;
 }
@@ -465,7 +468,7 @@ void MafwGstRenderer::onEnded()
 {
     // Without a hand-over (none offered, refused, failed, or the queue changed too late) the
     // next item starts cleanly.
-    const int next = followingPosition();
+    const int next = followingPosition(true);
     const MafwError pending = std::exchange(m_finalFailure, MafwError());
     if (next >= 0) {
         moveTo(next);
@@ -485,9 +488,12 @@ void MafwGstRenderer::onNextFailed(const QByteArray& uri, const MafwError& failu
     // An entry of a playlist file is one more dead mirror; an item of a playlist is worth a
     // word, and ends playback only when it was the last.
     m_cleanNext = position + 1;
-    if (m_cursor.source() == MafwGstPlayCursor::PlaylistUrlSource) {
+    if (position == m_cursor.position()) {
+        // The repeat of the item playing: it is started again cleanly at its end.
+        qCDebug(lcGst) << "repeat failed, started again at the end:" << failure.message();
+    } else if (m_cursor.source() == MafwGstPlayCursor::PlaylistUrlSource) {
         qCDebug(lcGst) << "next entry failed, skipped:" << failure.message();
-    } else if (followingPosition() >= 0) {
+    } else if (followingPosition(false) >= 0) {
         Q_EMIT error(MafwError(MafwError::TransientError,
                                QStringLiteral("skipped: %1").arg(failure.message())));
     } else {
@@ -558,8 +564,9 @@ void MafwGstRenderer::onFailed(const MafwError& failure)
         Q_EMIT error(failure);
         return;
     }
-    // An item of a playlist that fails is skipped with a passing error while others follow.
-    const int next = followingPosition();
+    // An item of a playlist that fails is skipped with a passing error while others follow
+    // (a repeated one too: it would fail again).
+    const int next = followingPosition(false);
     if (m_cursor.source() == MafwGstPlayCursor::PlaylistSource && next >= 0) {
         Q_EMIT error(MafwError(MafwError::TransientError,
                                QStringLiteral("skipped: %1").arg(failure.message())));

@@ -84,8 +84,9 @@ private:
     void reportMedia();
     // Offers the items that follow for the gapless hand-over.
     void publishNext();
-    // The position that follows the current one, or NoPosition at the end.
-    int followingPosition() const;
+    // The position that follows the current one, or NoPosition at the end: when it ended (a
+    // repeated item again), or when it failed (never itself again).
+    int followingPosition(bool ended) const;
     void watchPlaylist(MafwPlaylist* playlist);
     void answerPositionRequests();
 
