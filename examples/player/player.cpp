@@ -101,6 +101,7 @@ bool Player::start(const PlayerArguments& arguments)
 bool Player::playItems(const QList<PlayerItem>& items)
 {
     m_mode = PlayerArguments::PlaySharedPlaylist;
+    applyRepeat();
     m_items = items;
     m_loopUrl = items.value(0).url;
     m_playlist = MafwShared::instance()->createPlaylist(playlistName());
@@ -233,18 +234,26 @@ void Player::setVolume(double volume)
     }
 }
 
+void Player::applyRepeat()
+{
+    // A renderer that repeats the item itself plays it again without a gap; with one that
+    // cannot, the item it went on to is taken back (see onMediaChanged()). A single URI is
+    // played again after its end, which the engine reports (it does not report the item of
+    // a URI).
+    MafwRenderer* renderer =
+        MafwRegistry::instance() ? MafwRegistry::instance()->findRenderer(RendererId) : nullptr;
+    if (renderer) {
+        renderer->setRepeatCurrent(m_loop == LoopTrack &&
+                                   m_mode == PlayerArguments::PlaySharedPlaylist);
+    }
+}
+
 void Player::setLoop(Player::Loop loop)
 {
     if (m_loop != loop) {
         m_loop = loop;
         m_loopUrl = currentItem().url;
-        // A renderer that repeats the item itself plays it again without a gap; with one that
-        // cannot, the item it went on to is taken back (see onMediaChanged()).
-        MafwRenderer* renderer =
-            MafwRegistry::instance() ? MafwRegistry::instance()->findRenderer(RendererId) : nullptr;
-        if (renderer) {
-            renderer->setRepeatCurrent(loop == LoopTrack);
-        }
+        applyRepeat();
         Q_EMIT loopChanged(loop);
         Q_EMIT itemChanged();
     }
@@ -487,9 +496,12 @@ void Player::onMediaChanged(const KelMetadataHandler* handler)
     }
     const int index = currentIndex();
     const QUrl url = urlAt(index);
-    // The item that played starting again (a loop) is a jump back for MPRIS clients.
-    const bool jumpedBack = m_position > 0 && !url.isEmpty() && url == m_startedUrl;
+    // The item that played starting again at its place (a loop, not a reorder) is a jump
+    // back for MPRIS clients.
+    const bool jumpedBack =
+        m_position > 0 && !url.isEmpty() && url == m_startedUrl && index == m_startedIndex;
     m_startedUrl = url;
+    m_startedIndex = index;
     m_position = 0;
     m_engineDuration = PlayerItem::UnknownDuration;
     Q_EMIT positionChanged(0);

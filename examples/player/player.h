@@ -122,6 +122,8 @@ private:
     void onError(const MafwError& error);
     void onCompleted();
     void finish();
+    // Hands Loop Track to the renderer where it can repeat the item itself.
+    void applyRepeat();
     PlayerMetadataHandler* currentHandler() const;
     MafwPlaylist* playlist() const;
     PlayerItem knownItem(const QUrl& url) const;
@@ -151,7 +153,8 @@ private:
     // The item a track loop repeats, by URL: indexes change with shuffle, and an item the
     // renderer went on to by itself is told from one asked for by the URL asked for.
     QUrl m_loopUrl;
-    QUrl m_startedUrl; // of the last item reported as started
+    QUrl m_startedUrl; // of the last item reported as started, and its index
+    int m_startedIndex = -1;
     MafwRenderer::State m_state = MafwRenderer::Stopped;
     uint m_position = 0;
     QElapsedTimer m_sincePosition; // since m_position was reported
