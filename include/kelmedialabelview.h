@@ -72,9 +72,9 @@ public:
     /// Sets the grid's margins (nothing before setupTheView()).
     void setLayoutMargins(qreal left, qreal top, qreal right, qreal bottom);
 
-    /// Top-left points of the marks for an icon of that pixmap's size: at the right edge,
-    /// centred vertically; left of the image as drawn when it is on the right, centred in the
-    /// room under it when it is on top; always inside the widget.
+    /// Top-left points of the marks for an icon of that pixmap's size (in device-independent
+    /// pixels): at the right edge, centred vertically; left of the image as drawn when it is
+    /// on the right, centred in the room under it when it is on top; always inside the widget.
     QPoint locationOfFavouriteIcon(const QPixmap* icon) const;
     /// The same for the play-status mark, drawn left of the favourite mark.
     QPoint locationOfPlayStatusIcon(const QPixmap* icon) const;

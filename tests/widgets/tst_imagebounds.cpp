@@ -178,6 +178,15 @@ private Q_SLOTS:
         MTheme::releasePixmap(pixmap);
         MTheme::releasePixmap(pixmap);
         QCOMPARE(MTheme::livePixmaps(), live);
+        // For a device of twice the pixel density: twice the pixels, drawn at the same size;
+        // beyond the bounds at twice, made as for a ratio of 1.
+        for (const QSize& asked : {QSize(64, 32), QSize(3000, 8)}) {
+            const QPixmap* dense = MTheme::pixmap(id, asked, 2.0);
+            const int ratio = asked.width() * 2 <= MImageReader::MaxSide ? 2 : 1;
+            QCOMPARE(dense->size(), asked * ratio);
+            QCOMPARE(dense->devicePixelRatio(), qreal(ratio));
+            MTheme::releasePixmap(dense);
+        }
 
         QVERIFY(writeFile(dir.filePath(QStringLiteral("icons/test-square.svg")),
                           "<svg xmlns='http://www.w3.org/2000/svg' width='16' height='8'>"

@@ -61,13 +61,15 @@ class TestMediaLabel : public QObject
                                                       covered.height(), covered.width())
                                   : QString();
     }
-    QImage render()
+    // At a device-pixel ratio: that many image pixels to a label pixel.
+    QImage render(int ratio = 1)
     {
         view()->grid()->activate();
-        QImage image(label->size().toSize(), QImage::Format_ARGB32_Premultiplied);
+        QImage image(label->size().toSize() * ratio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
         image.fill(Qt::transparent);
         QPainter painter(&image);
-        scene->render(&painter, QRectF(image.rect()), label->sceneBoundingRect());
+        scene->render(&painter, QRectF(QPointF(), label->size()), label->sceneBoundingRect());
         painter.end();
         return image.convertToFormat(QImage::Format_ARGB32);
     }
@@ -211,15 +213,17 @@ private Q_SLOTS:
         QTest::addColumn<int>("status"); // 1: play, with the favourite mark; 2: pause, without
         QTest::addColumn<QPoint>("favouriteAt");
         QTest::addColumn<int>("imageSide"); // 0: the 60 by 40 image of makeLabel
-        QTest::newRow("right of image") << 1 << 80 << 1 << QPoint(375, 27) << 0;
+        QTest::addColumn<int>("ratio");     // device-pixel ratio
+        QTest::newRow("right of image") << 1 << 80 << 1 << QPoint(375, 27) << 0 << 1;
+        QTest::newRow("right of image, pixel ratio 2") << 1 << 80 << 1 << QPoint(375, 27) << 0 << 2;
         // Left of the image as drawn (scaled up into its cell, from 255), or centred under it
         // (drawn down to 91).
-        QTest::newRow("left of image") << 0 << 80 << 1 << QPoint(229, 27) << 0;
-        QTest::newRow("below image") << 3 << 200 << 1 << QPoint(375, 132) << 0;
-        QTest::newRow("pause, no favourite") << 1 << 80 << 2 << QPoint(375, 27) << 0;
+        QTest::newRow("left of image") << 0 << 80 << 1 << QPoint(229, 27) << 0 << 1;
+        QTest::newRow("below image") << 3 << 200 << 1 << QPoint(375, 132) << 0 << 1;
+        QTest::newRow("pause, no favourite") << 1 << 80 << 2 << QPoint(375, 27) << 0 << 1;
         // Placed by the image as drawn (scaled into its cell), never outside the widget.
-        QTest::newRow("large image left") << 0 << 80 << 1 << QPoint(175, 27) << 500;
-        QTest::newRow("large image below") << 3 << 80 << 1 << QPoint(375, 43) << 500;
+        QTest::newRow("large image left") << 0 << 80 << 1 << QPoint(175, 27) << 500 << 1;
+        QTest::newRow("large image below") << 3 << 80 << 1 << QPoint(375, 43) << 500 << 1;
     }
     void marks()
     {
@@ -228,6 +232,7 @@ private Q_SLOTS:
         QFETCH(int, status);
         QFETCH(QPoint, favouriteAt);
         QFETCH(int, imageSide);
+        QFETCH(int, ratio);
         makeLabel(position, QStringLiteral("abcd"), QSize(400, height));
         if (imageSide) {
             label->setImage(
@@ -238,9 +243,9 @@ private Q_SLOTS:
             label->setFavoriteMark();
         }
         label->setPlayStatus(L::LabelPlayStatus(status));
-        const QImage image = render();
-        auto is = [&image](const QPoint& point, Qt::GlobalColor colour) {
-            return QColor(image.pixel(point)) == QColor(colour);
+        const QImage image = render(ratio);
+        auto is = [&image, ratio](const QPoint& point, Qt::GlobalColor colour) {
+            return QColor(image.pixel(point * ratio)) == QColor(colour);
         };
         // Inside at two corners, and not just left of or above the point.
         using Mark = std::tuple<QPoint, Qt::GlobalColor, bool>;

@@ -77,6 +77,11 @@ void MTheme::releaseStyle(const MStyle* style)
 
 const QPixmap* MTheme::pixmap(const QString& id, const QSize& size)
 {
+    return pixmap(id, size, 1.0);
+}
+
+const QPixmap* MTheme::pixmap(const QString& id, const QSize& size, qreal devicePixelRatio)
+{
     ThemeData& t = theme();
     // Kept pixmaps go with the application, not at static destruction after it (and again
     // with the next application, if one follows).
@@ -87,19 +92,29 @@ const QPixmap* MTheme::pixmap(const QString& id, const QSize& size)
             dropSparesAtExit = false;
         });
     }
-    const QString key = QStringLiteral("%1@%2x%3").arg(id).arg(size.width()).arg(size.height());
+    qreal ratio = size.isEmpty() || !(devicePixelRatio > 0) ? 1.0 : devicePixelRatio;
+    QSize pixels = size * ratio;
+    if (!withinBounds(pixels)) {
+        ratio = 1.0;
+        pixels = size;
+    }
+    QString key = QStringLiteral("%1@%2x%3").arg(id).arg(size.width()).arg(size.height());
+    if (ratio != 1.0) {
+        key += QStringLiteral("@%1x").arg(ratio);
+    }
     if (QPixmap* shared = t.pixmaps.take(key)) {
         return shared;
     }
     auto* made = new QPixmap;
     QString problem;
-    if (!loadImage(id, size, *made, problem)) {
+    if (!loadImage(id, pixels, *made, problem)) {
         warnOnce(id, problem.isEmpty()
                          ? QStringLiteral("theme image \"%1\" not found").arg(id)
                          : QStringLiteral("theme image \"%1\" replaced by a placeholder: %2")
                                .arg(id, problem));
-        *made = placeholder(size);
+        *made = placeholder(pixels);
     }
+    made->setDevicePixelRatio(ratio);
     return t.pixmaps.insert(key, made);
 }
 

@@ -38,6 +38,11 @@ public:
     /// file or size, see docs/theme.md), gives a visible placeholder and one warning. Give it
     /// back with releasePixmap().
     static const QPixmap* pixmap(const QString& id, const QSize& size = QSize(0, 0));
+    /// The same for a device of that pixel ratio (QPaintDevice::devicePixelRatioF()): made
+    /// at size times the ratio in device pixels and tagged with it, so that it is drawn at
+    /// size, sharp on a high-density screen. Within the bounds only; beyond them, or for its
+    /// own size, as pixmap(id, size).
+    static const QPixmap* pixmap(const QString& id, const QSize& size, qreal devicePixelRatio);
     /// Gives back a pixmap from pixmap(); after the last user's release it may be kept for a
     /// later request, or deleted.
     static void releasePixmap(const QPixmap* pixmap);

@@ -123,6 +123,8 @@ void applyRules(MStyle* style, const QString& selector);
 // The first usable image with that id; else false, and problem tells why when an image was
 // there but could not be used.
 bool loadImage(const QString& id, const QSize& size, QPixmap& out, QString& problem);
+// Whether an image of that size may be made (MImageReader::MaxSide a side).
+bool withinBounds(const QSize& size);
 // Shown for an image that is missing or refused: of the size asked for, within the bounds.
 QPixmap placeholder(const QSize& size);
 

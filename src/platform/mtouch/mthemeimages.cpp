@@ -12,11 +12,6 @@ namespace {
 
 constexpr int MaxImageSide = MImageReader::MaxSide;
 
-bool withinBounds(const QSize& size)
-{
-    return size.width() <= MaxImageSide && size.height() <= MaxImageSide;
-}
-
 QString tooLargeImage(const QSize& size)
 {
     return QStringLiteral("%1 by %2 pixels, more than the %3 by %3 a theme image may have")
@@ -41,6 +36,11 @@ bool makeImage(const QByteArray& data, const QByteArray& format, const QSize& si
 } // namespace
 
 namespace MThemeInternal {
+
+bool withinBounds(const QSize& size)
+{
+    return size.width() <= MaxImageSide && size.height() <= MaxImageSide;
+}
 
 // Of the size asked for (32 by 32 for its own size), within the bounds.
 QPixmap placeholder(const QSize& size)

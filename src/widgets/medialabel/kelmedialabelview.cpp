@@ -357,7 +357,9 @@ QPoint KelMediaLabelView::locationOfPlayStatusIcon(const QPixmap* icon) const
 
 QPoint KelMediaLabelView::iconLocation(const QPixmap* icon, int iconsFromRight) const
 {
-    const QSize iconSize = icon ? icon->size() : QSize(0, 0);
+    // Drawn at its size in device-independent pixels.
+    const QSize iconSize =
+        icon ? (QSizeF(icon->size()) / icon->devicePixelRatioF()).toSize() : QSize(0, 0);
     // The image where it is drawn (scaled into its cell), not its own size.
     QRectF image;
     if (const auto* picture = qobject_cast<const MImageWidget*>(m_imageWidget.data())) {
@@ -404,13 +406,14 @@ void KelMediaLabelView::drawForeground(QPainter* painter,
     const KelMediaLabelStyle* s = labelStyle();
     const QSize iconSize(IconSide, IconSide);
     if (m->isFavourite()) {
-        const KelThemePixmap icon(s->favouriteIconId(), iconSize);
+        const KelThemePixmap icon(s->favouriteIconId(), iconSize, painter);
         painter->drawPixmap(locationOfFavouriteIcon(icon.get()), *icon);
     }
     const int status = m->playStatus();
     if (status == KelMediaLabel::PlayStatusPlay || status == KelMediaLabel::PlayStatusPause) {
-        const KelThemePixmap icon(
-            status == KelMediaLabel::PlayStatusPlay ? s->playIconId() : s->pauseIconId(), iconSize);
+        const KelThemePixmap icon(status == KelMediaLabel::PlayStatusPlay ? s->playIconId()
+                                                                          : s->pauseIconId(),
+                                  iconSize, painter);
         painter->drawPixmap(locationOfPlayStatusIcon(icon.get()), *icon);
     }
 }

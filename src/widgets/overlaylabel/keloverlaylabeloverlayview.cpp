@@ -176,14 +176,14 @@ void KelOverlayLabelOverlayView::drawImage(QPainter* painter)
         drawWhole(painter, QRectF(s->marginLeft(), s->marginTop(), r.width(), r.height()),
                   *m->image());
     } else if (!m->iconId().isEmpty()) {
-        const KelThemePixmap icon(m->iconId(), QSize(IconSide, IconSide));
+        const KelThemePixmap icon(m->iconId(), QSize(IconSide, IconSide), painter);
         drawWhole(painter,
                   QRectF(s->marginLeft() + (r.width() - IconSide) / 2,
                          s->marginTop() + (r.height() - IconSide) / 2, IconSide, IconSide),
                   *icon);
     } else if (!m->imageId().isEmpty()) {
         const QSize whole(int(r.width()), int(r.height()));
-        const KelThemePixmap picture(m->imageId(), whole);
+        const KelThemePixmap picture(m->imageId(), whole, painter);
         drawWhole(painter, QRectF(r.topLeft(), QSizeF(whole)), *picture);
     }
 }
@@ -196,7 +196,7 @@ void KelOverlayLabelOverlayView::drawOverlayIcon(QPainter* painter)
     }
     const MWidgetStyle* s = labelStyle();
     const QRectF r = rect();
-    const KelThemePixmap icon(id, QSize(int(r.width() * 0.5), int(r.height() * 0.5)));
+    const KelThemePixmap icon(id, QSize(int(r.width() * 0.5), int(r.height() * 0.5)), painter);
     drawWhole(painter,
               QRectF(s->marginLeft() + r.width() * 0.25, s->marginTop() + r.height() * 0.25,
                      r.width() * 0.5, r.height() * 0.5),
