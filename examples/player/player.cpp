@@ -10,8 +10,6 @@
 
 #include <QTimer>
 
-#include <utility>
-
 namespace {
 const QString RendererId = QStringLiteral("mafw_gst_renderer");
 

@@ -144,7 +144,7 @@ qint64 embeddedPixels(const QString& uri)
                ? 0
                : pixels;
 }
-// An image reader over a copy of data (shared, not copied).
+// An image reader over data (held as an implicitly shared copy).
 struct DataReader
 {
     DataReader(const QByteArray& data, const QByteArray& format) : bytes(data), buffer(&bytes)

@@ -20,9 +20,9 @@ class MWidgetView;
 /// "<id>.svg" or "<id>.png". Directories added later are searched first. Styles and pixmaps
 /// are shared and counted: every one handed out is given back once with releaseStyle() or
 /// releasePixmap(), never deleted by the caller. The last user's release deletes a style; a
-/// pixmap nobody uses is kept (up to 8 MiB of them) for the next request of its id and size,
-/// until a theme directory is added. A static interface,
-/// main thread only (QPixmap needs the GUI thread).
+/// pixmap nobody uses is kept (up to 8 MiB of them) for the next request of its id, size and
+/// pixel ratio, until a theme directory is added. A static interface, main thread only
+/// (QPixmap needs the GUI thread).
 class MTOUCH_EXPORT MTheme
 {
 public:

@@ -54,8 +54,9 @@ public:
     double volume() const override;
     bool setVolume(double volume) override;
     QStringList supportedMimeTypes() const override;
-    // Reads with the plug-in's tag reader (only regular local files and http(s)).
+    // Repeats by handing the item to playbin again, without a gap.
     bool setRepeatCurrent(bool repeat) override;
+    // Reads with the plug-in's tag reader (only regular local files and http(s)).
     bool requestMetadata(const QUrl& uri, QObject* context, MetadataAnswer answer) override;
 
     State state() const { return m_state; }
